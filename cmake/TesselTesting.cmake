@@ -1,0 +1,21 @@
+# tessel_add_test(NAME SOURCES a.cpp b.cpp LIBS lib... [LABELS concurrency])
+#
+# One executable per concept, registered with CTest test by test.
+# Under ThreadSanitizer only tests labelled "concurrency" are built: the
+# rest already run under AddressSanitizer and would only slow the build.
+include(GoogleTest)
+find_package(GTest REQUIRED)
+
+function(tessel_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(TESSEL_SANITIZE STREQUAL "thread" AND NOT "concurrency" IN_LIST T_LABELS)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+    PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600)
+endfunction()

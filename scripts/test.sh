@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite:
+#   build/asan  — every test under AddressSanitizer + UndefinedBehaviorSanitizer
+#   build/tsan  — the concurrency tests under ThreadSanitizer
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+jobs=$(nproc)
+configure() {  # dir sanitizers extra...
+  local dir=$1 san=$2; shift 2
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+        -DTESSEL_SANITIZE="$san" -DTESSEL_WARNINGS_AS_ERRORS=ON "$@" >/dev/null
+}
+
+configure build/asan "address,undefined"
+cmake --build build/asan -j "$jobs"
+configure build/tsan "thread" -DTESSEL_BUILD_BENCH=OFF
+cmake --build build/tsan -j "$jobs"
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+
+status=0
+echo "== ThreadSanitizer: concurrency tests"
+ctest --test-dir build/tsan -L concurrency --output-on-failure -j "$jobs" || status=1
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer: all tests"
+ctest --test-dir build/asan --output-on-failure -j "$jobs" || status=1
+exit $status
