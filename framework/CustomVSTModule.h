@@ -1,0 +1,265 @@
+#pragma once
+// TCustomVSTModule: the plug-in's host-visible identity and the answers to
+// most host requests — names, version, category, can-do queries, pins,
+// sample rate and block size, suspend/resume, latency — plus the events those
+// requests fire, and the host product query that host quirks depend on.
+//
+// Threads: everything here runs on the dispatcher's thread except the three
+// process entry points, which run on the audio thread.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/BasicVSTModule.h"
+#include "framework/EnumSet.h"
+#include "framework/PropertyTable.h"
+
+namespace tessel {
+
+enum class TEffFlag {
+    effFlagsHasEditor, effFlagsHasClip, effFlagsHasVu, effFlagsCanMono, effFlagsCanReplacing,
+    effFlagsProgramChunks, effFlagsUnused1, effFlagsUnused2, effFlagsIsSynth, effFlagsNoSoundInStop,
+    effFlagsExtIsAsync, effFlagsExtHasBuffer, effFlagsCanDoubleReplacing
+};
+using TEffFlags = TEnumSet<TEffFlag>;
+extern const std::array<std::string_view, 13> kEffFlagNames;
+
+// Ordinal = the VST 2 category number.
+enum class TVstPluginCategory {
+    vpcUnknown, vpcEffect, vpcSynth, vpcAnalysis, vpcMastering, vpcSpacializer, vpcRoomFx,
+    vpcSurroundFx, vpcRestoration, vpcOfflineProcess, vpcShell, vpcGenerator
+};
+extern const std::array<std::string_view, 12> kPluginCategoryNames;
+
+// Member number = bit number in the can-do set.
+enum class TVstCanDo {
+    vcdSendVstEvents, vcdSendVstMidiEvent, vcdSendVstTimeInfo, vcdReceiveVstEvents,
+    vcdReceiveVstMidiEvent, vcdReceiveVstTimeInfo, vcdOffline, vcdPlugAsChannelInsert, vcdPlugAsSend,
+    vcdMixDryWet, vcdNoRealTime, vcdMultipass, vcdMetapass, vcd1in1out, vcd1in2out, vcd2in1out,
+    vcd2in2out, vcd2in4out, vcd4in2out, vcd4in4out, vcd4in8out, vcd8in4out, vcd8in8out,
+    vcdMidiProgramNames, vcdLiveWithoutToolbar, vcdConformsToWindowRules, vcdBypass
+};
+using TVstCanDos = TEnumSet<TVstCanDo>;
+extern const std::array<std::string_view, 27> kCanDoNames;
+
+enum class TProcessPrecision { pp32, pp64 };
+extern const std::array<std::string_view, 2> kProcessPrecisionNames;
+
+enum class TChannelPropertyFlag { cpfIsActive, cpfIsStereo, cpfUseSpeaker };
+using TChannelPropertyFlags = TEnumSet<TChannelPropertyFlag>;
+
+// ---- Event types (Sender is always the module) ----
+using TOnDispatcherEvent = std::function<void(TBasicVSTModule& sender, std::int32_t opCode)>;
+using TSampleRateChangeEvent = std::function<void(TBasicVSTModule& sender, float sampleRate)>;  // Hz
+using TBlockSizeChangeEvent = std::function<void(TBasicVSTModule& sender, std::int32_t blockSize)>;
+using TGetVUEvent = std::function<void(float& vu)>;  // 0..1
+using TSetKnobModeEvent = std::function<void(TBasicVSTModule& sender, std::int32_t val)>;
+using TInOutConnectedEvent = std::function<void(TBasicVSTModule& sender, std::int32_t index, bool state)>;
+using TOnGetChannelPropertiesEvent =
+    std::function<std::int32_t(TBasicVSTModule& sender, std::string& vLabel, std::string& shortLabel,
+                               std::uint8_t& speakerArrangement, TChannelPropertyFlags& flags)>;
+using TOnCanDoEvent = std::function<std::int32_t(TBasicVSTModule& sender, const std::string& canDoText)>;
+using TOnVendorSpecificEvent = std::function<std::int32_t(TBasicVSTModule& sender, std::int32_t lArg1,
+                                                          std::intptr_t lArg2, void* ptrArg, float floatArg)>;
+using TSoftBypassEvent = std::function<void(TBasicVSTModule& sender, bool isBypass)>;
+using TOnSetPanLawEvent = std::function<void(TBasicVSTModule& sender, std::int32_t& vType, float& val)>;
+using TOfflineNotifyEvent =
+    std::function<void(TBasicVSTModule& sender, void* audioFiles, std::int32_t numAudioFiles, bool start)>;
+using TOfflineTaskEvent = std::function<void(TBasicVSTModule& sender, void* offlineTasks, std::int32_t count)>;
+using TOfflinePrepareEvent = TOfflineTaskEvent;
+using TOfflineRunEvent = TOfflineTaskEvent;
+using TProcessVarIOEvent = std::function<void(TBasicVSTModule& sender, void* varIo)>;
+
+// Audio routines: channel-pointer arrays and a frame count. [audio thread]
+using TProcessAudioEvent = std::function<void(float* const* inputs, float* const* outputs, std::int32_t frames)>;
+using TProcessDoubleReplacingEvent =
+    std::function<void(double* const* inputs, double* const* outputs, std::int32_t frames)>;
+
+class TCustomVSTModule : public TBasicVSTModule {
+public:
+    TCustomVSTModule();
+    ~TCustomVSTModule() override;
+
+    void ConnectHost(audioMasterCallback hostCallback) override;
+    // The host's product text, asked once and cached; "Unknown" when the host does not say.
+    std::string HostProduct();
+
+    // ---- Identity ----
+    const std::string& EffectName() const { return FEffectName; }
+    void SetEffectName(std::string v) { FEffectName = std::move(v); }
+    const std::string& ProductName() const { return FProductName; }
+    void SetProductName(std::string v) { FProductName = std::move(v); }
+    const std::string& VendorName() const { return FVendorName; }
+    void SetVendorName(std::string v) { FVendorName = std::move(v); }
+    const std::string& Version() const { return FVersion; }
+    void SetVersion(std::string v) { FVersion = std::move(v); }
+    const std::string& About() const { return FAbout; }
+    virtual void SetAbout(const std::string& v);  // read-only: ignored
+
+    std::int32_t VersionMajor() const { return FVersionMajor; }
+    std::int32_t VersionMinor() const { return FVersionMinor; }
+    std::int32_t VersionRelease() const { return FVersionRelease; }
+    void SetVersionMajor(std::int32_t v);
+    void SetVersionMinor(std::int32_t v);
+    void SetVersionRelease(std::int32_t v);
+    // version field := major * 65536 + minor * 256 + release, unmasked
+    void UpdateVersion();
+
+    TVstPluginCategory PlugCategory() const { return FPlugCategory; }
+    void SetPlugCategory(TVstPluginCategory v) { FPlugCategory = v; }
+    TVstCanDos CanDos() const { return FCanDos; }
+    void SetCanDos(TVstCanDos v) { FCanDos = v; }
+    std::int32_t TailSize() const { return FTailSize; }  // samples
+    void SetTailSize(std::int32_t v) { FTailSize = v; }
+    TProcessPrecision ProcessPrecisition() const { return FProcessPrecision; }
+    void SetProcessPrecisition(TProcessPrecision v) { FProcessPrecision = v; }
+    std::int32_t numCategories() const { return FNumCategories; }
+    void SetNumCategories(std::int32_t v) { FNumCategories = v; }
+    bool KeysRequired() const { return FKeysRequired; }
+    void SetKeysRequired(bool v);
+
+    // ---- Record fields ----
+    std::int32_t numInputs() const { return Effect().numInputs; }
+    std::int32_t numOutputs() const { return Effect().numOutputs; }
+    virtual void SetNumInputs(std::int32_t v);
+    virtual void SetNumOutputs(std::int32_t v);
+    float SampleRate() const { return FSampleRate; }  // Hz
+    virtual void SetSampleRate(float v);
+    std::int32_t BlockSize() const { return FBlockSize; }  // samples
+    virtual void SetBlockSize(std::int32_t v);
+    virtual std::string UniqueID() const;
+    virtual void SetUniqueID(const std::string& v);
+    virtual void SetFlags(TEffFlags v);
+    virtual TEffFlags Flags() const;
+    std::int32_t InitialDelay() const { return Effect().initialDelay; }  // samples, as reported
+    virtual void SetInitialDelay(std::int32_t v);
+    std::int32_t RealQualities() const { return Effect().realQualities; }
+    void SetRealQualities(std::int32_t v) { Effect().realQualities = v; }
+    std::int32_t OffQualities() const { return Effect().offQualities; }
+    void SetOffQualities(std::int32_t v) { Effect().offQualities = v; }
+    std::int32_t IORatio() const { return FIORatio; }
+    void SetIORatio(std::int32_t v);
+
+    virtual void SampleRateChanged();
+    virtual void BlockSizeChanged();
+    virtual void SetBlockSizeAndSampleRate(std::int32_t blockSize, float sampleRate);
+
+    // ---- Speaker arrangements (variable-length host records, allocated here) ----
+    virtual bool AllocateArrangement(VstSpeakerArrangement*& arrangement, std::int32_t channels);
+    virtual bool DeallocateArrangement(VstSpeakerArrangement*& arrangement);
+    virtual bool CopySpeaker(VstSpeakerProperties* to, const VstSpeakerProperties* from);
+    virtual bool MatchArrangement(VstSpeakerArrangement*& to, const VstSpeakerArrangement* from);
+
+    // ---- Host requests answered here ----
+    double HostSampleRate() override;
+    std::int32_t HostBlockSize() override;
+
+    // ---- Audio entry points: run the active routines the processing layer installs ----
+    void Process(float** inputs, float** outputs, std::int32_t sampleFrames) override;
+    void ProcessReplacing(float** inputs, float** outputs, std::int32_t sampleFrames) override;
+    void ProcessDoubleReplacing(double** inputs, double** outputs, std::int32_t sampleFrames) override;
+
+    void BeforeDispatch(std::int32_t opcode, std::int32_t index, std::intptr_t value, void* ptr, float opt) override;
+
+    std::intptr_t HandleOpen(std::int32_t, std::intptr_t, void*, float) override;
+    std::intptr_t HandleClose(std::int32_t, std::intptr_t, void*, float) override;
+    std::intptr_t HandleGetVu(std::int32_t, std::intptr_t, void*, float) override;
+    std::intptr_t HandleSetSampleRate(std::int32_t, std::intptr_t, void*, float opt) override;
+    std::intptr_t HandleSetBlockSize(std::int32_t, std::intptr_t value, void*, float) override;
+    std::intptr_t HandleMainsChanged(std::int32_t, std::intptr_t value, void*, float) override;
+    std::intptr_t HandleProcessEvents(std::int32_t, std::intptr_t, void* ptr, float) override;
+    std::intptr_t HandleConnectInput(std::int32_t index, std::intptr_t value, void*, float) override;
+    std::intptr_t HandleConnectOutput(std::int32_t index, std::intptr_t value, void*, float) override;
+    std::intptr_t HandleGetInputProperties(std::int32_t index, std::intptr_t, void* ptr, float) override;
+    std::intptr_t HandleGetOutputProperties(std::int32_t index, std::intptr_t, void* ptr, float) override;
+    std::intptr_t HandleGetPlugCategory(std::int32_t, std::intptr_t, void*, float) override;
+    std::intptr_t HandleOfflineNotify(std::int32_t index, std::intptr_t value, void* ptr, float) override;
+    std::intptr_t HandleOfflinePrepare(std::int32_t, std::intptr_t value, void* ptr, float) override;
+    std::intptr_t HandleOfflineRun(std::int32_t, std::intptr_t value, void* ptr, float) override;
+    std::intptr_t HandleProcessVarIo(std::int32_t, std::intptr_t, void* ptr, float) override;
+    std::intptr_t HandleSetBlockSizeAndSampleRate(std::int32_t, std::intptr_t value, void*, float opt) override;
+    std::intptr_t HandleSetBypass(std::int32_t, std::intptr_t value, void*, float) override;
+    std::intptr_t HandleGetEffectName(std::int32_t, std::intptr_t, void* ptr, float) override;
+    std::intptr_t HandleGetVendorString(std::int32_t, std::intptr_t, void* ptr, float) override;
+    std::intptr_t HandleGetProductString(std::int32_t, std::intptr_t, void* ptr, float) override;
+    std::intptr_t HandleGetVendorVersion(std::int32_t, std::intptr_t, void*, float) override;
+    std::intptr_t HandleVendorSpecific(std::int32_t index, std::intptr_t value, void* ptr, float opt) override;
+    std::intptr_t HandleCanDo(std::int32_t, std::intptr_t, void* ptr, float) override;
+    std::intptr_t HandleGetTailSize(std::int32_t, std::intptr_t, void*, float) override;
+    std::intptr_t HandleKeysRequired(std::int32_t, std::intptr_t, void*, float) override;
+    std::intptr_t HandleGetVstVersion(std::int32_t, std::intptr_t, void*, float) override;
+    std::intptr_t HandleSetEditKnobMode(std::int32_t, std::intptr_t value, void*, float) override;
+    std::intptr_t HandleGetSpeakerArrangement(std::int32_t, std::intptr_t, void*, float) override;
+    std::intptr_t HandleStartProcess(std::int32_t, std::intptr_t, void*, float) override;
+    std::intptr_t HandleStopProcess(std::int32_t, std::intptr_t, void*, float) override;
+    std::intptr_t HandleSetTotalSampleToProcess(std::int32_t, std::intptr_t value, void*, float) override;
+    std::intptr_t HandleSetPanLaw(std::int32_t, std::intptr_t value, void*, float opt) override;
+    std::intptr_t HandleSetProcessPrecision(std::int32_t, std::intptr_t, void*, float) override;
+
+    // ---- Events ----
+    TNotifyEvent OnOpen, OnClose, OnInitialize, OnResume, OnSuspend, OnStartProcess, OnStopProcess;
+    TOnDispatcherEvent OnDispatcher;
+    TSampleRateChangeEvent OnSampleRateChange;
+    TBlockSizeChangeEvent OnBlockSizeChange;
+    TGetVUEvent OnGetVU;
+    TSetKnobModeEvent OnEditorKnobMode;
+    TInOutConnectedEvent OnInConnected, OnOutConnected;
+    TOnGetChannelPropertiesEvent OnInputProperties, OnOutputProperties;
+    TOnCanDoEvent OnCanDo;
+    TOnVendorSpecificEvent OnVendorSpecific;
+    TSoftBypassEvent OnSoftBypass;
+    TOnSetPanLawEvent OnSetPanLaw;
+    TOfflineNotifyEvent OnOfflineNotify;
+    TOfflinePrepareEvent OnOfflinePrepare;
+    TOfflineRunEvent OnOfflineRun;
+    TProcessVarIOEvent OnProcessVarIO;
+
+    // Adds this level's settable properties; each level calls its base first.
+    virtual void DefineProperties(TPropertyTable& table, const TMethodTable& methods);
+
+protected:
+    // The routines the three host audio calls run; installed by the processing layer.
+    TProcessAudioEvent FActiveProcess;
+    TProcessAudioEvent FActiveProcessReplacing;
+    TProcessDoubleReplacingEvent FActiveProcessDoubleReplacing;
+
+    std::int32_t RequestedInitialDelay() const { return FRequestedInitialDelay; }
+    void SetRequestedInitialDelay(std::int32_t v) { FRequestedInitialDelay = v; }
+    // Writes the reported delay and tells the host, except "energyXT", which
+    // reacts badly to I/O changes.
+    void ReportInitialDelay(std::int32_t effectiveDelay);
+
+private:
+    std::intptr_t AnswerPinProperties(bool input, std::int32_t index, void* ptr);
+    // Sizes the accumulating call's scratch buffers for numOutputs x BlockSize.
+    void ResizeAccumulationScratch();
+
+    std::string FEffectName, FProductName, FVendorName;
+    std::string FVersion = "0.0";
+    std::string FAbout;
+    std::int32_t FVersionMajor = 1, FVersionMinor = 0, FVersionRelease = 0;
+    TVstPluginCategory FPlugCategory = TVstPluginCategory::vpcUnknown;
+    TVstCanDos FCanDos;
+    std::int32_t FTailSize = 0;
+    TProcessPrecision FProcessPrecision = TProcessPrecision::pp32;
+    std::int32_t FNumCategories = 1;
+    bool FKeysRequired = false;
+    float FSampleRate = 44100.0f;
+    std::int32_t FBlockSize = 1024;
+    std::int32_t FIORatio = 1;
+    std::int32_t FRequestedInitialDelay = 0;
+    std::string FHostProductCache;
+
+    // Scratch outputs for the accumulating call when only a replacing routine
+    // exists; allocated on the control side so the audio thread never allocates.
+    std::vector<float> FScratchSamples;
+    std::vector<float*> FScratchOutputs;
+    std::vector<float*> FScratchInputs;
+    std::int32_t FScratchFrames = 0;
+};
+
+}  // namespace tessel

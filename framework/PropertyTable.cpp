@@ -1,0 +1,39 @@
+#include "framework/PropertyTable.h"
+
+namespace tessel {
+
+void ApplyStoredProperties(const std::vector<TStoredProperty>& properties, const TPropertyTable& table) {
+    for (const auto& property : properties) {
+        const auto* setter = table.Find(property.name);
+        if (!setter) throw EVSTError("Property " + property.name + " does not exist");
+        (*setter)(property.value);
+    }
+}
+
+bool StoredBoolean(const TStoredValue& v) {
+    if (v.kind != TStoredValue::TKind::Boolean) throw EVSTError("Invalid property value");
+    return v.boolean;
+}
+
+std::int32_t StoredInteger(const TStoredValue& v) {
+    if (v.kind != TStoredValue::TKind::Integer) throw EVSTError("Invalid property value");
+    return static_cast<std::int32_t>(v.integer);
+}
+
+double StoredFloat(const TStoredValue& v) {
+    if (v.kind == TStoredValue::TKind::Float) return v.number;
+    if (v.kind == TStoredValue::TKind::Integer) return static_cast<double>(v.integer);
+    throw EVSTError("Invalid property value");
+}
+
+const std::string& StoredText(const TStoredValue& v) {
+    if (v.kind != TStoredValue::TKind::Text) throw EVSTError("Invalid property value");
+    return v.text;
+}
+
+const std::string& StoredMethodName(const TStoredValue& v) {
+    if (v.kind != TStoredValue::TKind::Method) throw EVSTError("Invalid property value");
+    return v.text;
+}
+
+}  // namespace tessel
