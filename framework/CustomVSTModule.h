@@ -8,6 +8,7 @@
 // process entry points, which run on the audio thread.
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -154,6 +155,11 @@ public:
     virtual bool CopySpeaker(VstSpeakerProperties* to, const VstSpeakerProperties* from);
     virtual bool MatchArrangement(VstSpeakerArrangement*& to, const VstSpeakerArrangement* from);
 
+    // ---- Editor refresh: any thread may ask, the editor's idle handling clears it ----
+    virtual void EditorNeedsUpdateRequest() { SetEditorNeedsUpdate(true); }
+    bool EditorNeedsUpdate() const { return FEditorNeedsUpdate.load(std::memory_order_relaxed); }
+    void SetEditorNeedsUpdate(bool v) { FEditorNeedsUpdate.store(v, std::memory_order_relaxed); }
+
     // ---- Host requests answered here ----
     double HostSampleRate() override;
     std::int32_t HostBlockSize() override;
@@ -227,6 +233,9 @@ protected:
     TProcessAudioEvent FActiveProcessReplacing;
     TProcessDoubleReplacingEvent FActiveProcessDoubleReplacing;
 
+    // Whether an editor window exists; false until editor hosting answers it.
+    virtual bool EditorExists() const { return false; }
+
     std::int32_t RequestedInitialDelay() const { return FRequestedInitialDelay; }
     void SetRequestedInitialDelay(std::int32_t v) { FRequestedInitialDelay = v; }
     // Writes the reported delay and tells the host, except "energyXT", which
@@ -253,6 +262,7 @@ private:
     std::int32_t FIORatio = 1;
     std::int32_t FRequestedInitialDelay = 0;
     std::string FHostProductCache;
+    std::atomic<bool> FEditorNeedsUpdate{false};
 
     // Scratch outputs for the accumulating call when only a replacing routine
     // exists; allocated on the control side so the audio thread never allocates.
