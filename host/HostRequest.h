@@ -25,7 +25,7 @@ struct TRecordedCall : THostRequest {
     std::string text;        // audioMasterCanDo: the query text (bounded copy); otherwise empty
     intptr_t answer = 0;     // what the host answered
     std::thread::id thread;  // the plug-in's calling thread
-    uint64_t sequence = 0;   // arrival order across all threads, from 0
+    uint64_t sequence = 0;   // arrival order across all threads, from 0 (restarts after ClearCalls)
 };
 
 }  // namespace tessel::host

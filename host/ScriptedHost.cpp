@@ -124,6 +124,7 @@ void TScriptedHost::ClearCalls() {
     calls_.clear();
     counts_.clear();
     dropped_ = 0;
+    nextSequence_ = 0;
 }
 
 void TScriptedHost::SetRecordLimit(size_t calls) {

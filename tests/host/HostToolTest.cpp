@@ -1,0 +1,77 @@
+// The tessel-host program: exit codes and the info report.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+struct TRun {
+    int status = -1;
+    std::string output;  // stdout and stderr together
+};
+
+TRun RunTool(const std::string& arguments) {
+    TRun run;
+    const std::string command = std::string(TESSEL_HOST_TOOL) + " " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return run;
+    std::array<char, 4096> chunk{};
+    size_t read = 0;
+    while ((read = fread(chunk.data(), 1, chunk.size(), pipe)) > 0) run.output.append(chunk.data(), read);
+    const int wait = pclose(pipe);
+    run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
+    return run;
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(HostTool, InfoReportsTheFakePlugIn) {
+    const TRun run = RunTool(std::string("info --calls ") + TESSEL_FAKE_PLUGIN);
+    ASSERT_EQ(run.status, 0) << run.output;
+    for (const char* expected : {
+             "magic                  'VstP' (0x56737450)",
+             "flags                  0x00000010 (CanReplacing)",
+             "uniqueID               'Fake' (0x46616B65)",
+             "effect name            \"Fake\"",
+             "vendor                 (not answered)",
+             "plugAsSend             1 (yes)",
+             "offline                -1 (no)",
+             "#0                     label \"Fake In\", short \"\", flags 1 (IsActive)",
+             "#1                     (no pin properties)",
+             "name \"Pan\"",
+             "audioMasterVersion",
+             "text=\"shellCategory\""})
+        EXPECT_TRUE(Contains(run.output, expected)) << expected << "\n" << run.output;
+}
+
+TEST(HostTool, InfoReportsZamEq2) {
+    const TRun run = RunTool(std::string("info ") + TESSEL_ZAMEQ2_PLUGIN);
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(Contains(run.output, "effect name            \"ZamEQ2\"")) << run.output;
+    EXPECT_TRUE(Contains(run.output, "Parameters (")) << run.output;
+}
+
+TEST(HostTool, UsageErrorsExitWithOne) {
+    EXPECT_EQ(RunTool("").status, 1);
+    EXPECT_EQ(RunTool("render-nothing").status, 1);
+    EXPECT_EQ(RunTool("info").status, 1);
+    EXPECT_EQ(RunTool("info --bogus x.so").status, 1);
+    EXPECT_EQ(RunTool("info a.so b.so").status, 1);
+    const TRun help = RunTool("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(Contains(help.output, "info [--calls]"));
+}
+
+TEST(HostTool, LoadFailuresExitWithTwoAndSayWhy) {
+    const TRun missing = RunTool("info /no/such/plugin.so");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_TRUE(Contains(missing.output, "file missing")) << missing.output;
+    const TRun refused = RunTool(std::string("info ") + TESSEL_FAKE_PLUGIN_NULL);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_TRUE(Contains(refused.output, "entry point returned no instance")) << refused.output;
+}
+
+}  // namespace
