@@ -113,6 +113,17 @@ VstParameterProperties* HostParameterProperties(void* ptr) noexcept {
     return static_cast<VstParameterProperties*>(ptr);
 }
 VstEvents* HostEvents(void* ptr) noexcept { return static_cast<VstEvents*>(ptr); }
+VstEvent* HostEventAt(const VstEvents* block, std::int32_t index) noexcept {
+    if (!block || index < 0) return nullptr;
+    // The addresses run past the two the declaration names, so they are reached
+    // from the start of the array rather than through its declared bound.
+    const auto* slots = reinterpret_cast<VstEvent* const*>(reinterpret_cast<const char*>(block) +
+                                                           offsetof(VstEvents, events));
+    return slots[index];
+}
+const VstMidiEvent* HostMidiEvent(const VstEvent* event) noexcept {
+    return event && event->type == kVstMidiType ? reinterpret_cast<const VstMidiEvent*>(event) : nullptr;
+}
 VstPatchChunkInfo* HostPatchChunkInfo(void* ptr) noexcept { return static_cast<VstPatchChunkInfo*>(ptr); }
 void** HostAddressSlot(void* ptr) noexcept { return static_cast<void**>(ptr); }
 

@@ -37,6 +37,12 @@ std::string_view TextFromHost(const void* text) noexcept;
 VstPinProperties* HostPinProperties(void* ptr) noexcept;
 VstParameterProperties* HostParameterProperties(void* ptr) noexcept;
 VstEvents* HostEvents(void* ptr) noexcept;
+// Event address number index of a host events block. The block is
+// variable-length and carries no size of its own: the caller bounds index by
+// the block's count, which is all a host promises.
+VstEvent* HostEventAt(const VstEvents* block, std::int32_t index) noexcept;
+// The event as a MIDI event record when its type says it is one, else null.
+const VstMidiEvent* HostMidiEvent(const VstEvent* event) noexcept;
 VstPatchChunkInfo* HostPatchChunkInfo(void* ptr) noexcept;
 // Where the host wants an address stored (effEditGetRect, effGetChunk).
 void** HostAddressSlot(void* ptr) noexcept;
