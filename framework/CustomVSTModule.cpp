@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/CustomVstShellPlugin.h"
 #include "framework/FourCC.h"
 #include "framework/VSTBoundary.h"
 
@@ -88,6 +89,33 @@ TCustomVSTModule::~TCustomVSTModule() = default;
 void TCustomVSTModule::ConnectHost(audioMasterCallback hostCallback) {
     TBasicVSTModule::ConnectHost(hostCallback);
     HostProduct();
+    SelectShellPlugin();
+}
+
+void TCustomVSTModule::SelectShellPlugin() {
+    if (FPlugCategory != TVstPluginCategory::vpcShell) return;
+    // WaveLab is known to mishandle the shell query, so it is not asked.
+    const bool shellsUsable = HostProduct() != "WaveLab" && HostCanDo("shellCategory") == 1;
+    if (!shellsUsable) {
+        FPlugCategory = TVstPluginCategory::vpcUnknown;
+        return;
+    }
+    const std::int32_t id = HostCurrentId();
+    if (id <= 0) return;
+    TCustomVstShellPlugin* item = FShellPlugins.FindByUniqueID(id);
+    if (!item) return;
+    Effect().uniqueID = id;
+    // Only the record's counts change: the stored description must already
+    // hold enough programs and parameters for every sub-plug-in.
+    const bool pinsChanged = item->numInputs() >= 0 || item->numOutputs() >= 0;
+    if (item->numInputs() >= 0) Effect().numInputs = item->numInputs();
+    if (item->numOutputs() >= 0) Effect().numOutputs = item->numOutputs();
+    if (item->numPrograms() >= 0) Effect().numPrograms = item->numPrograms();
+    if (item->numParams() >= 0) Effect().numParams = item->numParams();
+    FPlugCategory = item->PlugCategory();
+    if (item->OnInstanciate) item->OnInstanciate(*this, UnpackFourCC(id));
+    if (pinsChanged) PinCountsChanged();
+    HostIOChanged();
 }
 
 std::string TCustomVSTModule::HostProduct() {
@@ -132,13 +160,14 @@ void TCustomVSTModule::SetKeysRequired(bool v) {
 void TCustomVSTModule::SetNumInputs(std::int32_t v) {
     Effect().numInputs = v;
     HostIOChanged();
-    ResizeAccumulationScratch();
+    PinCountsChanged();
 }
 void TCustomVSTModule::SetNumOutputs(std::int32_t v) {
     Effect().numOutputs = v;
     HostIOChanged();
-    ResizeAccumulationScratch();
+    PinCountsChanged();
 }
+void TCustomVSTModule::PinCountsChanged() { ResizeAccumulationScratch(); }
 
 void TCustomVSTModule::SetSampleRate(float v) {
     if (v == FSampleRate) return;
@@ -466,6 +495,17 @@ std::intptr_t TCustomVSTModule::HandleSetEditKnobMode(std::int32_t, std::intptr_
 
 std::intptr_t TCustomVSTModule::HandleGetSpeakerArrangement(std::int32_t, std::intptr_t, void*, float) { return 0; }
 
+std::intptr_t TCustomVSTModule::HandleShellGetNextPlugin(std::int32_t, std::intptr_t, void* ptr, float) {
+    // Every sub-plug-in once, then 0, and the next round starts again.
+    if (FShellPluginPosition >= FShellPlugins.Count()) {
+        FShellPluginPosition = 0;
+        return 0;
+    }
+    const auto& item = FShellPlugins.Items(FShellPluginPosition++);
+    CopyTextToHost(ptr, item.DisplayName(), kVstMaxShellNameLen);
+    return item.UniqueIDValue();
+}
+
 std::intptr_t TCustomVSTModule::HandleStartProcess(std::int32_t, std::intptr_t, void*, float) {
     if (!OnStartProcess) return 0;
     OnStartProcess(*this);
@@ -524,6 +564,17 @@ void TCustomVSTModule::DefineProperties(TPropertyTable& t, const TMethodTable& m
     t.Define("OffQualities", [this](const TStoredValue& v) { SetOffQualities(StoredInteger(v)); });
     t.Define("IORatio", [this](const TStoredValue& v) { SetIORatio(StoredInteger(v)); });
     t.Define("numCategories", [this](const TStoredValue& v) { SetNumCategories(StoredInteger(v)); });
+    // Each stored item is made by Add(), as run-time code would, then assigned.
+    t.Define("ShellPlugins", [this, &m](const TStoredValue& v) {
+        if (v.kind != TStoredValue::TKind::Collection) throw EVSTError("Invalid property value");
+        FShellPlugins.Clear();
+        for (const auto& stored : v.items) {
+            auto& item = FShellPlugins.Add();
+            TPropertyTable itemTable;
+            item.DefineProperties(itemTable, m);
+            ApplyStoredProperties(stored.properties, itemTable);
+        }
+    });
 
     DefineEvent(t, "OnOpen", OnOpen, m);
     DefineEvent(t, "OnClose", OnClose, m);

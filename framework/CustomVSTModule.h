@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "framework/BasicVSTModule.h"
+#include "framework/CustomVstShellPlugins.h"
 #include "framework/EnumSet.h"
 #include "framework/PropertyTable.h"
 
@@ -120,6 +121,10 @@ public:
     void SetProcessPrecisition(TProcessPrecision v) { FProcessPrecision = v; }
     std::int32_t numCategories() const { return FNumCategories; }
     void SetNumCategories(std::int32_t v) { FNumCategories = v; }
+    // Shell sub-plug-ins (used when PlugCategory is vpcShell); assigning copies item by item.
+    TCustomVstShellPlugins& ShellPlugins() { return FShellPlugins; }
+    const TCustomVstShellPlugins& ShellPlugins() const { return FShellPlugins; }
+    void SetShellPlugins(const TCustomVstShellPlugins& v) { FShellPlugins.Assign(v); }
     bool KeysRequired() const { return FKeysRequired; }
     void SetKeysRequired(bool v);
 
@@ -200,6 +205,7 @@ public:
     std::intptr_t HandleGetVstVersion(std::int32_t, std::intptr_t, void*, float) override;
     std::intptr_t HandleSetEditKnobMode(std::int32_t, std::intptr_t value, void*, float) override;
     std::intptr_t HandleGetSpeakerArrangement(std::int32_t, std::intptr_t, void*, float) override;
+    std::intptr_t HandleShellGetNextPlugin(std::int32_t, std::intptr_t, void* ptr, float) override;
     std::intptr_t HandleStartProcess(std::int32_t, std::intptr_t, void*, float) override;
     std::intptr_t HandleStopProcess(std::int32_t, std::intptr_t, void*, float) override;
     std::intptr_t HandleSetTotalSampleToProcess(std::int32_t, std::intptr_t value, void*, float) override;
@@ -241,11 +247,17 @@ protected:
     // Writes the reported delay and tells the host, except "energyXT", which
     // reacts badly to I/O changes.
     void ReportInitialDelay(std::int32_t effectiveDelay);
+    // Runs after numInputs or numOutputs changed in the record (their setters,
+    // a shell sub-plug-in taking over); levels that keep per-channel buffers
+    // resize them here. Control side.
+    virtual void PinCountsChanged();
 
 private:
     std::intptr_t AnswerPinProperties(bool input, std::int32_t index, void* ptr);
     // Sizes the accumulating call's scratch buffers for numOutputs x BlockSize.
     void ResizeAccumulationScratch();
+    // Takes on the identity of the sub-plug-in the host is loading (vpcShell only).
+    void SelectShellPlugin();
 
     std::string FEffectName, FProductName, FVendorName;
     std::string FVersion = "0.0";
@@ -262,6 +274,8 @@ private:
     std::int32_t FIORatio = 1;
     std::int32_t FRequestedInitialDelay = 0;
     std::string FHostProductCache;
+    TCustomVstShellPlugins FShellPlugins{*this};
+    std::int32_t FShellPluginPosition = 0;  // next item effShellGetNextPlugin hands out
     std::atomic<bool> FEditorNeedsUpdate{false};
 
     // Scratch outputs for the accumulating call when only a replacing routine
