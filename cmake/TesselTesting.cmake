@@ -1,4 +1,7 @@
-# tessel_add_test(NAME SOURCES a.cpp b.cpp LIBS lib... [LABELS concurrency])
+# tessel_add_test(NAME SOURCES a.cpp b.cpp LIBS lib... [LABELS concurrency] [PLUGIN])
+#
+# PLUGIN: the test loads the built TesselEQ.so, whose path it finds in the
+# TESSEL_PLUGIN_PATH definition.
 #
 # One executable per concept, registered with CTest test by test.
 # Under ThreadSanitizer only tests labelled "concurrency" are built: the
@@ -7,13 +10,17 @@ include(GoogleTest)
 find_package(GTest REQUIRED)
 
 function(tessel_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "PLUGIN" "" "SOURCES;LIBS;LABELS" ${ARGN})
   if(TESSEL_SANITIZE STREQUAL "thread" AND NOT "concurrency" IN_LIST T_LABELS)
     return()
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  if(T_PLUGIN)
+    add_dependencies(${name} TesselEQ)
+    target_compile_definitions(${name} PRIVATE TESSEL_PLUGIN_PATH="$<TARGET_FILE:TesselEQ>")
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
