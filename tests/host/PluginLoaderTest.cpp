@@ -56,10 +56,12 @@ TEST(PluginLoader, RejectsFilesThatAreNotSharedObjects) {
     EXPECT_EQ(FailureOf([] { TPluginLibrary::Open("/tmp"); }), TLoadFailure::NotLoadable);
 }
 
-TEST(PluginLoader, ASystemLibraryHasNoEntryPointEvenThoughTheProcessHasAMain) {
+TEST(PluginLoader, LibrariesThatAreNoPlugInsHaveNoEntryPoint) {
     const std::string libm = SystemMathLibrary();
     ASSERT_FALSE(libm.empty());
     EXPECT_EQ(FailureOf([&] { TPluginLibrary::Open(libm); }), TLoadFailure::NoEntryPoint);
+    // Its dependency's entry point is not its own.
+    EXPECT_EQ(FailureOf([] { TPluginLibrary::Open(TESSEL_NOT_A_PLUGIN); }), TLoadFailure::NoEntryPoint);
 }
 
 TEST(PluginLoader, EntryPointReturningNullIsReported) {
