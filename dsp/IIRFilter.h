@@ -20,8 +20,9 @@ class TIIRFilter : public TFilter {
 
   // Alpha never exceeds this. Above the W0 limit SinW0 can come arbitrarily
   // close to 0 (a frequency at a multiple of the Nyquist frequency), where the
-  // sinh overflows; an infinite alpha would give NaN coefficients. At this
-  // value every kind is still finite and stable.
+  // sinh overflows (as it does for bandwidths beyond some 50 octaves); an
+  // infinite alpha would give NaN coefficients. At this value every kind is
+  // still finite and stable.
   static constexpr double kMaxAlpha = 1.0e6;
 
  protected:

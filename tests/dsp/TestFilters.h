@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <random>
+#include <string>
 #include <string_view>
 #include <vector>
 
