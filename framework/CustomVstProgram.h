@@ -1,0 +1,76 @@
+#pragma once
+// TCustomVstProgram: one program (preset) — a name and a set of parameter
+// values, or, for modules that keep their state as opaque data (chunk mode),
+// a block of chunk bytes the module's handlers fill and read.
+//
+// Values are read and written from any thread (relaxed atomics); the name,
+// the chunk data and the events belong to the control side.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "framework/MemoryStream.h"
+#include "framework/ParameterValues.h"
+#include "framework/PropertyTable.h"
+
+namespace tessel {
+
+class TCustomVstProgram;
+class TCustomVstPrograms;
+class TVSTModuleWithPrograms;
+
+// Sender is the program.
+using TProgramNotifyEvent = std::function<void(TCustomVstProgram& sender)>;
+// index: the program's index; isPreset: true for a single-program chunk, false inside a bank.
+using TChunkEvent = std::function<void(TCustomVstProgram& sender, std::int32_t index, bool isPreset)>;
+
+class TCustomVstProgram {
+public:
+    static constexpr std::size_t kDisplayNameLength = 50;  // characters kept on assignment
+
+    // Made by TCustomVstPrograms::Add only.
+    TCustomVstProgram(TCustomVstPrograms& collection, std::int32_t index);
+    TCustomVstProgram(const TCustomVstProgram&) = delete;
+    TCustomVstProgram& operator=(const TCustomVstProgram&) = delete;
+
+    TCustomVstPrograms& Collection() const { return FCollection; }
+    std::int32_t Index() const { return FIndex; }
+    TVSTModuleWithPrograms& VSTModule() const;
+
+    const std::string& DisplayName() const { return FDisplayName; }
+    void SetDisplayName(std::string_view v);  // keeps the first 50 characters
+
+    // Natural value of parameter index; 0 outside the program's values. [thread-safe]
+    float Parameter(std::int32_t index) const { return FParameterValues.Get(index); }
+    // Ignored in chunk mode and outside the values. [thread-safe]
+    void SetParameter(std::int32_t index, float value);
+    TParameterValues& ParameterValues() { return FParameterValues; }
+    const TParameterValues& ParameterValues() const { return FParameterValues; }
+
+    // Chunk mode: the bytes handed to and received from the host.
+    TMemoryStream& ChunkData() { return FChunkData; }
+
+    TProgramNotifyEvent OnInitialize;
+    TChunkEvent OnLoadChunk;
+    TChunkEvent OnStoreChunk;
+
+    // Copies the values (taking the source's length) and the name; not events or chunk data.
+    void Assign(const TCustomVstProgram& source);
+
+    // This item's published properties; handler names bind against methods.
+    void DefineProperties(TPropertyTable& table, const TMethodTable& methods);
+
+private:
+    friend class TCustomVstPrograms;
+    void SetIndex(std::int32_t index) { FIndex = index; }
+
+    TCustomVstPrograms& FCollection;
+    std::int32_t FIndex;
+    std::string FDisplayName = "Init";
+    TParameterValues FParameterValues;
+    TMemoryStream FChunkData;
+};
+
+}  // namespace tessel

@@ -1,0 +1,35 @@
+#pragma once
+// The decimal separator numbers are written and read with.
+//
+// Parameter displays and typed values follow the user's regional settings:
+// the separator is that of the process's current numeric locale (as the host
+// set it up), taken afresh on every call. Tests fix it with Override so that
+// they do not depend on which locales a machine has installed.
+//
+// Threads: any thread except the audio thread (a short mutex guards the override).
+
+#include <string>
+
+namespace tessel {
+
+class TDecimalSeparator {
+public:
+    // The fixed separator if one is set, else the locale's ("." when the locale names none).
+    static std::string Current();
+    // Fixes the separator; an empty text returns to the locale's.
+    static void Override(std::string separator);
+};
+
+// Fixes the separator for one scope and restores the previous setting.
+class TDecimalSeparatorScope {
+public:
+    explicit TDecimalSeparatorScope(std::string separator);
+    ~TDecimalSeparatorScope();
+    TDecimalSeparatorScope(const TDecimalSeparatorScope&) = delete;
+    TDecimalSeparatorScope& operator=(const TDecimalSeparatorScope&) = delete;
+
+private:
+    std::string FPrevious;
+};
+
+}  // namespace tessel

@@ -1,0 +1,28 @@
+#pragma once
+// Numbers as the host and the user read and type them.
+//
+// FormatGeneral writes the shortest of positional and exponent notation for a
+// given number of significant digits (parameter displays use 4 digits and a
+// 4-digit exponent: 12345 -> "1.235E0004", 0.00005 -> "5E-0005").
+// ParseDecimal reads a plain decimal number: optional spaces around it, an
+// optional sign, digits with the decimal separator, an optional exponent.
+// Both take the separator explicitly or use TDecimalSeparator::Current().
+//
+// Threads: any; not for the audio thread (they build strings).
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tessel {
+
+// precision: significant digits (1..18); exponentDigits: minimum exponent width.
+std::string FormatGeneral(double value, int precision, int exponentDigits, std::string_view separator);
+std::string FormatGeneral(double value, int precision, int exponentDigits);
+
+// The number, or nothing when the text is anything but a plain decimal number
+// or its value is out of the range of a double.
+std::optional<double> ParseDecimal(std::string_view text, std::string_view separator);
+std::optional<double> ParseDecimal(std::string_view text);
+
+}  // namespace tessel
