@@ -600,6 +600,14 @@ void TCustomVSTModule::DefineProperties(TPropertyTable& t, const TMethodTable& m
     DefineEvent(t, "OnOfflinePrepare", OnOfflinePrepare, m);
     DefineEvent(t, "OnOfflineRun", OnOfflineRun, m);
     DefineEvent(t, "OnProcessVarIO", OnProcessVarIO, m);
+    DefineEvent(t, "OnEditOpen", OnEditOpen, m);
+    DefineEvent(t, "OnEditClose", OnEditClose, m);
+    DefineEvent(t, "OnEditIdle", OnEditIdle, m);
+    DefineEvent(t, "OnEditTop", OnEditTop, m);
+    DefineEvent(t, "OnEditSleep", OnEditSleep, m);
+    DefineEvent(t, "OnEditorKeyDown", OnEditorKeyDown, m);
+    DefineEvent(t, "OnEditorKeyUp", OnEditorKeyUp, m);
+    DefineEvent(t, "OnCheckKey", OnCheckKey, m);
 }
 
 }  // namespace tessel

@@ -11,12 +11,14 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "framework/BasicVSTModule.h"
 #include "framework/CustomVstShellPlugins.h"
+#include "framework/EditorWindow.h"
 #include "framework/EnumSet.h"
 #include "framework/PropertyTable.h"
 
@@ -76,6 +78,17 @@ using TOfflinePrepareEvent = TOfflineTaskEvent;
 using TOfflineRunEvent = TOfflineTaskEvent;
 using TProcessVarIOEvent = std::function<void(TBasicVSTModule& sender, void* varIo)>;
 
+// Editor events. The open handler creates the window into gui (which may hold
+// the window a previous close kept); parentWindow is the host's window handle.
+using TGetEditorEvent =
+    std::function<void(TBasicVSTModule& sender, std::unique_ptr<TEditorWindow>& gui, std::uintptr_t parentWindow)>;
+using TOnEditClose = std::function<void(TBasicVSTModule& sender, bool& destroyForm)>;
+using TVSTKeyEvent = std::function<void(TBasicVSTModule& sender, const VstKeyCode& keyCode)>;
+using TOnCheckKey = std::function<bool(TBasicVSTModule& sender, char key)>;
+
+// The platform virtual-key code for a forwarded VST key; 0 when it has none.
+std::int32_t VirtualKeyToPlatformKey(const VstKeyCode& key);
+
 // Audio routines: channel-pointer arrays and a frame count. [audio thread]
 using TProcessAudioEvent = std::function<void(float* const* inputs, float* const* outputs, std::int32_t frames)>;
 using TProcessDoubleReplacingEvent =
@@ -87,6 +100,8 @@ public:
     ~TCustomVSTModule() override;
 
     void ConnectHost(audioMasterCallback hostCallback) override;
+    // Destroys a remaining editor window while the whole module is still alive.
+    void BeforeDestruction() override;
     // The host's product text, asked once and cached; "Unknown" when the host does not say.
     std::string HostProduct();
 
@@ -199,6 +214,14 @@ public:
     std::intptr_t HandleGetProductString(std::int32_t, std::intptr_t, void* ptr, float) override;
     std::intptr_t HandleGetVendorVersion(std::int32_t, std::intptr_t, void*, float) override;
     std::intptr_t HandleVendorSpecific(std::int32_t index, std::intptr_t value, void* ptr, float opt) override;
+    std::intptr_t HandleEditGetRect(std::int32_t, std::intptr_t, void* ptr, float) override;
+    std::intptr_t HandleEditOpen(std::int32_t, std::intptr_t, void* ptr, float) override;
+    std::intptr_t HandleEditClose(std::int32_t, std::intptr_t, void*, float) override;
+    std::intptr_t HandleEditIdle(std::int32_t, std::intptr_t, void*, float) override;
+    std::intptr_t HandleEditTop(std::int32_t, std::intptr_t, void*, float) override;
+    std::intptr_t HandleEditSleep(std::int32_t, std::intptr_t, void*, float) override;
+    std::intptr_t HandleEditKeyDown(std::int32_t index, std::intptr_t value, void*, float opt) override;
+    std::intptr_t HandleEditKeyUp(std::int32_t index, std::intptr_t value, void*, float opt) override;
     std::intptr_t HandleCanDo(std::int32_t, std::intptr_t, void* ptr, float) override;
     std::intptr_t HandleGetTailSize(std::int32_t, std::intptr_t, void*, float) override;
     std::intptr_t HandleKeysRequired(std::int32_t, std::intptr_t, void*, float) override;
@@ -229,6 +252,11 @@ public:
     TOfflinePrepareEvent OnOfflinePrepare;
     TOfflineRunEvent OnOfflineRun;
     TProcessVarIOEvent OnProcessVarIO;
+    TGetEditorEvent OnEditOpen;
+    TOnEditClose OnEditClose;
+    TNotifyEvent OnEditIdle, OnEditTop, OnEditSleep;
+    TVSTKeyEvent OnEditorKeyDown, OnEditorKeyUp;
+    TOnCheckKey OnCheckKey;
 
     // Adds this level's settable properties; each level calls its base first.
     virtual void DefineProperties(TPropertyTable& table, const TMethodTable& methods);
@@ -239,8 +267,10 @@ protected:
     TProcessAudioEvent FActiveProcessReplacing;
     TProcessDoubleReplacingEvent FActiveProcessDoubleReplacing;
 
-    // Whether an editor window exists; false until editor hosting answers it.
-    virtual bool EditorExists() const { return false; }
+    // ---- Editor hosting ----
+    virtual bool EditorExists() const { return FEditorForm != nullptr; }
+    TEditorWindow* EditorForm() const { return FEditorForm.get(); }
+    const ERect& EditorRect() const { return FEditorRect; }
 
     std::int32_t RequestedInitialDelay() const { return FRequestedInitialDelay; }
     void SetRequestedInitialDelay(std::int32_t v) { FRequestedInitialDelay = v; }
@@ -253,6 +283,7 @@ protected:
     virtual void PinCountsChanged();
 
 private:
+    std::intptr_t ForwardKey(bool down, std::int32_t character, std::intptr_t virtualKey, float modifiers);
     std::intptr_t AnswerPinProperties(bool input, std::int32_t index, void* ptr);
     // Sizes the accumulating call's scratch buffers for numOutputs x BlockSize.
     void ResizeAccumulationScratch();
@@ -274,6 +305,8 @@ private:
     std::int32_t FIORatio = 1;
     std::int32_t FRequestedInitialDelay = 0;
     std::string FHostProductCache;
+    std::unique_ptr<TEditorWindow> FEditorForm;
+    ERect FEditorRect{};  // its address is handed to the host, so it lives in the module
     TCustomVstShellPlugins FShellPlugins{*this};
     std::int32_t FShellPluginPosition = 0;  // next item effShellGetNextPlugin hands out
     std::atomic<bool> FEditorNeedsUpdate{false};

@@ -108,7 +108,7 @@ TEST_F(HostRequestsConnected, ArgumentsGoWhereTheInterfacePutsThem) {
     EXPECT_EQ(size.value, 480);
     EXPECT_EQ(size.effect, module->GetEffectRecord());
 
-    module->AutomateParameter(7, 0.25f);
+    module->TBasicVSTModule::AutomateParameter(7, 0.25f);  // the plain request, without parameter mapping
     const auto automate = scripted->CallsTo(audioMasterAutomate).at(0);
     EXPECT_EQ(automate.index, 7);
     EXPECT_EQ(automate.opt, 0.25f);

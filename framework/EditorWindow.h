@@ -1,0 +1,39 @@
+#pragma once
+// The editor window as the framework sees it: a platform window that can be
+// embedded into the host's window and receive forwarded keystrokes. The X11
+// editor implements it; tests use a recording fake.
+//
+// Threads: all calls come from the host's UI thread.
+
+#include <cstdint>
+
+namespace tessel {
+
+enum class TKeyMessage { KeyDown, KeyUp, SysKeyDown, SysKeyUp, Char };
+
+// Key-data flags of forwarded key messages.
+inline constexpr std::uint32_t kKeyFlagExtended = 0x100;
+inline constexpr std::uint32_t kKeyFlagAltDown = 0x2000;
+
+class TEditorWindow {
+public:
+    virtual ~TEditorWindow() = default;
+
+    // Embedding, in the order the framework calls them on effEditOpen.
+    virtual void SetParentWindow(std::uintptr_t parentWindow) = 0;
+    virtual void Show() = 0;
+    virtual void RemoveBorder() = 0;
+    virtual void SetBounds(int left, int top, int width, int height) = 0;  // pixels
+    virtual void Invalidate() = 0;
+
+    virtual int Width() const = 0;  // outer size, pixels
+    virtual int Height() const = 0;
+    virtual int ClientWidth() const = 0;
+    virtual int ClientHeight() const = 0;
+
+    // Delivers a key message to the focused control, or to the window itself
+    // when no control has the focus. keyCode is a platform virtual-key code.
+    virtual void SendKeyMessage(TKeyMessage message, std::int32_t keyCode, std::uint32_t keyFlags) = 0;
+};
+
+}  // namespace tessel
