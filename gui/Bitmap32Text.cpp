@@ -26,7 +26,7 @@ int Reach(int measured, int targetSize, int origin) {
 int TBitmap32::TextWidth(std::string_view text) const { return TextExtent(text).Width; }
 
 TTextExtent TBitmap32::TextExtent(std::string_view text) const {
-    return CurrentFontEngine()->Measure(FFont, text);
+    return CurrentFontEngine()->Measure(FFont, text, 1);
 }
 
 void TBitmap32::DrawText(int x, int y, std::string_view text, int level, TColor32 color) {
@@ -40,11 +40,11 @@ void TBitmap32::DrawText(int x, int y, std::string_view text, int level, TColor3
 
     TBitmap32 glyphs;
     if (level <= 0) {
-        const TTextExtent extent = engine->Measure(FFont, measured);
+        const TTextExtent extent = engine->Measure(FFont, measured, 1);
         const int w = Reach(extent.Width, Width(), x), h = Reach(extent.Height, Height(), y);
         if (w == 0 || h == 0) return;
         TCoverageMask mask(w, h);
-        engine->Rasterize(FFont, text, level < 0, mask, 0, 0);
+        engine->Rasterize(FFont, text, level < 0, 1, mask, 0, 0);
         glyphs.Resize(w, h);
         for (int row = 0; row < h; ++row) {
             const std::uint8_t* cov = mask.Row(row);
@@ -54,15 +54,12 @@ void TBitmap32::DrawText(int x, int y, std::string_view text, int level, TColor3
         }
     } else {
         const int scale = 1 << level;
-        TFont32 large = FFont;
-        large.Size = static_cast<int>(std::clamp<long long>(static_cast<long long>(FFont.Size) * scale,
-                                                            -kMaxFontPixels, kMaxFontPixels));
-        const TTextExtent extent = engine->Measure(large, measured);
+        const TTextExtent extent = engine->Measure(FFont, measured, scale);
         const int w = Reach((extent.Width + scale) / scale, Width(), x);
         const int h = Reach((extent.Height + scale) / scale, Height(), y);
         if (w == 0 || h == 0) return;
         TCoverageMask mask(w * scale, h * scale);
-        engine->Rasterize(large, text, false, mask, 0, 0);
+        engine->Rasterize(FFont, text, false, scale, mask, 0, 0);
         glyphs.Resize(w, h);
         const int cellArea = scale * scale;
         std::vector<int> sums(static_cast<std::size_t>(w));

@@ -1,5 +1,6 @@
 #include "gui/FontEngine.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "gui/FreeTypeFontEngine.h"
@@ -28,6 +29,11 @@ void TCoverageMask::Paint(int x, int y, std::uint8_t coverage) {
     if (x < 0 || y < 0 || x >= FWidth || y >= FHeight || coverage == 0) return;
     std::uint8_t& v = Row(y)[x];
     v = static_cast<std::uint8_t>(v + ((255 - v) * coverage + 127) / 255);
+}
+
+int FontEmPixels(const TFont32& font, int magnification) {
+    const long long em = static_cast<long long>(FontPixelsFromPoints(font.Size)) * std::max(magnification, 1);
+    return static_cast<int>(std::min<long long>(em, kMaxFontPixels));
 }
 
 std::shared_ptr<TFontEngine> CurrentFontEngine() {

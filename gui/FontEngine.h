@@ -20,7 +20,7 @@
 namespace tessel {
 
 struct TTextExtent {
-    int Width = 0;   // sum of the glyphs' advances, whole pixels
+    int Width = 0;   // sum of the glyphs' advances, rounded to whole pixels
     int Height = 0;  // ascent + descent of the face, whole pixels
     friend bool operator==(const TTextExtent&, const TTextExtent&) = default;
 };
@@ -48,18 +48,27 @@ private:
     std::vector<std::uint8_t> FData;
 };
 
+// `magnification` multiplies the font's em in pixels (supersampled text
+// renders the same font 2^n times larger). Layout is linear in it: glyph
+// positions come from unhinted advances accumulated with sub-pixel
+// precision, so a text measured at magnification m is m times as wide as at
+// 1, up to rounding of the total — which keeps supersampled text as wide as
+// its measured width.
 class TFontEngine {
 public:
     virtual ~TFontEngine() = default;
     // Extent of one line of text in the font (style included).
-    virtual TTextExtent Measure(const TFont32& font, std::string_view utf8) = 0;
+    virtual TTextExtent Measure(const TFont32& font, std::string_view utf8, int magnification) = 0;
     // Paints the text's coverage into mask with the top-left corner of its
     // line cell at (x, y); the baseline lies one ascent below y. smooth asks
     // for the engine's own anti-aliasing, otherwise glyphs are bilevel
-    // (every pixel 0 or 255). Pen positions do not depend on smooth.
-    virtual void Rasterize(const TFont32& font, std::string_view utf8, bool smooth,
+    // (every pixel 0 or 255). Glyph positions do not depend on smooth.
+    virtual void Rasterize(const TFont32& font, std::string_view utf8, bool smooth, int magnification,
                            TCoverageMask& mask, int x, int y) = 0;
 };
+
+// The em in whole pixels of a font at a magnification, within 1..kMaxFontPixels.
+int FontEmPixels(const TFont32& font, int magnification);
 
 // The engine the surfaces use: FreeType unless a test installed another.
 std::shared_ptr<TFontEngine> CurrentFontEngine();

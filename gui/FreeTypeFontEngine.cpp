@@ -57,6 +57,7 @@ std::uint64_t GlyphKey(std::size_t face, int pixels, bool mono, FT_UInt glyph) {
 }
 
 int PixelsFrom26Dot6(FT_Pos v) { return static_cast<int>((v + 32) >> 6); }
+int RoundFixed(std::int64_t v) { return static_cast<int>((v + 0x8000) >> 16); }
 
 class TFreeTypeFontEngine final : public TFontEngine {
 public:
@@ -73,36 +74,35 @@ public:
     TFreeTypeFontEngine(const TFreeTypeFontEngine&) = delete;
     TFreeTypeFontEngine& operator=(const TFreeTypeFontEngine&) = delete;
 
-    TTextExtent Measure(const TFont32& font, std::string_view utf8) override {
+    TTextExtent Measure(const TFont32& font, std::string_view utf8, int magnification) override {
         std::lock_guard lock(FMutex);
-        const int pixels = FontPixelsFromPoints(font.Size);
+        const int pixels = FontEmPixels(font, magnification);
         const std::size_t faceId = FaceFor(font);
         if (!Select(faceId, pixels)) return {};
         const TLineMetrics m = LineMetrics(faceId);
-        int width = 0;
-        for (char32_t cp : DecodeUtf8(utf8)) width += Advance(faceId, pixels, GlyphIndex(faceId, cp));
-        return {width, m.Ascent + m.Descent};
+        std::int64_t pen = 0;  // 16.16 pixels
+        for (char32_t cp : DecodeUtf8(utf8)) pen += Advance(faceId, pixels, GlyphIndex(faceId, cp));
+        return {RoundFixed(pen), m.Ascent + m.Descent};
     }
 
-    void Rasterize(const TFont32& font, std::string_view utf8, bool smooth, TCoverageMask& mask,
-                   int x, int y) override {
+    void Rasterize(const TFont32& font, std::string_view utf8, bool smooth, int magnification,
+                   TCoverageMask& mask, int x, int y) override {
         std::lock_guard lock(FMutex);
-        const int pixels = FontPixelsFromPoints(font.Size);
+        const int pixels = FontEmPixels(font, magnification);
         const std::size_t faceId = FaceFor(font);
         if (!Select(faceId, pixels)) return;
         const TLineMetrics m = LineMetrics(faceId);
         const int baseline = y + m.Ascent;
-        int pen = x;
+        std::int64_t pen = 0;  // 16.16 pixels from x; each glyph starts at the rounded pen
         for (char32_t cp : DecodeUtf8(utf8)) {
             const FT_UInt glyph = GlyphIndex(faceId, cp);
             if (const TGlyphImage* image = Image(faceId, pixels, glyph, !smooth))
-                Paint(*image, pen + image->Left, baseline - image->Top, mask);
+                Paint(*image, x + RoundFixed(pen) + image->Left, baseline - image->Top, mask);
             pen += Advance(faceId, pixels, glyph);
         }
-        if (font.Style.Underline)
-            PaintBar(mask, x, pen, baseline + m.UnderlineOffset, m.LineThickness);
-        if (font.Style.StrikeOut)
-            PaintBar(mask, x, pen, baseline - m.StrikeOffset, m.LineThickness);
+        const int end = x + RoundFixed(pen);
+        if (font.Style.Underline) PaintBar(mask, x, end, baseline + m.UnderlineOffset, m.LineThickness);
+        if (font.Style.StrikeOut) PaintBar(mask, x, end, baseline - m.StrikeOffset, m.LineThickness);
     }
 
 private:
@@ -197,11 +197,12 @@ private:
         return m;
     }
 
-    // Loads a glyph's outline, applying synthetic bold/italic; returns the
-    // extra advance (26.6) that emboldening adds.
+    // Loads a glyph's outline with the given load flags, applying synthetic
+    // bold/italic; returns the extra advance (26.6) that emboldening adds,
+    // or -1 when the glyph cannot be loaded.
     FT_Pos LoadOutline(std::size_t faceId, FT_UInt glyph, FT_Int32 target) {
         const TFace& f = FFaces[faceId];
-        if (FT_Load_Glyph(f.Face, glyph, FT_LOAD_DEFAULT | target) != 0) return -1;
+        if (FT_Load_Glyph(f.Face, glyph, target) != 0) return -1;
         FT_GlyphSlot slot = f.Face->glyph;
         if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return 0;
         FT_Pos extra = 0;
@@ -216,14 +217,14 @@ private:
         return extra;
     }
 
-    // Whole-pixel advance from hinted metrics, the same for bilevel and
-    // smoothed rendering so that text measures the same either way.
-    int Advance(std::size_t faceId, int pixels, FT_UInt glyph) {
+    // Unhinted advance in 16.16 pixels (plus what emboldening adds): the
+    // same for bilevel and smoothed rendering and exactly proportional to
+    // the em, so text measures alike at every magnification.
+    FT_Fixed Advance(std::size_t faceId, int pixels, FT_UInt glyph) {
         const std::uint64_t key = GlyphKey(faceId, pixels, false, glyph);
         if (auto it = FAdvances.find(key); it != FAdvances.end()) return it->second;
-        const FT_Pos extra = LoadOutline(faceId, glyph, FT_LOAD_TARGET_NORMAL);
-        const int advance =
-            extra < 0 ? 0 : PixelsFrom26Dot6(FFaces[faceId].Face->glyph->advance.x + extra);
+        const FT_Pos extra = LoadOutline(faceId, glyph, FT_LOAD_NO_HINTING);
+        const FT_Fixed advance = extra < 0 ? 0 : FFaces[faceId].Face->glyph->linearHoriAdvance + extra * 1024;
         FAdvances.emplace(key, advance);
         return advance;
     }
@@ -236,7 +237,7 @@ private:
             FImageBytes = 0;
         }
         TGlyphImage image;
-        if (LoadOutline(faceId, glyph, mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL) >= 0) {
+        if (LoadOutline(faceId, glyph, FT_LOAD_DEFAULT | (mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL)) >= 0) {
             FT_GlyphSlot slot = FFaces[faceId].Face->glyph;
             if (FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) == 0)
                 image = CopyBitmap(slot);
@@ -272,7 +273,7 @@ private:
     FcConfig* FConfig = nullptr;
     std::vector<TFace> FFaces;
     std::unordered_map<std::string, std::size_t> FFaceIds;
-    std::unordered_map<std::uint64_t, int> FAdvances;
+    std::unordered_map<std::uint64_t, FT_Fixed> FAdvances;
     std::unordered_map<std::uint64_t, TGlyphImage> FImages;
     std::size_t FImageBytes = 0;
 };
