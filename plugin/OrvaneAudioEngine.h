@@ -1,0 +1,119 @@
+#pragma once
+// TOrvaneAudioEngine: the equaliser's audio path. Seven bands in series on
+// exactly two channels; both channels of a band share its coefficients.
+//
+// The module's band filter objects stay the control side's truth; the engine
+// never touches them. After every change the control side publishes the
+// band's kind and current coefficients here; the audio thread picks up the
+// newest published set at the start of its next process call and runs its
+// own copies of the coefficients on its own states.
+//
+// Threads
+// - [control side] PublishBand, PublishBands, ClearAllStates, SelectKernel:
+//   any thread, several at once. They serialise on a control-side mutex that
+//   the audio thread never takes, so at worst one control thread waits for
+//   another for the time of copying a few hundred bytes.
+// - [audio thread] Process: one thread at a time; no allocation, no lock, no
+//   system call. It may run concurrently with any control-side call.
+//
+// States
+// - A band whose kind changes starts from cleared states (both channels);
+//   publishing the kind it already has keeps them, whatever the coefficients.
+// - A Bypass band passes its input unchanged and its states are untouched.
+// - A state that became infinite or NaN (after such input) is cleared at the
+//   end of the process call, so the output recovers with the next call.
+// - The engine never changes the processor's denormal modes: the 1e-30 added
+//   to every input keeps decaying silence out of denormal numbers.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "dsp/BandKind.h"
+#include "dsp/BiquadCoefficients.h"
+#include "plugin/BiquadCascade.h"
+#include "plugin/CascadeKernel.h"
+#include "plugin/TripleBuffer.h"
+
+namespace tessel {
+
+// What the control side publishes for one band.
+struct TEngineBand {
+    TBandKind kind = TBandKind::Bypass;
+    TBiquadCoefficients coefficients{.b0 = 1.0};  // channel 0's filter's; ignored for Bypass
+};
+
+class TOrvaneAudioEngine {
+public:
+    static constexpr int kBandCount = 7;
+    static constexpr int kChannelCount = 2;
+    // Frames converted and filtered per round; longer blocks take several.
+    static constexpr int kChunkFrames = 512;
+
+    // Every band Bypass with cleared states; the fastest kernel the processor
+    // can run.
+    TOrvaneAudioEngine() noexcept;
+    TOrvaneAudioEngine(const TOrvaneAudioEngine&) = delete;
+    TOrvaneAudioEngine& operator=(const TOrvaneAudioEngine&) = delete;
+
+    // [control side] Publishes one band (0..6). False, and nothing published,
+    // for a band outside 0..6, a kind outside the eight, or a coefficient that
+    // is infinite or NaN.
+    bool PublishBand(int band, const TEngineBand& setting);
+    // [control side] Publishes all seven bands as one change, so no process
+    // call sees some of them new and some old. False, and nothing published,
+    // when any setting is invalid as for PublishBand.
+    bool PublishBands(const std::array<TEngineBand, kBandCount>& settings);
+    // [control side] Clears every band's states at the start of the next
+    // process call (for example when playback restarts).
+    void ClearAllStates();
+
+    // [control side] Chooses the kernel for the following process calls. False,
+    // and nothing changed, when this processor cannot run it.
+    bool SelectKernel(TCascadeKernel kernel) noexcept;
+    [[nodiscard]] TCascadeKernel Kernel() const noexcept { return FKernel.load(std::memory_order_relaxed); }
+
+    // [audio thread] Applies the newest published bands, then writes `frames`
+    // frames of channels 0 and 1 of `outputs` from those of `inputs`. Inputs
+    // are only read; an output may be the same array as its input. Nothing is
+    // written for frames <= 0 or when an array pointer is null.
+    void Process(const float* const* inputs, float* const* outputs, std::int32_t frames) noexcept;
+    void Process(const double* const* inputs, double* const* outputs, std::int32_t frames) noexcept;
+
+private:
+    struct TPublishedBand {
+        TBiquadCoefficients coefficients{.b0 = 1.0};
+        bool bypass = true;
+        std::uint32_t clearCount = 0;  // cumulative requests to clear; only a change matters
+    };
+    using TSnapshot = std::array<TPublishedBand, kBandCount>;
+    using TStereoStates = std::array<TBiquadState, kChannelCount>;
+
+    // Control side, under FControlMutex.
+    [[nodiscard]] static bool IsValid(const TEngineBand& setting) noexcept;
+    void StoreLocked(int band, const TEngineBand& setting) noexcept;
+    void PublishLocked() noexcept;
+
+    // Audio thread.
+    void ApplyNewestSnapshot() noexcept;
+    template <class T>
+    void ProcessBlock(const T* const* inputs, T* const* outputs, std::int32_t frames) noexcept;
+
+    // Control side.
+    std::mutex FControlMutex;
+    TSnapshot FControl;  // what was last published
+    std::array<TBandKind, kBandCount> FControlKinds;
+
+    TTripleBuffer<TSnapshot> FHandOff;
+    std::atomic<TCascadeKernel> FKernel;
+
+    // Audio thread.
+    TBiquadCascade FCascade;
+    std::array<int, TBiquadCascade::kMaxSlots> FSlotBand{};  // band number of each active slot
+    std::array<TStereoStates, kBandCount> FBandStates{};     // states of bands without a slot
+    std::array<std::uint32_t, kBandCount> FAppliedClears{};
+    alignas(32) double FFrames[kChunkFrames * kChannelCount];  // interleaved working frames
+};
+
+}  // namespace tessel
