@@ -148,28 +148,6 @@ TEST_F(BlockMode, HandlerRunsOncePerBlockWhateverTheHostCallSize) {
     EXPECT_EQ(out.Channel(0)[0], 7.0f);
 }
 
-TEST_F(BlockMode, DoublePrecisionUsesItsOwnBlocks) {
-    module->SetBlockModeSize(4);
-    module->SetOnProcessDoubleReplacing(Gain(3.0));
-    std::vector<double> output;
-    for (int start = 0; start < 9; start += 3) {
-        TAudioBuffers<double> in(2, 3), out(2, 3);
-        for (int i = 0; i < 3; ++i) in.Channel(0)[i] = in.Channel(1)[i] = start + i + 1;
-        Double(*module, in.Pointers(), out.Pointers(), 3);
-        output.insert(output.end(), out.Channel(1).begin(), out.Channel(1).end());
-    }
-    EXPECT_EQ(output, (std::vector<double>{0, 0, 0, 0, 3, 6, 9, 12, 15}));
-}
-
-TEST_F(BlockMode, AccumulatingCallOverwritesTheOutputs) {
-    module->SetBlockModeSize(4);
-    module->SetOnProcess(Gain(2.0f));
-    TAudioBuffers<float> in(2, 8, 1.0f), out(2, 8, 100.0f);
-    Accumulating(*module, in.Pointers(), out.Pointers(), 8);
-    EXPECT_EQ(std::vector<float>(out.Channel(0).begin(), out.Channel(0).end()),
-              (std::vector<float>{0, 0, 0, 0, 2, 2, 2, 2}));
-}
-
 TEST_F(BlockMode, OverlapMustStayBelowTheBlockSize) {
     module->SetBlockModeSize(4);
     module->SetBlockModeOverlap(4);
@@ -292,14 +270,6 @@ TEST(QueueMode, FirstComponentWorksOnATemporarySetInPiecesOfTheBlockSize) {
     EXPECT_TRUE(second->pieces.empty());  // chaining is the first component's business
     for (float v : out.Channel(0)) ASSERT_EQ(v, 3.0f);
     for (float v : out.Channel(2)) ASSERT_EQ(v, 0.0f);  // no input behind it: silence, tripled
-}
-
-TEST(QueueMode, WithoutComponentsPassesTheInputsThrough) {
-    auto module = CreateModule<TBareModule>();
-    module->SetProcessingMode(TProcessingMode::pmDspQueue);
-    TAudioBuffers<double> in(2, 64, 0.125), out(2, 64, 4.0);
-    Double(*module, in.Pointers(), out.Pointers(), 64);
-    for (double v : out.Channel(1)) ASSERT_EQ(v, 0.125);
 }
 
 TEST(Components, HearOfRateChannelAndMidiChangesLastFirst) {

@@ -63,21 +63,6 @@ TEST(ShellPluginItem, UniqueIdIsFourBytesMostSignificantFirst) {
     EXPECT_EQ(item.DisplayName().size(), 50u);
 }
 
-TEST(ShellPluginItem, AssigningAListCopiesOnlyTheNames) {
-    auto module = CreateModule<test::TBareModule>();
-    TCustomVstShellPlugins source(*module);
-    auto& a = source.Add();
-    a.SetDisplayName("A");
-    a.SetUniqueID("AAAA");
-    source.Add().SetDisplayName("B");
-    module->SetShellPlugins(source);
-    ASSERT_EQ(module->ShellPlugins().Count(), 2);
-    EXPECT_EQ(module->ShellPlugins().Items(1).DisplayName(), "B");
-    EXPECT_EQ(module->ShellPlugins().Items(0).UniqueIDValue(), 0);
-    EXPECT_EQ(&module->ShellPlugins().Items(0).VSTModule(), module.get());
-    EXPECT_THROW(module->ShellPlugins().Items(2), EVSTError);
-}
-
 TEST(ShellEnumeration, EveryItemOnceThenZeroThenAgain) {
     ASSERT_TRUE(kShellRegistered);
     auto module = CreateModule<TShellModule>();
@@ -164,16 +149,6 @@ TEST(ShellSelection, HostsWithoutShellsMakeTheCategoryUnknown) {
         EXPECT_FALSE(h.scripted->Received(audioMasterCanDo));
         EXPECT_EQ(h.module->UniqueID(), "NoEf");
     }
-}
-
-TEST(ShellSelection, ModulesThatAreNoShellAskNothing) {
-    auto scripted = std::make_shared<host::TScriptedHost>();
-    auto module = CreateModule<test::TBareModule>();
-    module->SetPlugCategory(TVstPluginCategory::vpcEffect);
-    test::Connect(*module, *scripted);
-    EXPECT_FALSE(scripted->Received(audioMasterCanDo));
-    EXPECT_FALSE(scripted->Received(audioMasterCurrentId));
-    EXPECT_EQ(module->PlugCategory(), TVstPluginCategory::vpcEffect);
 }
 
 }  // namespace
