@@ -1,5 +1,6 @@
 #include "host/tools/OpenPlugin.h"
 
+#include <filesystem>
 #include <iostream>
 
 #include "host/LoadError.h"
@@ -22,6 +23,12 @@ std::unique_ptr<TPluginInstance> OpenPlugin(const std::string& path, const std::
                   << error.what() << '\n';
     }
     return nullptr;
+}
+
+std::string PluginTitle(TPluginInstance& plugin) {
+    if (std::string name = plugin.GetEffectName(); !name.empty()) return name;
+    if (std::string product = plugin.GetProductString(); !product.empty()) return product;
+    return std::filesystem::path(plugin.Library().Path()).filename().string();
 }
 
 }  // namespace tessel::host::tool

@@ -21,4 +21,8 @@ struct TOpenOptions {
 std::unique_ptr<TPluginInstance> OpenPlugin(const std::string& path, const std::shared_ptr<TScriptedHost>& host,
                                             const TOpenOptions& options);
 
+// What reports call the plug-in: its effect name, else its product
+// string, else its file name.
+std::string PluginTitle(TPluginInstance& plugin);
+
 }  // namespace tessel::host::tool

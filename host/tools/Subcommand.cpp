@@ -31,4 +31,11 @@ int UsageError(const TSubcommand& subcommand, const std::string& problem) {
     return kExitUsage;
 }
 
+int CommandHelp(const TSubcommand& subcommand, const char* details) {
+    std::cout << "usage: tessel-host " << subcommand.name << ' ' << subcommand.usage << "\n\n"
+              << subcommand.summary << "\n\n"
+              << details;
+    return kExitOk;
+}
+
 }  // namespace tessel::host::tool

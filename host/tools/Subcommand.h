@@ -8,7 +8,8 @@
 
 namespace tessel::host::tool {
 
-enum TExitCode : int { kExitOk = 0, kExitUsage = 1, kExitLoadFailure = 2 };
+// kExitIoFailure: a sound or image file could not be read or written.
+enum TExitCode : int { kExitOk = 0, kExitUsage = 1, kExitLoadFailure = 2, kExitIoFailure = 3 };
 
 struct TSubcommand {
     const char* name;     // "info"
@@ -28,5 +29,9 @@ public:
 
 // Prints "usage: tessel-host NAME USAGE" to stderr and returns kExitUsage.
 int UsageError(const TSubcommand& subcommand, const std::string& problem);
+
+// For `tessel-host NAME --help`: prints the usage line, the summary and
+// `details` to stdout and returns kExitOk.
+int CommandHelp(const TSubcommand& subcommand, const char* details);
 
 }  // namespace tessel::host::tool

@@ -14,7 +14,8 @@ void PrintHelp(std::ostream& out) {
     out << "usage: tessel-host COMMAND [ARGUMENTS]\n\ncommands:\n";
     for (const auto& subcommand : Subcommands())
         out << "  " << subcommand.name << ' ' << subcommand.usage << "\n      " << subcommand.summary << '\n';
-    out << "\nexit status: 0 success, 1 usage error, 2 the plug-in could not be loaded\n";
+    out << "\nexit status: 0 success, 1 usage error, 2 the plug-in could not be loaded or cannot process,\n"
+           "3 a file could not be read or written\n";
 }
 
 }  // namespace

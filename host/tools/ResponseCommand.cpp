@@ -1,0 +1,237 @@
+// tessel-host response: measures a plug-in's magnitude response from its
+// impulse response, prints a short table and draws it into a PNG.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/Bitmap32.h"
+#include "gui/PngFile.h"
+#include "gui/ResponsePlot.h"
+#include "host/tools/BlockRunner.h"
+#include "host/tools/MagnitudeResponse.h"
+#include "host/tools/NumberArgument.h"
+#include "host/tools/OpenPlugin.h"
+#include "host/tools/PlayOptions.h"
+#include "host/tools/Subcommand.h"
+
+namespace tessel::host::tool {
+namespace {
+
+constexpr int64_t kDefaultFrames = int64_t{1} << 16;
+constexpr int64_t kMinFrames = 64;
+constexpr int64_t kMaxFrames = int64_t{1} << 22;
+constexpr double kLowHz = 20.0;
+constexpr double kHighHz = 20000.0;
+constexpr double kBelowNyquist = 0.999;  // the top frequency when the rate cannot reach 20 kHz
+constexpr int kDefaultWidth = 900;       // pixels
+constexpr int kDefaultHeight = 500;
+constexpr int kMinSide = 120;
+constexpr int kMaxSide = 8192;
+constexpr double kTailWarningShare = 1.0e-6;  // energy share left at the end that may bend low frequencies
+constexpr double kDefaultTableHz[] = {20, 50, 100, 200, 500, 1000, 2000, 5000, 10000, 20000};
+// The plot's level axis: at least ±15 dB, grown in steps to hold the curve.
+constexpr double kMinAxisDb = 15.0;
+constexpr double kAxisLimitLowDb = -120.0;
+constexpr double kAxisLimitHighDb = 60.0;
+
+struct TResponseOptions {
+    std::string pluginPath;
+    std::string pngPath;
+    int width = kDefaultWidth;
+    int height = kDefaultHeight;
+    int64_t frames = kDefaultFrames;
+    std::vector<double> tableHz;
+    TPlayOptions play;
+};
+
+int RunResponse(const std::vector<std::string>& arguments);
+
+const TSubcommand kResponse{
+    "response",
+    "PLUGIN.so [--png FILE] [--size WxH] [--at HZ]... [--frames N] [--set I=V]... [--param NAME=TEXT]... "
+    "[--program N] [--rate HZ] [--block N] [--double]",
+    "measure the plug-in's magnitude response (impulse in, left output, DFT at 20 Hz - 20 kHz), print "
+    "it at a few frequencies and draw it into a PNG",
+    RunResponse};
+
+constexpr const char* kResponseDetails =
+    "A unit impulse goes into every input (at most two); the first output's next N frames\n"
+    "(--frames, default 65536) are the impulse response. Its magnitude is taken by direct\n"
+    "DFT at the table's frequencies (--at HZ, repeatable; default 20 Hz to 20 kHz in 1-2-5\n"
+    "steps) and, for the chart, at log-spaced frequencies across 20 Hz - 20 kHz.\n"
+    "\n"
+    "  --png FILE   draw the chart (antialiased curve over a log-frequency grid) into FILE\n"
+    "  --size WxH   chart size in pixels (default 900x500)\n"
+    "  --rate HZ    sample rate (default 48000)\n"
+    "Settings (--set, --param, --program), --block and --double as for render.\n"
+    "A response still ringing at the end of the frames taken is reported; take more frames.\n";
+
+int TakeOwnOption(const std::vector<std::string>& arguments, size_t& i, TResponseOptions& options) {
+    const std::string& option = arguments[i];
+    if (option != "--png" && option != "--size" && option != "--at" && option != "--frames")
+        return UsageError(kResponse, "unknown option " + option);
+    if (i + 1 >= arguments.size()) return UsageError(kResponse, option + " needs a value");
+    const std::string& value = arguments[++i];
+    if (option == "--png") {
+        options.pngPath = value;
+    } else if (option == "--size") {
+        const size_t cross = value.find('x');
+        const auto width = cross == std::string::npos ? std::nullopt : ParseInteger(value.substr(0, cross));
+        const auto height = cross == std::string::npos ? std::nullopt : ParseInteger(value.substr(cross + 1));
+        if (!width || !height || *width < kMinSide || *height < kMinSide || *width > kMaxSide || *height > kMaxSide)
+            return UsageError(kResponse, "--size takes WIDTHxHEIGHT, each 120 to 8192 pixels, not '" + value + "'");
+        options.width = static_cast<int>(*width);
+        options.height = static_cast<int>(*height);
+    } else if (option == "--at") {
+        const auto hz = ParseReal(value);
+        if (!hz || *hz <= 0.0) return UsageError(kResponse, "--at takes a frequency in Hz, not '" + value + "'");
+        options.tableHz.push_back(*hz);
+    } else {
+        const auto frames = ParseInteger(value);
+        if (!frames || *frames < kMinFrames || *frames > kMaxFrames)
+            return UsageError(kResponse, "--frames takes 64 to 4194304 frames, not '" + value + "'");
+        options.frames = *frames;
+    }
+    return kExitOk;
+}
+
+int ParseArguments(const std::vector<std::string>& arguments, TResponseOptions& options) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        std::string problem;
+        const TOptionMatch match = TakePlayOption(arguments, i, options.play, true, problem);
+        if (match == TOptionMatch::Invalid) return UsageError(kResponse, problem);
+        if (match == TOptionMatch::Taken) continue;
+        const std::string& argument = arguments[i];
+        if (argument.size() > 1 && argument[0] == '-') {
+            if (const int status = TakeOwnOption(arguments, i, options); status != kExitOk) return status;
+        } else if (options.pluginPath.empty()) {
+            options.pluginPath = argument;
+        } else {
+            return UsageError(kResponse, "only one plug-in at a time");
+        }
+    }
+    if (options.pluginPath.empty()) return UsageError(kResponse, "no plug-in given");
+    if (options.tableHz.empty()) options.tableHz.assign(std::begin(kDefaultTableHz), std::end(kDefaultTableHz));
+    return kExitOk;
+}
+
+// The first output's answer to a unit impulse on every input.
+template <typename TSample>
+std::vector<double> ImpulseResponse(TPluginInstance& plugin, const TPlayOptions& play, int64_t frames) {
+    TBlockRunner<TSample> runner(plugin, play.blockFrames);
+    std::vector<double> response;
+    response.reserve(static_cast<size_t>(frames));
+    runner.Start();
+    for (int64_t start = 0; start < frames; start += play.blockFrames) {
+        const auto count = static_cast<int32_t>(std::min<int64_t>(play.blockFrames, frames - start));
+        for (int32_t input = 0; input < runner.UsedInputs(); ++input) {
+            const std::span<TSample> samples = runner.Input(input);
+            std::fill(samples.begin(), samples.end(), TSample(0));
+            if (start == 0) samples[0] = TSample(1);
+        }
+        runner.Run(count);
+        const std::span<const TSample> output = runner.Output(0);
+        for (int32_t frame = 0; frame < count; ++frame) response.push_back(static_cast<double>(output[static_cast<size_t>(frame)]));
+    }
+    runner.Stop();
+    return response;
+}
+
+void PrintTable(const std::vector<double>& response, const TResponseOptions& options) {
+    std::cout << "Magnitude (left channel)\n      Hz        dB\n";
+    for (const double hz : options.tableHz) {
+        char line[64];
+        if (hz >= options.play.rateHz / 2.0)
+            std::snprintf(line, sizeof line, "%8g   (at or above half the sample rate)\n", hz);
+        else
+            std::snprintf(line, sizeof line, "%8g  %+8.2f\n", hz, MagnitudeDb(response, hz, options.play.rateHz));
+        std::cout << line;
+    }
+}
+
+// Grows the level axis from ±15 dB in whole grid steps until it holds the curve.
+void FitLevelAxis(const std::vector<std::pair<double, double>>& curve, TResponsePlotOptions& plot) {
+    double lowest = 0.0;
+    double highest = 0.0;
+    for (const auto& [hz, db] : curve)
+        if (std::isfinite(db)) {
+            lowest = std::min(lowest, db);
+            highest = std::max(highest, db);
+        }
+    const double span = std::max(highest, kMinAxisDb) - std::min(lowest, -kMinAxisDb);
+    plot.DbStep = span <= 40.0 ? 5.0 : span <= 100.0 ? 10.0 : 20.0;
+    plot.MinDb = std::max(std::min(-kMinAxisDb, std::floor(lowest / plot.DbStep) * plot.DbStep), kAxisLimitLowDb);
+    plot.MaxDb = std::min(std::max(kMinAxisDb, std::ceil(highest / plot.DbStep) * plot.DbStep), kAxisLimitHighDb);
+}
+
+bool DrawChart(const std::vector<double>& response, const TResponseOptions& options, const std::string& title) {
+    const double topHz = std::min(kHighHz, kBelowNyquist * options.play.rateHz / 2.0);
+    std::vector<std::pair<double, double>> curve;
+    for (const double hz : LogSpacedFrequencies(kLowHz, topHz, static_cast<size_t>(options.width)))
+        curve.emplace_back(hz, MagnitudeDb(response, hz, options.play.rateHz));
+    TResponsePlotOptions plot;
+    plot.MinHz = kLowHz;
+    plot.MaxHz = kHighHz;
+    plot.Title = title;
+    plot.FontName = "DejaVu Sans";
+    FitLevelAxis(curve, plot);
+    TBitmap32 surface(options.width, options.height);
+    RenderResponsePlot(surface, curve, plot);
+    return SavePng(surface, options.pngPath);
+}
+
+int RunResponse(const std::vector<std::string>& arguments) {
+    if (std::find(arguments.begin(), arguments.end(), "--help") != arguments.end())
+        return CommandHelp(kResponse, kResponseDetails);
+    TResponseOptions options;
+    if (const int status = ParseArguments(arguments, options); status != kExitOk) return status;
+
+    auto host = std::make_shared<TScriptedHost>();
+    host->SetRecordLimit(0);
+    TOpenOptions open;
+    open.sampleRateHz = options.play.rateHz;
+    open.blockSizeFrames = options.play.blockFrames;
+    std::unique_ptr<TPluginInstance> plugin = OpenPlugin(options.pluginPath, host, open);
+    if (!plugin) return kExitLoadFailure;
+    if (!options.play.settings.parameters.empty() || options.play.settings.program) std::cout << "Settings\n";
+    if (const int status = ApplySettings(*plugin, options.play.settings, std::cout); status != kExitOk)
+        return status;
+
+    const std::string name = PluginTitle(*plugin);
+    std::vector<double> response;
+    try {
+        response = options.play.doublePrecision ? ImpulseResponse<double>(*plugin, options.play, options.frames)
+                                                : ImpulseResponse<float>(*plugin, options.play, options.frames);
+    } catch (const TRunError& failure) {
+        std::cerr << "tessel-host response: " << name << ": " << failure.what() << '\n';
+        return kExitLoadFailure;
+    }
+    plugin->Close();
+
+    std::cout << "Impulse response of " << name << ": " << options.frames << " frames at " << options.play.rateHz
+              << " Hz\n";
+    if (TailEnergyShare(response) > kTailWarningShare)
+        std::cout << "  warning: the response has not died away within " << options.frames
+                  << " frames; low-frequency levels may be off (take more with --frames)\n";
+    PrintTable(response, options);
+    if (options.pngPath.empty()) return kExitOk;
+
+    char title[256];
+    std::snprintf(title, sizeof title, "%s - magnitude response, left channel, %g Hz", name.c_str(),
+                  options.play.rateHz);
+    if (!DrawChart(response, options, title)) {
+        std::cerr << "tessel-host response: cannot write " << options.pngPath << '\n';
+        return kExitIoFailure;
+    }
+    std::cout << "Wrote " << options.pngPath << " (" << options.width << " x " << options.height << " pixels)\n";
+    return kExitOk;
+}
+
+const TSubcommandRegistration kRegistration(kResponse);
+
+}  // namespace
+}  // namespace tessel::host::tool
