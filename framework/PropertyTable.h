@@ -30,6 +30,14 @@ public:
         FMethods.insert_or_assign(std::move(name), std::any(std::move(event)));
     }
 
+    // Publishes one of an object's member functions as an Event.
+    template <class Event, class TObject, class TMember>
+    void PublishMember(std::string name, TObject* object, TMember member) {
+        Publish<Event>(std::move(name), Event([object, member](auto&&... args) -> decltype(auto) {
+                           return (object->*member)(std::forward<decltype(args)>(args)...);
+                       }));
+    }
+
     // The handler of that name as an Event; fails when it is missing or of another type.
     template <class Event>
     Event Bind(const std::string& name) const {

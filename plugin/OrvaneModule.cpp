@@ -1,1 +1,319 @@
 #include "plugin/OrvaneModule.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "dsp/BandFilterFactory.h"
+#include "dsp/BandKind.h"
+#include "framework/DecimalSeparator.h"
+
+namespace tessel {
+
+namespace {
+
+constexpr double kInverseGainRange = 0.03333333333333333;  // 1 / 30 dB, knob position per dB
+constexpr double kInverseLog1000 = 0.144764826019;         // 1 / ln 1000: 20 Hz -> 0, 20 kHz -> 1
+
+// Initial natural values, written in this order by the create handler: each
+// band's Type first (which creates its filters), then gain, frequency and
+// bandwidth; the volume; and finally bands 7 and 1 switched to Bypass.
+struct TInitialValue {
+    std::int32_t index;
+    float value;
+};
+constexpr std::array<TInitialValue, 31> kInitialValues = {{
+    {0, 0},   {1, 0}, {2, 20},    {3, 0.5f},  {4, 1},   {5, 0}, {6, 100},   {7, 0.5f},
+    {8, 3},   {9, 0}, {10, 500},  {11, 0.5f}, {12, 3},  {13, 0}, {14, 1500}, {15, 0.5f},
+    {16, 3},  {17, 0}, {18, 4000}, {19, 0.5f}, {20, 5}, {21, 0}, {22, 8000}, {23, 0.5f},
+    {24, 6},  {25, 0}, {26, 16000}, {27, 0.5f}, {28, 0}, {24, 7}, {0, 7},
+}};
+
+int BandOf(std::int32_t index, int field) { return (index - field) / TOrvaneModule::kParametersPerBand; }
+bool ValidBand(int band) { return band >= 0 && band < TOrvaneModule::kBandCount; }
+
+// Type values round to the nearest kind, ties to even; anything that is not
+// one of the eight kinds (8, negative, not a number) makes the band Bypass.
+TBandKind KindFromTypeValue(double value) {
+    if (!std::isfinite(value)) return TBandKind::Bypass;
+    const double rounded = std::nearbyint(value);
+    if (rounded < 0.0 || rounded > 7.0) return TBandKind::Bypass;
+    return BandKindFromNumber(static_cast<int>(rounded)).value_or(TBandKind::Bypass);
+}
+
+// The bandwidth parameter v (0..1) spans 0.1 to 10 octaves, 0.5 being one octave.
+double OctavesFromBandwidthValue(double v) {
+    return static_cast<double>(std::exp2(6.644L * static_cast<long double>(v) - 3.322L));
+}
+
+// Two significant digits, written with exactly two decimals: 1.26 -> "1.30".
+std::string FormatBandwidthOctaves(double octaves) {
+    double rounded = 0.0;
+    if (octaves != 0.0 && std::isfinite(octaves)) {
+        const double scale = std::pow(10.0, 1.0 - std::floor(std::log10(std::fabs(octaves))));
+        rounded = std::round(octaves * scale) / scale;
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", rounded);
+    std::string result(text);
+    if (const auto dot = result.find('.'); dot != std::string::npos)
+        result.replace(dot, 1, TDecimalSeparator::Current());
+    return result;
+}
+
+}  // namespace
+
+TOrvaneModule::TOrvaneModule() = default;
+
+TOrvaneModule::~TOrvaneModule() = default;
+
+void TOrvaneModule::PublishMethods(TMethodTable& m) {
+    m.PublishMember<TNotifyEvent>("VSTModuleCreate", this, &TOrvaneModule::VSTModuleCreate);
+    m.PublishMember<TNotifyEvent>("VSTModuleDestroy", this, &TOrvaneModule::VSTModuleDestroy);
+    m.PublishMember<TNotifyEvent>("VSTModuleOpen", this, &TOrvaneModule::VSTModuleOpen);
+    m.PublishMember<TGetEditorEvent>("VSTModuleEditOpen", this, &TOrvaneModule::VSTModuleEditOpen);
+    m.PublishMember<TSampleRateChangeEvent>("VSTModuleSampleRateChange", this,
+                                            &TOrvaneModule::VSTModuleSampleRateChange);
+    m.PublishMember<TProcessAudioEvent>("VSTModuleProcess", this, &TOrvaneModule::VSTModuleProcess);
+    m.PublishMember<TProcessDoubleReplacingEvent>("VSTModuleProcessDoubleReplacing", this,
+                                                  &TOrvaneModule::VSTModuleProcessDoubleReplacing);
+    m.PublishMember<TParameterChangeEvent>("OrvaneModuleTypeChange", this, &TOrvaneModule::OrvaneModuleTypeChange);
+    m.PublishMember<TParameterChangeEvent>("OrvaneModuleGainChange", this, &TOrvaneModule::OrvaneModuleGainChange);
+    m.PublishMember<TParameterChangeEvent>("OrvaneModuleFreqChange", this, &TOrvaneModule::OrvaneModuleFreqChange);
+    m.PublishMember<TParameterChangeEvent>("OrvaneModuleBandwidthChange", this,
+                                           &TOrvaneModule::OrvaneModuleBandwidthChange);
+    m.PublishMember<TCustomParameterDisplayEvent>("OrvaneModuleTypeDisplay", this,
+                                                  &TOrvaneModule::OrvaneModuleTypeDisplay);
+    m.PublishMember<TCustomParameterDisplayEvent>("OrvaneModuleBandwidthDisplay", this,
+                                                  &TOrvaneModule::OrvaneModuleBandwidthDisplay);
+}
+
+// ---- Life cycle ----
+
+void TOrvaneModule::VSTModuleCreate(TBasicVSTModule&) {
+    for (const auto& initial : kInitialValues) AutomateParameter(initial.index, initial.value);
+}
+
+void TOrvaneModule::VSTModuleDestroy(TBasicVSTModule&) {
+    std::lock_guard guard(FFiltersLock);
+    for (auto& channel : FFilters)
+        for (auto& filter : channel) filter.reset();
+}
+
+void TOrvaneModule::VSTModuleOpen(TBasicVSTModule&) {
+    FCurrentSnapshot = 0;
+    for (auto& slot : FSnapshots) {
+        slot.assign(static_cast<std::size_t>(std::max(0, numParams())), 0.0f);
+        for (std::size_t j = 0; j < slot.size(); ++j) slot[j] = ReadParameter(static_cast<std::int32_t>(j));
+    }
+}
+
+std::unique_ptr<TEditorWindow> TOrvaneModule::CreateEditorForm(std::uintptr_t) { return nullptr; }
+
+void TOrvaneModule::VSTModuleEditOpen(TBasicVSTModule&, std::unique_ptr<TEditorWindow>& gui,
+                                      std::uintptr_t parentWindow) {
+    if (!gui) gui = CreateEditorForm(parentWindow);
+    auto* editor = dynamic_cast<TOrvaneEditor*>(gui.get());
+    if (!editor) return;
+    for (int band = 0; band < kBandCount; ++band) {
+        UpdateEditorType(band, editor);
+        UpdateEditorGain(band, editor);
+        UpdateEditorFrequency(band, editor);
+        UpdateEditorBandwidth(band, editor);
+    }
+    editor->DrawSnapshotButtons();
+}
+
+void TOrvaneModule::VSTModuleSampleRateChange(TBasicVSTModule&, float sampleRate) {
+    std::lock_guard guard(FFiltersLock);
+    for (int band = 0; band < kBandCount; ++band) {
+        for (auto& channel : FFilters)
+            if (auto& filter = channel[static_cast<std::size_t>(band)]) filter->SetSampleRate(sampleRate);
+        PublishBand(band);
+    }
+}
+
+// ---- Parameter changes ----
+
+void TOrvaneModule::OrvaneModuleTypeChange(TBasicVSTModule&, std::int32_t index, float& value) {
+    const int band = BandOf(index, 0);
+    if (!ValidBand(band)) return;
+    const TBandKind kind = KindFromTypeValue(value);
+    {
+        std::lock_guard guard(FFiltersLock);
+        const auto b = static_cast<std::size_t>(band);
+        if (FFilters[0][b] && FFilters[0][b]->Kind() == kind) return;  // same kind: states and editor untouched
+        for (auto& channel : FFilters) {
+            TFilterPtr fresh = CreateBandFilter(kind);
+            if (const auto& old = channel[b]) {
+                fresh->SetFrequency(old->Frequency());
+                fresh->SetGain(old->Gain());
+                fresh->SetBandwidth(old->Bandwidth());
+                fresh->SetSampleRate(static_cast<double>(SampleRate()));
+            }
+            channel[b] = std::move(fresh);
+        }
+        PublishBand(band);
+    }
+    UpdateEditorType(band);
+}
+
+void TOrvaneModule::OrvaneModuleGainChange(TBasicVSTModule&, std::int32_t index, float& value) {
+    const int band = BandOf(index, 1);
+    if (!ValidBand(band)) return;
+    {
+        std::lock_guard guard(FFiltersLock);
+        for (auto& channel : FFilters)
+            if (auto& filter = channel[static_cast<std::size_t>(band)]) filter->SetGain(value);
+        PublishBand(band);
+    }
+    UpdateEditorGain(band);
+}
+
+void TOrvaneModule::OrvaneModuleFreqChange(TBasicVSTModule&, std::int32_t index, float& value) {
+    const int band = BandOf(index, 2);
+    if (!ValidBand(band)) return;
+    {
+        std::lock_guard guard(FFiltersLock);
+        for (auto& channel : FFilters)
+            if (auto& filter = channel[static_cast<std::size_t>(band)]) filter->SetFrequency(value);
+        PublishBand(band);
+    }
+    UpdateEditorFrequency(band);
+}
+
+void TOrvaneModule::OrvaneModuleBandwidthChange(TBasicVSTModule&, std::int32_t index, float& value) {
+    const int band = BandOf(index, 3);
+    if (!ValidBand(band)) return;
+    {
+        std::lock_guard guard(FFiltersLock);
+        const auto b = static_cast<std::size_t>(band);
+        auto& first = FFilters[0][b];
+        auto& second = FFilters[1][b];
+        if (first) first->SetBandwidth(OctavesFromBandwidthValue(value));
+        // Channel 1 copies what channel 0 stored, so both stay identical.
+        if (first && second) second->SetBandwidth(first->Bandwidth());
+        PublishBand(band);
+    }
+    UpdateEditorBandwidth(band);
+}
+
+void TOrvaneModule::OrvaneModuleTypeDisplay(TBasicVSTModule&, std::int32_t index, std::string& text) {
+    const double value = ReadParameter(index);
+    if (!std::isfinite(value)) return;
+    const double rounded = std::nearbyint(value);
+    if (rounded >= 0.0 && rounded <= 7.0) text = kBandKinds[static_cast<std::size_t>(rounded)].displayName;
+}
+
+void TOrvaneModule::OrvaneModuleBandwidthDisplay(TBasicVSTModule&, std::int32_t index, std::string& text) {
+    const int band = BandOf(index, 3);
+    if (!ValidBand(band)) return;
+    std::lock_guard guard(FFiltersLock);
+    if (const auto& filter = FFilters[0][static_cast<std::size_t>(band)]) text = FormatBandwidthOctaves(filter->Bandwidth());
+}
+
+int TOrvaneModule::FilterKind(int band) {
+    if (!ValidBand(band)) return -1;
+    std::lock_guard guard(FFiltersLock);
+    const auto& filter = FFilters[0][static_cast<std::size_t>(band)];
+    return filter ? BandKindNumber(filter->Kind()) : -1;
+}
+
+TOrvaneModule::TBandSettings TOrvaneModule::BandSettings(int channel, int band) {
+    std::lock_guard guard(FFiltersLock);
+    const auto& filter = FFilters.at(static_cast<std::size_t>(channel)).at(static_cast<std::size_t>(band));
+    if (!filter) return {};
+    return {BandKindNumber(filter->Kind()), filter->Frequency(), filter->Gain(), filter->Bandwidth(),
+            filter->SampleRate()};
+}
+
+void TOrvaneModule::PublishBand(int band) {
+    // The engine clears a band's states itself whenever its published kind changes.
+    const auto& filter = FFilters[0][static_cast<std::size_t>(band)];
+    if (filter) FEngine.PublishBand(band, {filter->Kind(), filter->Coefficients()});
+}
+
+// ---- Editor ----
+
+double TOrvaneModule::TotalResponseDb(double frequencyHz) {
+    std::lock_guard guard(FFiltersLock);
+    double product = 1.0;
+    for (const auto& filter : FFilters[0])
+        if (filter) product *= filter->Magnitude(frequencyHz);
+    return 10.0 * std::log10(product);
+}
+
+TOrvaneEditor* TOrvaneModule::CurrentEditor() const { return dynamic_cast<TOrvaneEditor*>(EditorForm()); }
+
+void TOrvaneModule::UpdateEditorType(int band, TOrvaneEditor* editor) {
+    if (!editor) editor = CurrentEditor();
+    if (!editor || !ValidBand(band)) return;
+    editor->DrawFilterType(band);
+    const double value = ReadParameter(kParametersPerBand * band);
+    const double k = std::isfinite(value) ? std::nearbyint(value) : -1.0;
+    editor->GainDial(band).SetEnabled(k == 1.0 || k == 3.0 || k == 5.0);  // shelves and Peak use gain
+    editor->FreqDial(band).SetEnabled(k != 7.0);
+    editor->BandwidthDial(band).SetEnabled(k != 7.0);
+    editor->DrawGain(band);
+    editor->DrawFrequency(band);
+    editor->DrawBandwidth(band);
+    editor->DrawResponse();
+}
+
+void TOrvaneModule::UpdateEditorGain(int band, TOrvaneEditor* editor) {
+    if (!editor) editor = CurrentEditor();
+    if (!editor || !ValidBand(band)) return;
+    editor->DrawGain(band);
+    editor->DrawResponse();
+    const double gainDb = BandSettings(0, band).gainDb;
+    editor->GainDial(band).SetPosition(static_cast<float>((gainDb + 15.0) * kInverseGainRange));
+}
+
+void TOrvaneModule::UpdateEditorFrequency(int band, TOrvaneEditor* editor) {
+    if (!editor) editor = CurrentEditor();
+    if (!editor || !ValidBand(band)) return;
+    editor->DrawFrequency(band);
+    editor->DrawResponse();
+    const double frequencyHz = ReadParameter(kParametersPerBand * band + 2);
+    editor->FreqDial(band).SetPosition(static_cast<float>(std::log(0.05 * frequencyHz) * kInverseLog1000));
+}
+
+void TOrvaneModule::UpdateEditorBandwidth(int band, TOrvaneEditor* editor) {
+    if (!editor) editor = CurrentEditor();
+    if (!editor || !ValidBand(band)) return;
+    editor->DrawBandwidth(band);
+    editor->DrawResponse();
+    editor->BandwidthDial(band).SetPosition(ReadParameter(kParametersPerBand * band + 3));
+}
+
+// ---- Snapshots ----
+
+void TOrvaneModule::StoreSnapshot(int slot) {
+    if (slot < 0 || slot >= kSnapshotCount) return;
+    auto& values = FSnapshots[static_cast<std::size_t>(slot)];
+    values.resize(static_cast<std::size_t>(std::max(0, numParams())));
+    for (std::size_t j = 0; j < values.size(); ++j) values[j] = ReadParameter(static_cast<std::int32_t>(j));
+}
+
+void TOrvaneModule::SelectSnapshot(int slot) {
+    if (slot < 0 || slot >= kSnapshotCount) return;
+    if (FCurrentSnapshot >= kSnapshotCount) FCurrentSnapshot = kSnapshotCount - 1;
+    if (slot == FCurrentSnapshot) return;
+    StoreSnapshot(FCurrentSnapshot);
+    FCurrentSnapshot = static_cast<std::uint8_t>(slot);
+    const auto values = FSnapshots[static_cast<std::size_t>(slot)];  // handlers may store into slots
+    for (std::size_t j = 0; j < values.size(); ++j) AutomateParameter(static_cast<std::int32_t>(j), values[j]);
+    if (auto* editor = CurrentEditor()) editor->DrawSnapshotButtons();
+}
+
+// ---- Audio [audio thread] ----
+
+void TOrvaneModule::VSTModuleProcess(float* const* inputs, float* const* outputs, std::int32_t sampleFrames) noexcept {
+    FEngine.Process(inputs, outputs, sampleFrames);
+}
+
+void TOrvaneModule::VSTModuleProcessDoubleReplacing(double* const* inputs, double* const* outputs,
+                                                    std::int32_t sampleFrames) noexcept {
+    FEngine.Process(inputs, outputs, sampleFrames);
+}
+
+}  // namespace tessel

@@ -1,17 +1,95 @@
 #pragma once
 // TOrvaneModule: the Tessel EQ module. Everything the host sees is built from
 // its stored description (OrvaneModuleDescription.cpp); this class adds the
-// equaliser's handlers.
+// equaliser's handlers: seven bands of two filters each, snapshots, and the
+// link to the editor.
+//
+// Threads: the filter objects are the control side's truth. Parameter
+// handlers (host automation or UI thread) change them under a short lock and
+// publish the resulting coefficients to the audio engine; the audio thread
+// runs only the engine and never touches a filter object.
 
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "dsp/OrvBiquadFilter.h"
 #include "framework/VSTModule.h"
+#include "plugin/OrvaneAudioEngine.h"
+#include "plugin/OrvaneEditor.h"
 
 namespace tessel {
 
 class TOrvaneModule : public TVSTModule {
 public:
+    static constexpr int kBandCount = 7;
+    static constexpr int kChannelCount = 2;
+    static constexpr int kSnapshotCount = 6;
+    static constexpr int kParametersPerBand = 4;  // Type, Gain, Frequency, Bandwidth
+    static constexpr std::int32_t kVolumeIndex = 28;
+
+    TOrvaneModule();
+    ~TOrvaneModule() override;
     std::string_view ClassName() const override { return "TOrvaneModule"; }
+
+    // ---- Handlers bound by the stored description ----
+    void VSTModuleCreate(TBasicVSTModule& sender);
+    void VSTModuleDestroy(TBasicVSTModule& sender);
+    void VSTModuleOpen(TBasicVSTModule& sender);
+    void VSTModuleEditOpen(TBasicVSTModule& sender, std::unique_ptr<TEditorWindow>& gui, std::uintptr_t parentWindow);
+    void VSTModuleSampleRateChange(TBasicVSTModule& sender, float sampleRate);  // Hz
+    void OrvaneModuleTypeChange(TBasicVSTModule& sender, std::int32_t index, float& value);
+    void OrvaneModuleGainChange(TBasicVSTModule& sender, std::int32_t index, float& value);       // dB
+    void OrvaneModuleFreqChange(TBasicVSTModule& sender, std::int32_t index, float& value);       // Hz
+    void OrvaneModuleBandwidthChange(TBasicVSTModule& sender, std::int32_t index, float& value);  // 0..1
+    void OrvaneModuleTypeDisplay(TBasicVSTModule& sender, std::int32_t index, std::string& text);
+    void OrvaneModuleBandwidthDisplay(TBasicVSTModule& sender, std::int32_t index, std::string& text);
+    // [audio thread]
+    void VSTModuleProcess(float* const* inputs, float* const* outputs, std::int32_t sampleFrames) noexcept;
+    void VSTModuleProcessDoubleReplacing(double* const* inputs, double* const* outputs,
+                                         std::int32_t sampleFrames) noexcept;
+
+    // ---- For the editor ----
+    // Half the combined gain of the seven bands in dB at a frequency in Hz.
+    double TotalResponseDb(double frequencyHz);
+    void StoreSnapshot(int slot);
+    void SelectSnapshot(int slot);
+    int CurrentSnapshot() const { return FCurrentSnapshot; }
+    // The kind number of a band (0..7), or -1 before its filters exist.
+    int FilterKind(int band);
+    void UpdateEditorType(int band, TOrvaneEditor* editor = nullptr);
+    void UpdateEditorGain(int band, TOrvaneEditor* editor = nullptr);
+    void UpdateEditorFrequency(int band, TOrvaneEditor* editor = nullptr);
+    void UpdateEditorBandwidth(int band, TOrvaneEditor* editor = nullptr);
+
+    // A band filter's settings as the control side holds them (for tests and displays).
+    struct TBandSettings {
+        int kind = -1;
+        double frequencyHz = 0.0, gainDb = 0.0, bandwidthOctaves = 0.0, sampleRateHz = 0.0;
+    };
+    TBandSettings BandSettings(int channel, int band);
+    const std::vector<float>& Snapshot(int slot) const { return FSnapshots.at(static_cast<std::size_t>(slot)); }
+
+protected:
+    void PublishMethods(TMethodTable& methods) override;
+    // The editor window for effEditOpen; none until the GUI is linked in.
+    virtual std::unique_ptr<TEditorWindow> CreateEditorForm(std::uintptr_t parentWindow);
+
+private:
+    using TFilterPtr = std::unique_ptr<TOrvBiquadFilter>;
+    TOrvaneEditor* CurrentEditor() const;
+    // Hands a band's kind and current coefficients to the audio engine. [control side, filters locked]
+    void PublishBand(int band);
+
+    std::mutex FFiltersLock;  // control-side threads only; the audio thread never takes it
+    std::array<std::array<TFilterPtr, kBandCount>, kChannelCount> FFilters;
+    TOrvaneAudioEngine FEngine;
+    std::array<std::vector<float>, kSnapshotCount> FSnapshots;
+    std::uint8_t FCurrentSnapshot = 0;
 };
 
 }  // namespace tessel
