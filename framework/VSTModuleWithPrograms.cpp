@@ -328,7 +328,7 @@ std::intptr_t TVSTModuleWithPrograms::HandleSetProgramName(std::int32_t, std::in
 
 std::intptr_t TVSTModuleWithPrograms::HandleGetProgramName(std::int32_t, std::intptr_t, void* ptr, float) {
     const auto* program = numPrograms() > 0 ? ActiveProgram() : nullptr;
-    CopyTextToHost(ptr, program ? std::string_view(program->DisplayName()) : std::string_view(), kProgramNameBytes);
+    CopyTextToHost(ptr, program ? std::string_view(program->DisplayName()) : std::string_view(""), kProgramNameBytes);
     return 0;
 }
 
