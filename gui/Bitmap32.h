@@ -115,12 +115,22 @@ public:
     void CopyToWindow(TWindowSink& sink, int x, int y) const;
 
     // ---- Effects -------------------------------------------------------
+    // StackBlur, ShadowMask and DropShadow work on the whole surface, like
+    // Assign: they reshape an image rather than draw into a region.
+    //
     // Rows, then columns, each replaced by the triangle-weighted moving
     // average (weights r + 1 - |i|, divided by (r + 1)², truncated), edge
-    // pixels repeated, all four channels. Nothing for radius <= 0.
+    // pixels repeated, all four channels. Nothing for radius <= 0; radii
+    // above 255 act as 255.
     void StackBlur(int radius);
+    // Every pixel becomes black with alpha floor(opacity · alpha / 255): the
+    // silhouette that shadows are blurred from.
+    void ShadowMask(std::uint8_t opacity);
     // Puts a blurred black copy of the surface's own shape, displaced by
-    // the offset and of opacity transparency·alpha/255, under the surface.
+    // the offset and of opacity transparency·alpha/255, under the surface:
+    // the shape is drawn (by this surface's DrawMode) onto a cleared
+    // surface at the offset, turned into its ShadowMask, blurred, and this
+    // surface is drawn over it (again by its DrawMode).
     void DropShadow(int offsetX, int offsetY, int radius, std::uint8_t transparency);
     // Brushed texture in the clip rectangle: per row a smoothed random walk
     // darkens `color` by up to `amount` levels (darkest at the row start)

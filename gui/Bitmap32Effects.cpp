@@ -27,16 +27,21 @@ TRandomSource& DefaultRandom() {
 
 void TBitmap32::StackBlur(int radius) { StackBlurPixels(Bits(), Width(), Height(), radius); }
 
+void TBitmap32::ShadowMask(std::uint8_t opacity) {
+    TColor32* p = Bits();
+    const std::size_t count = static_cast<std::size_t>(Width()) * static_cast<std::size_t>(Height());
+    for (std::size_t i = 0; i < count; ++i) p[i] = (opacity * (p[i] >> 24) / 255) << 24;
+}
+
 void TBitmap32::DropShadow(int offsetX, int offsetY, int radius, std::uint8_t transparency) {
     if (Empty()) return;
     TBitmap32 shadow(Width(), Height());
     shadow.SetDrawMode(dmBlend);
     DrawOnto(shadow, offsetX, offsetY);
-    TColor32* p = shadow.Bits();
-    const std::size_t count = static_cast<std::size_t>(Width()) * static_cast<std::size_t>(Height());
-    for (std::size_t i = 0; i < count; ++i) p[i] = (transparency * (p[i] >> 24) / 255) << 24;
+    shadow.ShadowMask(transparency);
     shadow.StackBlur(radius);
     DrawOnto(shadow, 0, 0);
+    const std::size_t count = static_cast<std::size_t>(Width()) * static_cast<std::size_t>(Height());
     std::memcpy(Bits(), shadow.Bits(), count * sizeof(TColor32));
 }
 

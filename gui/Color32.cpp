@@ -8,8 +8,6 @@
 namespace tessel {
 namespace {
 
-std::uint8_t ClampByte(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 255)); }
-
 // One RGB channel (0..1) of an HSL colour, from the two HSL helper values
 // and the channel's hue offset (fractions of a turn).
 double HueToChannel(double p, double q, double hueTurns) {
@@ -26,11 +24,6 @@ std::uint8_t UnitToByte(double v) {
 }
 
 }  // namespace
-
-TColor32 Lighten(TColor32 c, int amount) {
-    return Color32(ClampByte(RedComponent(c) + amount), ClampByte(GreenComponent(c) + amount),
-                   ClampByte(BlueComponent(c) + amount), AlphaComponent(c));
-}
 
 TColor32 WithSaturation(TColor32 c, float s) {
     const double r = RedComponent(c) / 255.0;

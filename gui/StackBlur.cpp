@@ -8,7 +8,7 @@
 namespace tessel {
 namespace {
 
-constexpr int kChannels = 4;  // bytes per pixel, blurred alike
+constexpr std::size_t kChannels = 4;  // bytes per pixel, blurred alike
 // (r + 1)² must stay within the divider's exact range; beyond a radius of
 // 255 pixels the result is a flat average anyway.
 constexpr int kMaxRadius = 255;
@@ -44,7 +44,8 @@ struct TLineState {
 
 int Clamp(int i, int n) { return std::clamp(i, 0, n - 1); }
 
-// Blurs one line of n samples of `lanes` bytes each. sample(i) returns the
+// Blurs one line of n samples of `lanes` bytes each (the column pass: a
+// sample is a whole row, so the per-lane loops run along memory). sample(i) returns the
 // bytes of sample i (0 <= i < n); emit(i, bytes) stores the result at i.
 template <class TSample, class TEmit>
 void BlurLine(int n, std::size_t lanes, int radius, const TDivider& divide, TLineState& st,
@@ -77,6 +78,34 @@ void BlurLine(int n, std::size_t lanes, int radius, const TDivider& divide, TLin
     }
 }
 
+// The row pass: one pixel per sample, the running sums in locals so they
+// stay in registers (the generic line routine keeps them in memory, which
+// byte-pointer aliasing forces the compiler to reload on every step).
+void BlurRow(const std::uint8_t* src, std::uint8_t* dst, int n, int radius, const TDivider& divide) {
+    std::uint32_t sum[kChannels] = {}, incoming[kChannels] = {}, outgoing[kChannels] = {};
+    for (int i = -radius; i <= radius; ++i) {
+        const std::uint8_t* s = src + Clamp(i, n) * kChannels;
+        const auto w = static_cast<std::uint32_t>(radius + 1 - std::abs(i));
+        for (std::size_t k = 0; k < kChannels; ++k) {
+            sum[k] += w * s[k];
+            if (i <= 0) outgoing[k] += s[k];
+        }
+    }
+    for (int i = 1; i <= radius + 1; ++i)
+        for (std::size_t k = 0; k < kChannels; ++k) incoming[k] += src[Clamp(i, n) * kChannels + k];
+    for (int p = 0; p < n; ++p) {
+        for (std::size_t k = 0; k < kChannels; ++k) dst[p * kChannels + k] = divide(sum[k]);
+        const std::uint8_t* entering = src + Clamp(p + radius + 2, n) * kChannels;
+        const std::uint8_t* crossing = src + Clamp(p + 1, n) * kChannels;
+        const std::uint8_t* leaving = src + Clamp(p - radius, n) * kChannels;
+        for (std::size_t k = 0; k < kChannels; ++k) {
+            sum[k] = sum[k] + incoming[k] - outgoing[k];
+            incoming[k] = incoming[k] + entering[k] - crossing[k];
+            outgoing[k] = outgoing[k] + crossing[k] - leaving[k];
+        }
+    }
+}
+
 }  // namespace
 
 void StackBlurPixels(TColor32* pixels, int width, int height, int radius) {
@@ -89,15 +118,12 @@ void StackBlurPixels(TColor32* pixels, int width, int height, int radius) {
     auto* bytes = reinterpret_cast<std::uint8_t*>(pixels);
     TLineState state;
 
-    // Rows: one pixel (four lanes) per sample, read from a copy of the row.
+    // Rows, each read from a copy of itself.
     std::vector<std::uint8_t> line(rowBytes);
     for (int y = 0; y < height; ++y) {
         std::uint8_t* row = bytes + static_cast<std::size_t>(y) * rowBytes;
         std::memcpy(line.data(), row, rowBytes);
-        BlurLine(
-            width, kChannels, radius, divide, state,
-            [&](int i) { return line.data() + static_cast<std::size_t>(i) * kChannels; },
-            [&](int i, const std::uint8_t* v) { std::memcpy(row + static_cast<std::size_t>(i) * kChannels, v, kChannels); });
+        BlurRow(line.data(), row, width, radius, divide);
     }
 
     // Columns: all columns at once, one whole row per sample, so memory is

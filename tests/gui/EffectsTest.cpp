@@ -81,6 +81,17 @@ TEST(StackBlurTest, NonPositiveRadiusLeavesPixelsAndHugeRadiusStaysInBounds) {
         }
 }
 
+TEST(ShadowMaskTest, KeepsOnlyScaledAlphaInBlack) {
+    TBitmap32 s(3, 1);
+    s.RowPixels(0)[0] = 0xFFFFFFFFu;
+    s.RowPixels(0)[1] = 0x80336699u;
+    s.RowPixels(0)[2] = 0x00FFFFFFu;
+    s.ShadowMask(110);
+    EXPECT_EQ(s.Pixel(0, 0), 110u << 24);
+    EXPECT_EQ(s.Pixel(1, 0), (128u * 110 / 255) << 24);  // 55, floor
+    EXPECT_EQ(s.Pixel(2, 0), 0u);
+}
+
 TEST(DropShadowTest, ShadowSitsUnderTheShapeAtTheOffset) {
     TBitmap32 s(20, 20);
     s.SetDrawMode(dmBlend);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 
 #include "gui/PngFile.h"
 
@@ -53,8 +54,10 @@ long long AlphaSum(const TCustomBitmap32& s) {
     }
     TBitmap32 golden;
     if (!LoadPng(golden, path)) return ::testing::AssertionFailure() << "cannot read " << path;
+    const std::string actual =
+        (std::filesystem::temp_directory_path() / ("tessel_" + name + ".actual.png")).string();
     if (golden.Width() != s.Width() || golden.Height() != s.Height()) {
-        SavePng(s, name + ".actual.png");
+        SavePng(s, actual);
         return ::testing::AssertionFailure() << "size " << s.Width() << "x" << s.Height() << ", golden "
                                              << golden.Width() << "x" << golden.Height();
     }
@@ -71,9 +74,9 @@ long long AlphaSum(const TCustomBitmap32& s) {
         }
     const double fraction = static_cast<double>(differing) / (s.Width() * s.Height());
     if (fraction > maxDifferingFraction) {
-        SavePng(s, name + ".actual.png");
+        SavePng(s, actual);
         return ::testing::AssertionFailure() << differing << " pixels differ by more than " << maxChannelDelta
-                                             << " (largest " << worst << "); see " << name << ".actual.png";
+                                             << " (largest " << worst << "); see " << actual;
     }
     return ::testing::AssertionSuccess();
 }

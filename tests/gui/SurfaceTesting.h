@@ -34,8 +34,8 @@ long long AlphaSum(const TCustomBitmap32& s);
 // Compares a surface with a PNG under tests/gui/golden. maxChannelDelta is
 // the largest per-channel difference still counted as equal;
 // maxDifferingFraction the share of pixels allowed to exceed it. On a
-// mismatch the actual image is written to the working directory as
-// <name>.actual.png. With TESSEL_UPDATE_GOLDEN=1 the golden is (re)written
+// mismatch the actual image is written to the temporary directory as
+// tessel_<name>.actual.png. With TESSEL_UPDATE_GOLDEN=1 the golden is (re)written
 // instead — only after the image has been checked by eye.
 ::testing::AssertionResult MatchesGolden(const TCustomBitmap32& s, const std::string& name,
                                           int maxChannelDelta = 0, double maxDifferingFraction = 0.0);
