@@ -247,4 +247,70 @@ TEST_F(PlayTool, BenchPrintsTimesForMonoAndStereoPlugIns) {
     EXPECT_GT(std::stod(match[2].str()), 0.0);
 }
 
+// The witness's account of the host's calls: "open rate=... close dirty=N".
+std::string Witnessed(const std::string& output) {
+    std::smatch match;
+    if (!std::regex_search(output, match, std::regex("witness: ([^\n]*)"))) return "(no witness line)";
+    return match[1].str();
+}
+
+const std::string kWitness = TESSEL_WITNESS_PLUGIN;
+
+TEST_F(PlayTool, RenderDrivesThePlugInInTheHostCallOrderAndSilencesExtraInputs) {
+    ASSERT_EQ(RunTool("tone " + Path("in.wav") + " --channels 2 --kind noise --format float --seconds 0.1 "
+                      "--rate 32000").status, 0);  // 3200 frames: 50 blocks of 64
+    const TRun run = RunTool("render " + kWitness + " " + Path("in.wav") + " " + Path("out.wav") +
+                             " --block 64 --program 2 --param Level=1.5");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(Witnessed(run.output),
+              "open rate=32000 block=64 program=2 text mains=1 start process*50 stop mains=0 close dirty=0");
+    EXPECT_FALSE(Contains(run.output, "found by its display")) << run.output;  // it took the text
+
+    const TSound in = ReadSound(Path("in.wav"));
+    const TSound out = ReadSound(Path("out.wav"));
+    ASSERT_TRUE(in.ok && out.ok);
+    ASSERT_EQ(out.info.channels, 2);  // four outputs, the first two written
+    ASSERT_EQ(out.info.frames, in.info.frames);
+    for (sf_count_t frame = 0; frame < in.info.frames; frame += 31)
+        for (int channel = 0; channel < 2; ++channel)
+            EXPECT_FLOAT_EQ(static_cast<float>(out.At(frame, channel)), static_cast<float>(1.5 * in.At(frame, channel)));
+}
+
+TEST_F(PlayTool, DoublePrecisionIsAnnouncedBeforeTheMainsGoOn) {
+    ASSERT_EQ(RunTool("tone " + Path("in.wav") + " --seconds 0.01").status, 0);  // 480 frames
+    const TRun run = RunTool("render " + kWitness + " " + Path("in.wav") + " " + Path("out.wav") + " --double");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(Witnessed(run.output),
+              "open rate=48000 block=512 precision=1 mains=1 start process64 stop mains=0 close dirty=0");
+}
+
+TEST_F(PlayTool, AnAccumulatingOnlyPlugInGetsClearedOutputsEveryBlock) {
+    ASSERT_EQ(RunTool("tone " + Path("in.wav") + " --channels 1 --format float --seconds 0.05").status, 0);
+    const TRun run = RunTool(std::string("render ") + TESSEL_WITNESS_ACCUMULATING_PLUGIN + " " + Path("in.wav") +
+                             " " + Path("out.wav") + " --block 100 --set 0=0.5");  // level 1
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(Contains(run.output, "process (accumulating)")) << run.output;
+    const TSound in = ReadSound(Path("in.wav"));
+    const TSound out = ReadSound(Path("out.wav"));
+    ASSERT_TRUE(in.ok && out.ok);
+    for (sf_count_t frame = 0; frame < in.info.frames; ++frame) {
+        ASSERT_EQ(out.At(frame, 0), in.At(frame, 0)) << frame;
+        ASSERT_EQ(out.At(frame, 1), in.At(frame, 0)) << frame;
+    }
+}
+
+TEST_F(PlayTool, ResponseAndBenchPlayThroughTheSameHostCalls) {
+    const TRun response = RunTool("response " + kWitness + " --param Level=0.5 --at 1000 --frames 1000 --block 256");
+    ASSERT_EQ(response.status, 0) << response.output;
+    EXPECT_NEAR(TableDb(response.output, "1000"), 20.0 * std::log10(0.5), 0.01) << response.output;
+    EXPECT_EQ(Witnessed(response.output),
+              "open rate=48000 block=256 text mains=1 start process*4 stop mains=0 close dirty=0");
+
+    const TRun bench = RunTool("bench " + kWitness + " --seconds 0.05 --runs 2 --rate 44100 --block 441");
+    ASSERT_EQ(bench.status, 0) << bench.output;
+    EXPECT_TRUE(Contains(bench.output, "ns per stereo frame")) << bench.output;
+    // 0.05 s of warm-up and two runs of 0.05 s: 5 + 2 x 5 blocks.
+    EXPECT_EQ(Witnessed(bench.output), "open rate=44100 block=441 mains=1 start process*15 stop mains=0 close dirty=0");
+}
+
 }  // namespace
