@@ -76,13 +76,6 @@ TEST(FillPolygonTest, EvenOddLeavesTheStarsCentreEmptyAndWindingFillsIt) {
     EXPECT_GT(CountDifferent(wind, wind.BoundsRect(), 0), CountDifferent(alt, alt.BoundsRect(), 0));
 }
 
-TEST(FillPolygonTest, BlendsTranslucentColoursOverTheSurface) {
-    TBitmap32 s(4, 4);
-    s.Clear(kBlack32);
-    s.FillPolygon(Rect(0, 0, 4, 4), 0x80FF0000u);
-    EXPECT_EQ(s.Pixel(2, 2), Color32(128, 0, 0, 192));
-}
-
 TEST(FillPolygonTest, DegeneratePolygonsCoverNothing) {
     TBitmap32 s(8, 8);
     s.FillPolygon(std::vector<TFixedPoint>{}, kWhite32);

@@ -45,17 +45,6 @@ TEST(ResponsePlotTest, CurvePassesThroughTheExpectedPixels) {
     EXPECT_TRUE(SavePng(s, out));
 }
 
-TEST(ResponsePlotTest, AxesMapEndsToTheGridEdges) {
-    TBitmap32 s(500, 300);
-    const TResponsePlotOptions options;
-    const TResponsePlotLayout l = ResponsePlotLayout(s, options);
-    EXPECT_DOUBLE_EQ(l.XFromHz(20.0), l.Plot.Left);
-    EXPECT_NEAR(l.XFromHz(20000.0), l.Plot.Right - 1, 1e-9);
-    EXPECT_NEAR(l.XFromHz(632.455532), (l.Plot.Left + l.Plot.Right - 1) / 2.0, 1e-6);  // geometric middle
-    EXPECT_DOUBLE_EQ(l.YFromDb(15.0), l.Plot.Top);
-    EXPECT_NEAR(l.YFromDb(-15.0), l.Plot.Bottom - 1, 1e-9);
-}
-
 TEST(ResponsePlotTest, LabelsAndGridAreDrawnOutsideAndInsideThePlot) {
     TBitmap32 s(640, 360);
     const TResponsePlotOptions options;

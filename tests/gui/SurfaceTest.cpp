@@ -14,17 +14,6 @@ namespace {
 
 using testing::CountDifferent;
 
-TEST(SurfaceTest, NewSurfaceHasTheDocumentedDefaults) {
-    TBitmap32 s;
-    EXPECT_TRUE(s.Empty());
-    EXPECT_EQ(s.DrawMode(), dmOpaque);
-    EXPECT_EQ(s.CombineMode(), cmBlend);
-    EXPECT_EQ(s.MasterAlpha(), 255);
-    EXPECT_EQ(s.PenColor(), kWhite32);
-    EXPECT_EQ(s.RasterPos(), (TPoint{0, 0}));
-    EXPECT_EQ(s.LockCount(), 0);
-}
-
 TEST(SurfaceTest, ResizeKeepsPixelsAtTheSameSizeAndClearsOtherwise) {
     TBitmap32 s(4, 3);
     EXPECT_EQ(CountDifferent(s, s.BoundsRect(), 0), 0);
