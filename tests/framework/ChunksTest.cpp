@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,17 +15,15 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using Log = std::vector<std::string>;
 
-// Two programs whose state is opaque: each stores `payload[index]` and logs what it loads.
+// Two programs with opaque state: each stores `payload[index]` and logs what it loads.
 class TChunkModule : public TVSTModule {
 public:
     std::string_view ClassName() const override { return "TChunkModule"; }
-
-    std::map<int32_t, Bytes> payload;
+    std::map<int32_t, Bytes> payload{{0, {1, 2, 3}}, {1, {}}};
     Log log;
 
-    intptr_t Dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr) {
-        AEffect* effect = GetEffectRecord();
-        return effect->dispatcher(effect, opcode, index, value, ptr, 0.0f);
+    intptr_t Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr) {
+        return GetEffectRecord()->dispatcher(GetEffectRecord(), opcode, index, value, ptr, 0.0f);
     }
     Bytes Chunk(int32_t program) {
         auto& data = Programs()[program].ChunkData();
@@ -37,52 +34,35 @@ protected:
     void PublishMethods(TMethodTable& m) override {
         m.Publish<TChunkEvent>("StoreChunk", [this](TCustomVstProgram& p, int32_t i, bool preset) {
             log.push_back("store " + std::to_string(i) + (preset ? " preset" : " bank"));
-            const auto& bytes = payload[i];
-            p.ChunkData().Write(bytes.data(), bytes.size());
+            p.ChunkData().Write(payload[i].data(), payload[i].size());
         });
         m.Publish<TChunkEvent>("LoadChunk", [this](TCustomVstProgram& p, int32_t i, bool preset) {
-            log.push_back("load " + std::to_string(i) + (preset ? " preset" : " bank") + " " +
+            log.push_back("load " + std::to_string(i) + (preset ? " preset " : " bank ") +
                           std::to_string(p.ChunkData().Size()) + "@" + std::to_string(p.ChunkData().Position()));
-        });
-        m.Publish<TGetChunkParameterEvent>("ChunkParameter", [](TBasicVSTModule&, int32_t i) {
-            return 0.25f * static_cast<float>(i + 1);
         });
     }
 };
 
 const bool kChunkModuleRegistered = [] {
     using namespace stored;
-    TStoredItem program{{Text("DisplayName", "Init"), Method("OnStoreChunk", "StoreChunk"),
-                         Method("OnLoadChunk", "LoadChunk")}};
-    return TStoredDescriptions::Register(
-        {"TChunkModule",
-         {Set("Flags", {"effFlagsProgramChunks"}), Collection("Programs", {program, program}),
-          Collection("ParameterProperties", {TStoredItem{{Text("DisplayName", "Drive")}}}),
-          Method("OnGetChunkParameter", "ChunkParameter")}});
+    TStoredItem program{{Method("OnStoreChunk", "StoreChunk"), Method("OnLoadChunk", "LoadChunk")}};
+    return TStoredDescriptions::Register({"TChunkModule",
+                                          {Set("Flags", {"effFlagsProgramChunks"}),
+                                           Collection("Programs", {program, program}),
+                                           Collection("ParameterProperties", {TStoredItem{}})}});
 }();
 
-class Chunks : public ::testing::Test {
-protected:
-    void SetUp() override {
-        module = CreateModule<TChunkModule>();
-        module->payload[0] = {1, 2, 3};
-        module->payload[1] = {};
-    }
-    std::unique_ptr<TChunkModule, TModuleDeleter> module;
-};
+const Bytes kBank{3, 0, 0, 0, 1, 2, 3, 0, 0, 0, 0};  // program 0: three bytes; program 1: none
 
-TEST_F(Chunks, BankIsLengthAndBytesPerProgram) {
+TEST(Chunks, GettingTheBankAndAPreset) {
+    auto module = CreateModule<TChunkModule>();
+    EXPECT_EQ(module->Programs()[0].ParameterValues().Count(), 0u);  // chunk mode keeps no values
     void* address = nullptr;
-    const auto size = module->Dispatch(effGetChunk, 0, 0, &address);
-    ASSERT_EQ(size, 11);
-    const Bytes bank(static_cast<uint8_t*>(address), static_cast<uint8_t*>(address) + size);
-    EXPECT_EQ(bank, (Bytes{3, 0, 0, 0, 1, 2, 3, 0, 0, 0, 0}));
+    ASSERT_EQ(module->Dispatch(effGetChunk, 0, 0, &address), 11);
+    EXPECT_EQ(Bytes(static_cast<uint8_t*>(address), static_cast<uint8_t*>(address) + 11), kBank);
     EXPECT_EQ(module->log, (Log{"store 0 bank", "store 1 bank"}));
-    EXPECT_EQ(module->BankChunkData(), bank);
-}
 
-TEST_F(Chunks, PresetIsTheCurrentProgramsBytesRewoundNotCleared) {
-    void* address = nullptr;
+    // A preset is rewound, not cleared: the handler overwrites from the start.
     module->payload[0] = {9, 9, 9, 9, 9};
     EXPECT_EQ(module->Dispatch(effGetChunk, 1, 0, &address), 5);
     module->payload[0] = {7, 7};
@@ -92,9 +72,10 @@ TEST_F(Chunks, PresetIsTheCurrentProgramsBytesRewoundNotCleared) {
     EXPECT_EQ(module->Dispatch(effGetChunk, 1, 0, nullptr), 0);  // nowhere to put the address
 }
 
-TEST_F(Chunks, BankLoadsEveryProgramThenTheCurrentOneAgain) {
-    Bytes bank{3, 0, 0, 0, 1, 2, 3, 0, 0, 0, 0};
-    EXPECT_EQ(module->Dispatch(effSetChunk, 0, static_cast<intptr_t>(bank.size()), bank.data()), 11);
+TEST(Chunks, SettingTheBankAndAPreset) {
+    auto module = CreateModule<TChunkModule>();
+    Bytes bank = kBank;
+    EXPECT_EQ(module->Dispatch(effSetChunk, 0, 11, bank.data()), 11);
     EXPECT_EQ(module->Chunk(0), (Bytes{1, 2, 3}));
     EXPECT_TRUE(module->Chunk(1).empty());
     EXPECT_EQ(module->log, (Log{"load 0 bank 3@0", "load 1 bank 0@0", "load 0 bank 3@0"}));
@@ -105,17 +86,13 @@ TEST_F(Chunks, BankLoadsEveryProgramThenTheCurrentOneAgain) {
     EXPECT_EQ(module->Dispatch(effSetChunk, 1, 4, preset.data()), 4);
     EXPECT_EQ(module->Chunk(0), preset);
     EXPECT_EQ(module->log, (Log{"load 0 preset 4@0"}));
-    EXPECT_EQ(module->Dispatch(effSetChunk, 1, 0, nullptr), 0);  // an empty preset is still a preset
-    EXPECT_TRUE(module->Chunk(0).empty());
 }
 
-TEST_F(Chunks, HostileBanksLoadNothing) {
-    Bytes marker{0xEE};
-    module->Dispatch(effSetChunk, 0, 0, nullptr);  // too short for two lengths: ignored
-    for (int32_t p = 0; p < 2; ++p) module->Programs()[p].ChunkData().Write(marker.data(), 1);
-    module->log.clear();
-
-    const std::vector<std::pair<const char*, Bytes>> banks = {
+TEST(Chunks, HostileBanksLoadNothing) {
+    auto module = CreateModule<TChunkModule>();
+    const uint8_t marker = 0xEE;
+    for (int32_t p = 0; p < 2; ++p) module->Programs()[p].ChunkData().Write(&marker, 1);
+    const std::pair<const char*, Bytes> banks[] = {
         {"negative length", {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}},
         {"length past the end", {100, 0, 0, 0, 1, 2, 3, 0, 0, 0, 0}},
         {"second program missing", {3, 0, 0, 0, 1, 2, 3}},
@@ -123,34 +100,26 @@ TEST_F(Chunks, HostileBanksLoadNothing) {
         {"empty", {}},
     };
     for (const auto& [what, bank] : banks) {
-        Bytes copy = bank;
-        copy.resize(bank.size() + 64, 0);  // readable bytes beyond the declared count must stay unread
-        EXPECT_EQ(module->Dispatch(effSetChunk, 0, static_cast<intptr_t>(bank.size()), copy.data()), 0) << what;
+        Bytes readable = bank;
+        readable.resize(bank.size() + 64, 0);  // bytes beyond the declared count must stay unread
+        EXPECT_EQ(module->Dispatch(effSetChunk, 0, static_cast<intptr_t>(bank.size()), readable.data()), 0) << what;
     }
+    Bytes good = kBank;
     EXPECT_EQ(module->Dispatch(effSetChunk, 0, 11, nullptr), 0);
-    Bytes good{3, 0, 0, 0, 1, 2, 3, 0, 0, 0, 0};
     EXPECT_EQ(module->Dispatch(effSetChunk, 0, -1, good.data()), 0);
     EXPECT_EQ(module->Dispatch(effSetChunk, 1, -5, good.data()), 0);
     EXPECT_TRUE(module->log.empty());
-    EXPECT_EQ(module->Chunk(0), marker);
-    EXPECT_EQ(module->Chunk(1), marker);
+    EXPECT_EQ(module->Chunk(0), Bytes{marker});
+    EXPECT_EQ(module->Chunk(1), Bytes{marker});
 }
 
-TEST_F(Chunks, ValuesComeFromTheModuleInChunkMode) {
-    EXPECT_EQ(module->Programs()[0].ParameterValues().Count(), 0u);
-    module->Programs()[0].SetParameter(0, 1.0f);  // ignored in chunk mode
-    EXPECT_EQ(module->ReadParameter(0), 0.25f);
-    AEffect* effect = module->GetEffectRecord();
-    EXPECT_EQ(effect->getParameter(effect, 0), 0.25f);
-}
-
-TEST(ChunkRequests, OutsideChunkModeAnswerZero) {
+TEST(Chunks, OutsideChunkModeRequestsAnswerZero) {
     auto module = CreateModule<test::TParameterModule>();
     void* address = nullptr;
-    Bytes bank{0, 0, 0, 0};
+    Bytes bank = kBank;
     EXPECT_EQ(module->Dispatch(effGetChunk, 0, 0, &address), 0);
     EXPECT_EQ(address, nullptr);
-    EXPECT_EQ(module->Dispatch(effSetChunk, 0, 4, bank.data()), 0);
+    EXPECT_EQ(module->Dispatch(effSetChunk, 0, 11, bank.data()), 0);
 }
 
 }  // namespace

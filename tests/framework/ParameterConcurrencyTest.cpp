@@ -7,10 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
-#include <vector>
 
-#include "framework/StoredDescription.h"
-#include "framework/VSTModule.h"
 #include "host/ScriptedHost.h"
 #include "tests/framework/ModuleFixtures.h"
 
@@ -18,16 +15,13 @@ namespace tessel {
 namespace {
 
 constexpr int kWrites = 20000;
-// Linear 0..65536: host value k/65536 maps to exactly k.
-constexpr double kRange = 65536.0;
+constexpr double kRange = 65536.0;  // linear 0..65536: host value k/65536 maps to exactly k
 
 class TConcurrentModule : public TVSTModule {
 public:
     std::string_view ClassName() const override { return "TConcurrentModule"; }
-
-    // Changed only inside change handlers, which the store serialises: plain
-    // ints on purpose, and `total` is shared by both parameters' handlers, as
-    // a real module's state is.
+    // Touched only inside change handlers, which the store serialises: plain ints
+    // on purpose, `total` shared by both parameters as a real module's state is.
     int changes[2] = {0, 0};
     int total = 0;
     std::function<void(int32_t)> duringChange;
@@ -45,23 +39,26 @@ protected:
 const bool kRegistered = [] {
     using namespace stored;
     TStoredItem item{{Float("Max", kRange), Method("OnParameterChange", "Change")}};
-    return TStoredDescriptions::Register({"TConcurrentModule",
-                                          {Collection("Programs", {TStoredItem{}}),
-                                           Collection("ParameterProperties", {item, item})}});
+    return TStoredDescriptions::Register(
+        {"TConcurrentModule", {Collection("Programs", {TStoredItem{}}), Collection("ParameterProperties", {item, item})}});
 }();
 
-TEST(ParameterConcurrency, NoWriteLostNoRace) {
+class ParameterConcurrency : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::Connect(*module, host);
+        host.ClearCalls();
+        host.SetRecordLimit(0);  // counting is enough
+    }
     host::TScriptedHost host;
-    auto module = CreateModule<TConcurrentModule>();
-    test::Connect(*module, host);
-    host.ClearCalls();
-    host.SetRecordLimit(0);  // counting is enough
+    std::unique_ptr<TConcurrentModule, TModuleDeleter> module = CreateModule<TConcurrentModule>();
     AEffect* effect = module->GetEffectRecord();
+};
 
+TEST_F(ParameterConcurrency, NoWriteLostNoRace) {
     std::atomic<bool> done{false};
     std::thread hostThread([&] {
-        for (int k = 1; k <= kWrites; ++k)
-            effect->setParameter(effect, 0, static_cast<float>(k / kRange));
+        for (int k = 1; k <= kWrites; ++k) effect->setParameter(effect, 0, static_cast<float>(k / kRange));
     });
     std::thread editorThread([&] {
         for (int k = 1; k <= kWrites; ++k) module->AutomateParameter(1, static_cast<float>(k));
@@ -69,14 +66,13 @@ TEST(ParameterConcurrency, NoWriteLostNoRace) {
     std::thread reader([&] {
         float last[2] = {0.0f, 0.0f};
         bool monotonic = true;
-        while (!done.load()) {
+        while (!done.load())
             for (int32_t i = 0; i < 2; ++i) {
                 const float v = module->ReadParameter(i);
                 const float n = effect->getParameter(effect, i);
                 monotonic = monotonic && v >= last[i] && n >= 0.0f && n <= 1.0f;
                 last[i] = v;
             }
-        }
         EXPECT_TRUE(monotonic) << "a reader saw a value go back";
     });
     hostThread.join();
@@ -89,19 +85,13 @@ TEST(ParameterConcurrency, NoWriteLostNoRace) {
     EXPECT_EQ(module->changes[0], kWrites);
     EXPECT_EQ(module->changes[1], kWrites);
     EXPECT_EQ(module->total, 2 * kWrites);
-    // Every editor change was reported once; none of the host's came back to it.
+    // Every editor change was reported once; none of the host's went back to it.
     EXPECT_EQ(host.CountOf(audioMasterAutomate), static_cast<size_t>(kWrites));
 }
 
 // A store arriving while another thread is inside a change handler waits and
-// then runs: the re-entrancy guard belongs to the other thread's call chain.
-TEST(ParameterConcurrency, StoreFromAnotherThreadIsNotSwallowed) {
-    host::TScriptedHost host;
-    auto module = CreateModule<TConcurrentModule>();
-    test::Connect(*module, host);
-    host.ClearCalls();
-    AEffect* effect = module->GetEffectRecord();
-
+// then runs: the re-entrancy guards belong to the other thread's call chain.
+TEST_F(ParameterConcurrency, StoreFromAnotherThreadIsNotSwallowed) {
     std::atomic<bool> inHandler{false};
     module->duringChange = [&](int32_t i) {
         if (i != 0) return;
