@@ -99,7 +99,7 @@ bool CopyTextToHost(void* buffer, std::string_view text, std::size_t capacity) n
     if (!buffer || capacity == 0) return false;
     const auto length = text.size() < capacity ? text.size() : capacity - 1;
     auto* out = static_cast<char*>(buffer);
-    std::memcpy(out, text.data(), length);
+    if (length > 0) std::memcpy(out, text.data(), length);  // an empty view may have no data at all
     out[length] = '\0';
     return true;
 }
