@@ -180,8 +180,9 @@ int Render(TPluginInstance& plugin, TSoundFile& input, const TRenderOptions& opt
         for (int channel = 0; channel < outputInfo.channels; ++channel) {
             const std::span<const TSample> samples = runner.Output(channel);
             for (int32_t frame = 0; frame < frames; ++frame) {
-                outputFrames[static_cast<size_t>(frame * outputInfo.channels + channel)] = samples[static_cast<size_t>(frame)];
-                outputLevel.Add(samples[static_cast<size_t>(frame)]);
+                const TSample sample = samples[static_cast<size_t>(frame)];
+                outputFrames[static_cast<size_t>(frame * outputInfo.channels + channel)] = sample;
+                outputLevel.Add(sample);
             }
         }
         if (!output->Write(outputFrames.data(), read))

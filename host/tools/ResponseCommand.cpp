@@ -135,7 +135,8 @@ std::vector<double> ImpulseResponse(TPluginInstance& plugin, const TPlayOptions&
         }
         runner.Run(count);
         const std::span<const TSample> output = runner.Output(0);
-        for (int32_t frame = 0; frame < count; ++frame) response.push_back(static_cast<double>(output[static_cast<size_t>(frame)]));
+        for (int32_t frame = 0; frame < count; ++frame)
+            response.push_back(static_cast<double>(output[static_cast<size_t>(frame)]));
     }
     runner.Stop();
     return response;

@@ -3,22 +3,21 @@
 namespace tessel::host::tool {
 namespace {
 
+// libsndfile's name for the container (SF_FORMAT_TYPEMASK) or the sample
+// encoding (SF_FORMAT_SUBMASK) of `format`, found by walking its format list.
 std::string FormatField(int format, int mask) {
-    SF_FORMAT_INFO info{};
-    info.format = format & mask;
-    const int command = mask == SF_FORMAT_TYPEMASK ? SFC_GET_FORMAT_MAJOR : SFC_GET_FORMAT_SUBTYPE;
-    // The count commands give the number of entries; search them for the code.
+    const bool major = mask == SF_FORMAT_TYPEMASK;
     int count = 0;
-    sf_command(nullptr, mask == SF_FORMAT_TYPEMASK ? SFC_GET_FORMAT_MAJOR_COUNT : SFC_GET_FORMAT_SUBTYPE_COUNT,
-               &count, sizeof count);
+    sf_command(nullptr, major ? SFC_GET_FORMAT_MAJOR_COUNT : SFC_GET_FORMAT_SUBTYPE_COUNT, &count, sizeof count);
     for (int entry = 0; entry < count; ++entry) {
         SF_FORMAT_INFO candidate{};
-        candidate.format = entry;
-        if (sf_command(nullptr, command, &candidate, sizeof candidate) == 0 && candidate.format == info.format &&
-            candidate.name != nullptr)
+        candidate.format = entry;  // in: the list position; out: the format code
+        if (sf_command(nullptr, major ? SFC_GET_FORMAT_MAJOR : SFC_GET_FORMAT_SUBTYPE, &candidate,
+                       sizeof candidate) == 0 &&
+            candidate.format == (format & mask) && candidate.name != nullptr)
             return candidate.name;
     }
-    return "format " + std::to_string(info.format);
+    return "format " + std::to_string(format & mask);
 }
 
 }  // namespace

@@ -61,7 +61,8 @@ TSound ReadSound(const fs::path& path) {
 
 double RmsDb(const TSound& sound, int channel) {
     double sum = 0.0;
-    for (sf_count_t frame = 0; frame < sound.info.frames; ++frame) sum += sound.At(frame, channel) * sound.At(frame, channel);
+    for (sf_count_t frame = 0; frame < sound.info.frames; ++frame)
+        sum += sound.At(frame, channel) * sound.At(frame, channel);
     return 10.0 * std::log10(sum / static_cast<double>(sound.info.frames));
 }
 
@@ -77,7 +78,8 @@ class PlayTool : public ::testing::Test {
 protected:
     void SetUp() override {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() / ("tessel-play-" + std::string(test->name()) + "-" + std::to_string(getpid()));
+        dir_ = fs::temp_directory_path() /
+               ("tessel-play-" + std::string(test->name()) + "-" + std::to_string(getpid()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
@@ -207,7 +209,8 @@ TEST_F(PlayTool, UsageErrorsExitWithOne) {
 TEST_F(PlayTool, ResponseOfAFlatSettingIsZeroDecibelsAndThePngHasTheAskedSize) {
     const TRun run = RunTool("response " + kZam + " --png " + Path("flat.png") + " --size 640x360");
     ASSERT_EQ(run.status, 0) << run.output;
-    for (const char* hz : {"20", "100", "1000", "10000", "20000"}) EXPECT_NEAR(TableDb(run.output, hz), 0.0, 0.05) << hz;
+    for (const char* hz : {"20", "100", "1000", "10000", "20000"})
+        EXPECT_NEAR(TableDb(run.output, hz), 0.0, 0.05) << hz;
 
     std::ifstream png(Path("flat.png"), std::ios::binary);
     std::array<unsigned char, 24> header{};
@@ -273,7 +276,8 @@ TEST_F(PlayTool, RenderDrivesThePlugInInTheHostCallOrderAndSilencesExtraInputs) 
     ASSERT_EQ(out.info.frames, in.info.frames);
     for (sf_count_t frame = 0; frame < in.info.frames; frame += 31)
         for (int channel = 0; channel < 2; ++channel)
-            EXPECT_FLOAT_EQ(static_cast<float>(out.At(frame, channel)), static_cast<float>(1.5 * in.At(frame, channel)));
+            EXPECT_FLOAT_EQ(static_cast<float>(out.At(frame, channel)),
+                            static_cast<float>(1.5 * in.At(frame, channel)));
 }
 
 TEST_F(PlayTool, DoublePrecisionIsAnnouncedBeforeTheMainsGoOn) {

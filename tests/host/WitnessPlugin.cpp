@@ -26,6 +26,7 @@ constexpr int32_t kPassedChannels = 2;
 constexpr float kIgnoredOutput = 0.7f;
 constexpr float kScribble = 0.3f;
 constexpr float kMaxLevel = 2.0f;
+constexpr size_t kTextBytes = 8;  // the historic parameter text limit, terminator included
 #ifdef WITNESS_ACCUMULATING
 constexpr bool kAccumulatingOnly = true;
 #else
@@ -73,7 +74,9 @@ intptr_t Dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t value
         case effStopProcess: Note(witness, "stop"); return 0;
         case effSetProcessPrecision: Note(witness, "precision=" + std::to_string(value)); return 1;
         case effGetParamName: CopyText(ptr, "Level"); return 0;
-        case effGetParamDisplay: std::snprintf(static_cast<char*>(ptr), 16, "%.2f", static_cast<double>(witness.level * kMaxLevel)); return 0;
+        case effGetParamDisplay:
+            std::snprintf(static_cast<char*>(ptr), kTextBytes, "%.2f", static_cast<double>(witness.level * kMaxLevel));
+            return 0;
         case effGetEffectName: CopyText(ptr, "Witness"); return 1;
         case effString2Parameter: {
             if (ptr == nullptr || index != 0) return 0;
