@@ -33,9 +33,9 @@ void TBiquadCascade::SetState(int slot, int channel, const TBiquadState& state) 
 }
 
 void TBiquadCascade::ClearNonFiniteStates() noexcept {
-    // Slots past the last whole pair are identity slots that never run.
-    const int usedSlots = (activeSlots + 1) / 2 * 2;
-    for (int slot = 0; slot < usedSlots; ++slot) {
+    // All slots: the identity slots behind the active ones run in the wide
+    // kernels too, and a NaN passing through would stay in their states.
+    for (int slot = 0; slot < kMaxSlots; ++slot) {
         const __m128d a = _mm_load_pd(s0[slot]);
         const __m128d b = _mm_load_pd(s1[slot]);
         // x - x is 0 for a finite x and NaN for an infinite or NaN one.

@@ -4,9 +4,11 @@
 // x86-64, so the SSE2 kernel always exists; the AVX2+FMA kernel is compiled
 // for that unit alone and only called when the processor reports it.
 //
-// Both kernels work in place on `frames` interleaved stereo frames
-// (left, right, left, right ...), 16-byte aligned, and leave the cascade's
-// states where the last frame left them.
+// Both kernels read a block's two input channels, add the denormal guard,
+// run the frames through the cascade's active slots and write the two output
+// channels (StereoBlock.h), leaving the states where the last frame left them.
+// No output sample is written before the same frame's inputs have been read,
+// so an output array may be an input array.
 //
 // SSE2: one 128-bit vector holds a frame's two channels; the active slots run
 // in series per frame with exactly the operations of ProcessBiquad, so the
@@ -18,28 +20,37 @@
 // it. Fused multiply-adds round once where the scalar recursion rounds twice,
 // so results differ from it in the last bits.
 
+#include "plugin/StereoBlock.h"
+
 namespace tessel {
 
 struct TBiquadCascade;
 
-enum class TCascadeKernel { Sse2, Avx2Fma };
+enum class TCascadeKernel { Sse2, Avx2Fma, Avx512 };
 
 // True when this processor (and its operating system) can run the kernel.
 [[nodiscard]] bool CascadeKernelSupported(TCascadeKernel kernel) noexcept;
 // The fastest kernel this processor can run.
 [[nodiscard]] TCascadeKernel FastestCascadeKernel() noexcept;
 
-// [audio thread] No allocation, no locks, no system calls.
-void RunCascadeSse2(TBiquadCascade& cascade, double* frames, int count) noexcept;
+// [audio thread] No allocation, no locks, no system calls. The block's
+// pointers are valid for block.frames samples.
+void RunCascadeSse2(TBiquadCascade& cascade, const TStereoBlock<float>& block) noexcept;
+void RunCascadeSse2(TBiquadCascade& cascade, const TStereoBlock<double>& block) noexcept;
 // [audio thread] Only where CascadeKernelSupported(Avx2Fma).
-void RunCascadeAvx2Fma(TBiquadCascade& cascade, double* frames, int count) noexcept;
+void RunCascadeAvx2Fma(TBiquadCascade& cascade, const TStereoBlock<float>& block) noexcept;
+void RunCascadeAvx2Fma(TBiquadCascade& cascade, const TStereoBlock<double>& block) noexcept;
+// [audio thread] Only where CascadeKernelSupported(Avx512).
+void RunCascadeAvx512(TBiquadCascade& cascade, const TStereoBlock<float>& block) noexcept;
+void RunCascadeAvx512(TBiquadCascade& cascade, const TStereoBlock<double>& block) noexcept;
 
 // [audio thread] The chosen kernel; the caller has checked that it is supported.
-inline void RunCascade(TCascadeKernel kernel, TBiquadCascade& cascade, double* frames, int count) noexcept {
-    if (kernel == TCascadeKernel::Avx2Fma) {
-        RunCascadeAvx2Fma(cascade, frames, count);
-    } else {
-        RunCascadeSse2(cascade, frames, count);
+template <class T>
+void RunCascade(TCascadeKernel kernel, TBiquadCascade& cascade, const TStereoBlock<T>& block) noexcept {
+    switch (kernel) {
+        case TCascadeKernel::Avx512: RunCascadeAvx512(cascade, block); break;
+        case TCascadeKernel::Avx2Fma: RunCascadeAvx2Fma(cascade, block); break;
+        case TCascadeKernel::Sse2: RunCascadeSse2(cascade, block); break;
     }
 }
 

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "plugin/StereoFrames.h"
+#include "plugin/StereoBlock.h"
+
 
 namespace tessel {
 
@@ -102,16 +103,9 @@ void TOrvaneAudioEngine::ProcessBlock(const T* const* inputs, T* const* outputs,
     T* outRight = outputs[1];
     if (inLeft == nullptr || inRight == nullptr || outLeft == nullptr || outRight == nullptr) return;
 
-    const TCascadeKernel kernel = FKernel.load(std::memory_order_relaxed);
-    // Each round reads both inputs before writing either output, so any output
-    // array may also be an input array.
-    for (std::int32_t done = 0; done < frames;) {
-        const int count = std::min<std::int32_t>(kChunkFrames, frames - done);
-        LoadStereoFrames(inLeft + done, inRight + done, count, FFrames);
-        RunCascade(kernel, FCascade, FFrames, count);
-        StoreStereoFrames(FFrames, count, outLeft + done, outRight + done);
-        done += count;
-    }
+    const TStereoBlock<T> block{.inLeft = inLeft, .inRight = inRight, .outLeft = outLeft, .outRight = outRight,
+                                .frames = frames};
+    RunCascade(FKernel.load(std::memory_order_relaxed), FCascade, block);
     FCascade.ClearNonFiniteStates();
 }
 

@@ -17,8 +17,10 @@
 //   system call. It may run concurrently with any control-side call.
 //
 // States
-// - A band whose kind changes starts from cleared states (both channels);
-//   publishing the kind it already has keeps them, whatever the coefficients.
+// - A band whose published kind changes starts from cleared states (both
+//   channels); publishing the kind it already has keeps them, whatever the
+//   coefficients. The engine tracks the kinds itself, so a change is never
+//   missed, even when several publications arrive between two process calls.
 // - A Bypass band passes its input unchanged and its states are untouched.
 // - A state that became infinite or NaN (after such input) is cleared at the
 //   end of the process call, so the output recovers with the next call.
@@ -48,8 +50,6 @@ class TOrvaneAudioEngine {
 public:
     static constexpr int kBandCount = 7;
     static constexpr int kChannelCount = 2;
-    // Frames converted and filtered per round; longer blocks take several.
-    static constexpr int kChunkFrames = 512;
 
     // Every band Bypass with cleared states; the fastest kernel the processor
     // can run.
@@ -113,7 +113,6 @@ private:
     std::array<int, TBiquadCascade::kMaxSlots> FSlotBand{};  // band number of each active slot
     std::array<TStereoStates, kBandCount> FBandStates{};     // states of bands without a slot
     std::array<std::uint32_t, kBandCount> FAppliedClears{};
-    alignas(32) double FFrames[kChunkFrames * kChannelCount];  // interleaved working frames
 };
 
 }  // namespace tessel

@@ -1,0 +1,85 @@
+// The AVX-512 kernel: the pipelined cascade (BiquadPipeline.h) with 512-bit
+// vectors of four slots, for both channels each; quarter q of vector k is
+// slot k + q*V. Seven bands take two vectors, so a step is ten FMA-unit
+// operations instead of twenty. Compiled for that unit function by function
+// (target attribute), never for the whole file; callers check support first.
+
+#include <immintrin.h>
+
+#include <utility>
+
+#include "plugin/BiquadCascade.h"
+#include "plugin/CascadeKernel.h"
+#include "plugin/StereoBlock.h"
+
+#define TESSEL_PIPELINE_TARGET __attribute__((target("avx512f,avx2,fma")))
+#define TESSEL_LANES_INLINE TESSEL_PIPELINE_TARGET __attribute__((always_inline)) static inline
+
+namespace tessel {
+namespace {
+
+struct TAvx512Lanes {
+    using TVector = __m512d;
+    static constexpr int kQuarters = 4;
+
+    // A vector shuffle rather than the cast and extract intrinsics, whose
+    // definitions leave parts undefined and make the compiler warn.
+    template <int kQuarter>
+    TESSEL_LANES_INLINE __m128d Quarter(TVector v) {
+        return __builtin_shufflevector(v, v, 2 * kQuarter, 2 * kQuarter + 1);
+    }
+    TESSEL_LANES_INLINE TVector Load(const TBiquadCascade::TLanes& lanes, int k, int vectors) {
+        const auto pair = [&lanes, k, vectors](int q) TESSEL_PIPELINE_TARGET {
+            return _mm512_castpd256_pd512(_mm256_insertf128_pd(
+                _mm256_castpd128_pd256(_mm_load_pd(lanes[k + q * vectors])), _mm_load_pd(lanes[k + (q + 1) * vectors]), 1));
+        };
+        // Doubles 0 .. 3 from quarters 0 and 1, 8 .. 11 (the second operand's 0 .. 3) from quarters 2 and 3.
+        const __m512i order = _mm512_setr_epi64(0, 1, 2, 3, 8, 9, 10, 11);
+        return _mm512_permutex2var_pd(pair(0), order, pair(2));
+    }
+    TESSEL_LANES_INLINE void Store(TBiquadCascade::TLanes& lanes, int k, int vectors, TVector v) {
+        _mm_store_pd(lanes[k], Quarter<0>(v));
+        _mm_store_pd(lanes[k + vectors], Quarter<1>(v));
+        _mm_store_pd(lanes[k + 2 * vectors], Quarter<2>(v));
+        _mm_store_pd(lanes[k + 3 * vectors], Quarter<3>(v));
+    }
+    TESSEL_LANES_INLINE TVector Zero() { return _mm512_setzero_pd(); }
+    TESSEL_LANES_INLINE TVector Fmadd(TVector a, TVector b, TVector c) { return _mm512_fmadd_pd(a, b, c); }
+    TESSEL_LANES_INLINE TVector Mul(TVector a, TVector b) { return _mm512_mul_pd(a, b); }
+    TESSEL_LANES_INLINE TVector ShiftIn(__m128d frame, TVector last) {
+        // Doubles 8 and 9 are the frame's (second operand), 0 .. 5 last's first three quarters.
+        const __m512i order = _mm512_setr_epi64(8, 9, 0, 1, 2, 3, 4, 5);
+        return _mm512_permutex2var_pd(last, order, _mm512_castpd128_pd512(frame));
+    }
+    template <int kQuarterMask>
+    TESSEL_LANES_INLINE TVector KeepQuarters(TVector fresh, TVector old) {
+        constexpr int kLanes = ((kQuarterMask & 1) ? 0x03 : 0) | ((kQuarterMask & 2) ? 0x0C : 0) |
+                               ((kQuarterMask & 4) ? 0x30 : 0) | ((kQuarterMask & 8) ? 0xC0 : 0);
+        return _mm512_mask_blend_pd(static_cast<__mmask8>(kLanes), fresh, old);
+    }
+    TESSEL_LANES_INLINE TVector KeepIdle(TVector fresh, TVector old, int k, int vectors, int t, int frames) {
+        const double s0 = k;
+        const double s1 = k + vectors;
+        const double s2 = k + 2 * vectors;
+        const double s3 = k + 3 * vectors;
+        // Each lane's slot works on frame t - slot.
+        const __m512d frame = _mm512_sub_pd(_mm512_set1_pd(t), _mm512_setr_pd(s0, s0, s1, s1, s2, s2, s3, s3));
+        const __mmask8 busy = _mm512_cmp_pd_mask(frame, _mm512_setzero_pd(), _CMP_GE_OQ) &
+                              _mm512_cmp_pd_mask(frame, _mm512_set1_pd(frames), _CMP_LT_OQ);
+        return _mm512_mask_blend_pd(busy, old, fresh);
+    }
+};
+
+#include "plugin/BiquadPipeline.h"
+
+}  // namespace
+
+TESSEL_PIPELINE_TARGET void RunCascadeAvx512(TBiquadCascade& cascade, const TStereoBlock<float>& block) noexcept {
+    RunCascadePipelined<TAvx512Lanes>(cascade, block);
+}
+
+TESSEL_PIPELINE_TARGET void RunCascadeAvx512(TBiquadCascade& cascade, const TStereoBlock<double>& block) noexcept {
+    RunCascadePipelined<TAvx512Lanes>(cascade, block);
+}
+
+}  // namespace tessel
