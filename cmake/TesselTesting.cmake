@@ -21,8 +21,12 @@ function(tessel_add_test name)
     add_dependencies(${name} TesselEQ)
     target_compile_definitions(${name} PRIVATE TESSEL_PLUGIN_PATH="$<TARGET_FILE:TesselEQ>")
   endif()
+  set(properties TIMEOUT 600)
+  if(T_LABELS)
+    list(APPEND properties LABELS "${T_LABELS}")
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
-    PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600)
+    PROPERTIES ${properties})
 endfunction()
