@@ -4,17 +4,29 @@
 
 namespace tessel {
 
+namespace {
+
+void CopyPairs(const double* from, double* to, int fromIndex, int toIndex) noexcept {
+    for (int ch = 0; ch < TBiquadCascade::kChannels; ++ch) {
+        to[toIndex * TBiquadCascade::kChannels + ch] = from[fromIndex * TBiquadCascade::kChannels + ch];
+    }
+}
+
+}  // namespace
+
 TBiquadCascade::TBiquadCascade() noexcept {
     for (int slot = 0; slot < kMaxSlots; ++slot) SetIdentity(slot);
+    PrepareLayouts();
 }
 
 void TBiquadCascade::SetCoefficients(int slot, const TBiquadCoefficients& k) noexcept {
     for (int ch = 0; ch < kChannels; ++ch) {
-        b0[slot][ch] = k.b0;
-        b1[slot][ch] = k.b1;
-        b2[slot][ch] = k.b2;
-        negA1[slot][ch] = -k.a1;
-        negA2[slot][ch] = -k.a2;
+        const int lane = slot * kChannels + ch;
+        slotOrder.b0[lane] = k.b0;
+        slotOrder.b1[lane] = k.b1;
+        slotOrder.b2[lane] = k.b2;
+        slotOrder.negA1[lane] = -k.a1;
+        slotOrder.negA2[lane] = -k.a2;
     }
 }
 
@@ -23,26 +35,64 @@ void TBiquadCascade::SetIdentity(int slot) noexcept {
     for (int ch = 0; ch < kChannels; ++ch) SetState(slot, ch, {});
 }
 
+int TBiquadCascade::Position(int slot, int quarters) const noexcept {
+    const int vectors = (activeSlots + quarters - 1) / quarters;
+    if (slot >= vectors * quarters) return slot;  // beyond the vectors in use: stays put
+    return (slot % vectors) * quarters + slot / vectors;
+}
+
+void TBiquadCascade::PrepareLayouts() noexcept {
+    const auto arrange = [this](int quarters, TCoefficientLanes& to) {
+        for (int slot = 0; slot < kMaxSlots; ++slot) {
+            const int position = Position(slot, quarters);
+            CopyPairs(slotOrder.b0, to.b0, slot, position);
+            CopyPairs(slotOrder.b1, to.b1, slot, position);
+            CopyPairs(slotOrder.b2, to.b2, slot, position);
+            CopyPairs(slotOrder.negA1, to.negA1, slot, position);
+            CopyPairs(slotOrder.negA2, to.negA2, slot, position);
+        }
+    };
+    arrange(2, pairs);
+    arrange(4, quads);
+}
+
+void TBiquadCascade::ArrangeStates(int quarters) noexcept {
+    if (quarters == stateQuarters) return;
+    TLanes ordered0;
+    TLanes ordered1;
+    for (int slot = 0; slot < kMaxSlots; ++slot) {
+        const int from = Position(slot, stateQuarters);
+        CopyPairs(s0, ordered0, from, slot);
+        CopyPairs(s1, ordered1, from, slot);
+    }
+    for (int slot = 0; slot < kMaxSlots; ++slot) {
+        const int to = Position(slot, quarters);
+        CopyPairs(ordered0, s0, slot, to);
+        CopyPairs(ordered1, s1, slot, to);
+    }
+    stateQuarters = quarters;
+}
+
 TBiquadState TBiquadCascade::State(int slot, int channel) const noexcept {
-    return {.s0 = s0[slot][channel], .s1 = s1[slot][channel]};
+    const int lane = slot * kChannels + channel;
+    return {.s0 = s0[lane], .s1 = s1[lane]};
 }
 
 void TBiquadCascade::SetState(int slot, int channel, const TBiquadState& state) noexcept {
-    s0[slot][channel] = state.s0;
-    s1[slot][channel] = state.s1;
+    const int lane = slot * kChannels + channel;
+    s0[lane] = state.s0;
+    s1[lane] = state.s1;
 }
 
 void TBiquadCascade::ClearNonFiniteStates() noexcept {
-    // All slots: the identity slots behind the active ones run in the wide
-    // kernels too, and a NaN passing through would stay in their states.
-    for (int slot = 0; slot < kMaxSlots; ++slot) {
-        const __m128d a = _mm_load_pd(s0[slot]);
-        const __m128d b = _mm_load_pd(s1[slot]);
+    for (int lane = 0; lane < kLanes; lane += 2) {
+        const __m128d a = _mm_load_pd(s0 + lane);
+        const __m128d b = _mm_load_pd(s1 + lane);
         // x - x is 0 for a finite x and NaN for an infinite or NaN one.
         const __m128d probe = _mm_add_pd(_mm_sub_pd(a, a), _mm_sub_pd(b, b));
         const __m128d finite = _mm_cmpord_pd(probe, probe);
-        _mm_store_pd(s0[slot], _mm_and_pd(a, finite));
-        _mm_store_pd(s1[slot], _mm_and_pd(b, finite));
+        _mm_store_pd(s0 + lane, _mm_and_pd(a, finite));
+        _mm_store_pd(s1 + lane, _mm_and_pd(b, finite));
     }
 }
 

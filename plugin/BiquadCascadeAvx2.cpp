@@ -22,13 +22,9 @@ struct TAvx2Lanes {
     using TVector = __m256d;
     static constexpr int kQuarters = 2;
 
-    TESSEL_LANES_INLINE TVector Load(const TBiquadCascade::TLanes& lanes, int k, int vectors) {
-        return _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_load_pd(lanes[k])), _mm_load_pd(lanes[k + vectors]), 1);
-    }
-    TESSEL_LANES_INLINE void Store(TBiquadCascade::TLanes& lanes, int k, int vectors, TVector v) {
-        _mm_store_pd(lanes[k], _mm256_castpd256_pd128(v));
-        _mm_store_pd(lanes[k + vectors], _mm256_extractf128_pd(v, 1));
-    }
+    TESSEL_LANES_INLINE const TBiquadCascade::TCoefficientLanes& Layout(const TBiquadCascade& c) { return c.pairs; }
+    TESSEL_LANES_INLINE TVector Load(const double* lanes, int k) { return _mm256_load_pd(lanes + 4 * k); }
+    TESSEL_LANES_INLINE void Store(double* lanes, int k, TVector v) { _mm256_store_pd(lanes + 4 * k, v); }
     TESSEL_LANES_INLINE TVector Zero() { return _mm256_setzero_pd(); }
     TESSEL_LANES_INLINE TVector Fmadd(TVector a, TVector b, TVector c) { return _mm256_fmadd_pd(a, b, c); }
     TESSEL_LANES_INLINE TVector Mul(TVector a, TVector b) { return _mm256_mul_pd(a, b); }

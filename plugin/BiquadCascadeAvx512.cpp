@@ -28,21 +28,9 @@ struct TAvx512Lanes {
     TESSEL_LANES_INLINE __m128d Quarter(TVector v) {
         return __builtin_shufflevector(v, v, 2 * kQuarter, 2 * kQuarter + 1);
     }
-    TESSEL_LANES_INLINE TVector Load(const TBiquadCascade::TLanes& lanes, int k, int vectors) {
-        const auto pair = [&lanes, k, vectors](int q) TESSEL_PIPELINE_TARGET {
-            return _mm512_castpd256_pd512(_mm256_insertf128_pd(
-                _mm256_castpd128_pd256(_mm_load_pd(lanes[k + q * vectors])), _mm_load_pd(lanes[k + (q + 1) * vectors]), 1));
-        };
-        // Doubles 0 .. 3 from quarters 0 and 1, 8 .. 11 (the second operand's 0 .. 3) from quarters 2 and 3.
-        const __m512i order = _mm512_setr_epi64(0, 1, 2, 3, 8, 9, 10, 11);
-        return _mm512_permutex2var_pd(pair(0), order, pair(2));
-    }
-    TESSEL_LANES_INLINE void Store(TBiquadCascade::TLanes& lanes, int k, int vectors, TVector v) {
-        _mm_store_pd(lanes[k], Quarter<0>(v));
-        _mm_store_pd(lanes[k + vectors], Quarter<1>(v));
-        _mm_store_pd(lanes[k + 2 * vectors], Quarter<2>(v));
-        _mm_store_pd(lanes[k + 3 * vectors], Quarter<3>(v));
-    }
+    TESSEL_LANES_INLINE const TBiquadCascade::TCoefficientLanes& Layout(const TBiquadCascade& c) { return c.quads; }
+    TESSEL_LANES_INLINE TVector Load(const double* lanes, int k) { return _mm512_load_pd(lanes + 8 * k); }
+    TESSEL_LANES_INLINE void Store(double* lanes, int k, TVector v) { _mm512_store_pd(lanes + 8 * k, v); }
     TESSEL_LANES_INLINE TVector Zero() { return _mm512_setzero_pd(); }
     TESSEL_LANES_INLINE TVector Fmadd(TVector a, TVector b, TVector c) { return _mm512_fmadd_pd(a, b, c); }
     TESSEL_LANES_INLINE TVector Mul(TVector a, TVector b) { return _mm512_mul_pd(a, b); }

@@ -7,6 +7,10 @@
 // Independent slots of neighbouring frames overlap in the processor's
 // out-of-order window.
 
+// Exactly the operations written: no fused multiply-add, even where a build
+// targets a processor that has one.
+#pragma GCC optimize("fp-contract=off")
+
 #include <emmintrin.h>
 
 #include "plugin/BiquadCascade.h"
@@ -19,24 +23,28 @@ template <int kSlots>
 struct TSlots {
     __m128d b0[kSlots], b1[kSlots], b2[kSlots], na1[kSlots], na2[kSlots], s0[kSlots], s1[kSlots];
 
+    // The states must be in slot order.
     explicit TSlots(const TBiquadCascade& c) noexcept {
+        const TBiquadCascade::TCoefficientLanes& k = c.slotOrder;
 #pragma GCC unroll 8
         for (int j = 0; j < kSlots; ++j) {
-            b0[j] = _mm_load_pd(c.b0[j]);
-            b1[j] = _mm_load_pd(c.b1[j]);
-            b2[j] = _mm_load_pd(c.b2[j]);
-            na1[j] = _mm_load_pd(c.negA1[j]);
-            na2[j] = _mm_load_pd(c.negA2[j]);
-            s0[j] = _mm_load_pd(c.s0[j]);
-            s1[j] = _mm_load_pd(c.s1[j]);
+            const int lane = j * TBiquadCascade::kChannels;
+            b0[j] = _mm_load_pd(k.b0 + lane);
+            b1[j] = _mm_load_pd(k.b1 + lane);
+            b2[j] = _mm_load_pd(k.b2 + lane);
+            na1[j] = _mm_load_pd(k.negA1 + lane);
+            na2[j] = _mm_load_pd(k.negA2 + lane);
+            s0[j] = _mm_load_pd(c.s0 + lane);
+            s1[j] = _mm_load_pd(c.s1 + lane);
         }
     }
 
     void SaveStates(TBiquadCascade& c) const noexcept {
 #pragma GCC unroll 8
         for (int j = 0; j < kSlots; ++j) {
-            _mm_store_pd(c.s0[j], s0[j]);
-            _mm_store_pd(c.s1[j], s1[j]);
+            const int lane = j * TBiquadCascade::kChannels;
+            _mm_store_pd(c.s0 + lane, s0[j]);
+            _mm_store_pd(c.s1 + lane, s1[j]);
         }
     }
 
@@ -54,6 +62,7 @@ struct TSlots {
 
 template <int kSlots, class T>
 void RunSlots(TBiquadCascade& c, const TStereoBlock<T>& block) noexcept {
+    c.ArrangeStates(1);
     TSlots<kSlots> slots(c);
     int n = 0;
     for (; n + kFrameGroup <= block.frames; n += kFrameGroup) {

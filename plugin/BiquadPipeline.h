@@ -27,8 +27,8 @@
 // general step that works out per lane at run time whether its slot is busy.
 //
 // The traits class provides, all for its target:
-//   TVector; kQuarters;
-//   Load(lanes, k, V) / Store(lanes, k, V, v): quarter q <-> lanes[k + q*V]
+//   TVector; kQuarters; Layout(cascade): the cascade's coefficients for Q;
+//   Load(lanes, k) / Store(lanes, k, v): vector k of lanes in the layout for Q
 //   Zero(), Fmadd(a, b, c) = a*b + c, Mul(a, b)
 //   ShiftIn(frame, last): quarter 0 = frame, quarter q = last's quarter q - 1
 //   Quarter<q>(v): quarter q as a 128-bit frame
@@ -49,7 +49,7 @@ struct TPipeline {
     static constexpr int kLag = kActive - 1;  // steps from a frame's entry to its output
     static constexpr int kOutputVector = kLag % kVectors;
     static constexpr int kOutputQuarter = kLag / kVectors;
-    static_assert(kQuarters * kVectors <= TBiquadCascade::kMaxSlots, "the cascade has no slot for a quarter");
+    static_assert(kQuarters * kVectors <= tessel::TBiquadCascade::kMaxSlots, "the cascade has no slot for a quarter");
 
     // Copies of the cascade's coefficients: the output stores may alias any
     // memory as far as the compiler knows, so values read from the cascade
@@ -59,25 +59,27 @@ struct TPipeline {
     TVector s1[kVectors];
     TVector y[kVectors];  // each slot's output of the previous step
 
-    TESSEL_PIPELINE_INLINE explicit TPipeline(const TBiquadCascade& c) {
+    // The states must be in this layout (ArrangeStates).
+    TESSEL_PIPELINE_INLINE explicit TPipeline(const tessel::TBiquadCascade& c) {
+        const tessel::TBiquadCascade::TCoefficientLanes& layout = TLanes::Layout(c);
 #pragma GCC unroll 8
         for (int k = 0; k < kVectors; ++k) {
-            b0[k] = TLanes::Load(c.b0, k, kVectors);
-            b1[k] = TLanes::Load(c.b1, k, kVectors);
-            b2[k] = TLanes::Load(c.b2, k, kVectors);
-            negA1[k] = TLanes::Load(c.negA1, k, kVectors);
-            negA2[k] = TLanes::Load(c.negA2, k, kVectors);
-            s0[k] = TLanes::Load(c.s0, k, kVectors);
-            s1[k] = TLanes::Load(c.s1, k, kVectors);
+            b0[k] = TLanes::Load(layout.b0, k);
+            b1[k] = TLanes::Load(layout.b1, k);
+            b2[k] = TLanes::Load(layout.b2, k);
+            negA1[k] = TLanes::Load(layout.negA1, k);
+            negA2[k] = TLanes::Load(layout.negA2, k);
+            s0[k] = TLanes::Load(c.s0, k);
+            s1[k] = TLanes::Load(c.s1, k);
             y[k] = TLanes::Zero();
         }
     }
 
-    TESSEL_PIPELINE_INLINE void SaveStates(TBiquadCascade& c) const {
+    TESSEL_PIPELINE_INLINE void SaveStates(tessel::TBiquadCascade& c) const {
 #pragma GCC unroll 8
         for (int k = 0; k < kVectors; ++k) {
-            TLanes::Store(c.s0, k, kVectors, s0[k]);
-            TLanes::Store(c.s1, k, kVectors, s1[k]);
+            TLanes::Store(c.s0, k, s0[k]);
+            TLanes::Store(c.s1, k, s1[k]);
         }
     }
 
@@ -193,6 +195,7 @@ template <class TLanes, int kActive, class T>
 TESSEL_PIPELINE_TARGET void RunPipeline(tessel::TBiquadCascade& c, const tessel::TStereoBlock<T>& io) noexcept {
     using TPipe = TPipeline<TLanes, kActive>;
     constexpr int kLag = TPipe::kLag;
+    c.ArrangeStates(TPipe::kQuarters);
     TPipe p(c);
     const tessel::TStereoBlock<T> block = io;  // a local copy, for the same reason as the coefficients
     const int frames = block.frames;

@@ -71,6 +71,7 @@ void TOrvaneAudioEngine::ApplyNewestSnapshot() noexcept {
     if (snapshot == nullptr) return;
 
     // Bring the running states home to their bands before slots are reassigned.
+    FCascade.ArrangeStates(1);
     for (int slot = 0; slot < FCascade.activeSlots; ++slot) {
         TStereoStates& states = FBandStates[static_cast<std::size_t>(FSlotBand[static_cast<std::size_t>(slot)])];
         for (int ch = 0; ch < kChannelCount; ++ch) states[static_cast<std::size_t>(ch)] = FCascade.State(slot, ch);
@@ -91,6 +92,7 @@ void TOrvaneAudioEngine::ApplyNewestSnapshot() noexcept {
     }
     FCascade.activeSlots = slot;
     for (; slot < TBiquadCascade::kMaxSlots; ++slot) FCascade.SetIdentity(slot);
+    FCascade.PrepareLayouts();
 }
 
 template <class T>
