@@ -564,17 +564,7 @@ void TCustomVSTModule::DefineProperties(TPropertyTable& t, const TMethodTable& m
     t.Define("OffQualities", [this](const TStoredValue& v) { SetOffQualities(StoredInteger(v)); });
     t.Define("IORatio", [this](const TStoredValue& v) { SetIORatio(StoredInteger(v)); });
     t.Define("numCategories", [this](const TStoredValue& v) { SetNumCategories(StoredInteger(v)); });
-    // Each stored item is made by Add(), as run-time code would, then assigned.
-    t.Define("ShellPlugins", [this, &m](const TStoredValue& v) {
-        if (v.kind != TStoredValue::TKind::Collection) throw EVSTError("Invalid property value");
-        FShellPlugins.Clear();
-        for (const auto& stored : v.items) {
-            auto& item = FShellPlugins.Add();
-            TPropertyTable itemTable;
-            item.DefineProperties(itemTable, m);
-            ApplyStoredProperties(stored.properties, itemTable);
-        }
-    });
+    DefineCollection(t, "ShellPlugins", FShellPlugins, m);
 
     DefineEvent(t, "OnOpen", OnOpen, m);
     DefineEvent(t, "OnClose", OnClose, m);

@@ -80,6 +80,24 @@ void DefineEvent(TPropertyTable& table, std::string name, Event& field, const TM
 // Applies assignments in order; the first failure stops loading and propagates.
 void ApplyStoredProperties(const std::vector<TStoredProperty>& properties, const TPropertyTable& table);
 
+// Defines a collection property: assigning it clears the collection, then
+// makes every stored item through Add(), as run-time code would, and applies
+// the item's own assignments (events bind against the module's methods).
+template <class TCollection>
+void DefineCollection(TPropertyTable& table, std::string name, TCollection& collection,
+                      const TMethodTable& methods) {
+    table.Define(std::move(name), [&collection, &methods](const TStoredValue& v) {
+        if (v.kind != TStoredValue::TKind::Collection) throw EVSTError("Invalid property value");
+        collection.Clear();
+        for (const auto& stored : v.items) {
+            auto& item = collection.Add();
+            TPropertyTable itemTable;
+            item.DefineProperties(itemTable, methods);
+            ApplyStoredProperties(stored.properties, itemTable);
+        }
+    });
+}
+
 // ---- Converting stored values, failing on a value of the wrong kind ----
 bool StoredBoolean(const TStoredValue& v);
 std::int32_t StoredInteger(const TStoredValue& v);

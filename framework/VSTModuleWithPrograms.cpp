@@ -511,27 +511,8 @@ void TVSTModuleWithPrograms::DefineProperties(TPropertyTable& t, const TMethodTa
     t.Define("numPrograms", [this](const TStoredValue& v) { SetNumPrograms(StoredInteger(v)); });
     t.Define("CurrentProgram", [this](const TStoredValue& v) { SetCurrentProgram(StoredInteger(v)); });
     t.Define("CurrentProgramName", [this](const TStoredValue& v) { SetCurrentProgramName(StoredText(v)); });
-    // Collections are rebuilt item by item through Add, as run-time code would.
-    t.Define("Programs", [this, &m](const TStoredValue& v) {
-        if (v.kind != TStoredValue::TKind::Collection) throw EVSTError("Invalid property value");
-        FPrograms.Clear();
-        for (const auto& item : v.items) {
-            auto& program = FPrograms.Add();
-            TPropertyTable table;
-            program.DefineProperties(table, m);
-            ApplyStoredProperties(item.properties, table);
-        }
-    });
-    t.Define("ParameterProperties", [this, &m](const TStoredValue& v) {
-        if (v.kind != TStoredValue::TKind::Collection) throw EVSTError("Invalid property value");
-        FParameterProperties.Clear();
-        for (const auto& item : v.items) {
-            auto& description = FParameterProperties.Add();
-            TPropertyTable table;
-            description.DefineProperties(table, m);
-            ApplyStoredProperties(item.properties, table);
-        }
-    });
+    DefineCollection(t, "Programs", FPrograms, m);
+    DefineCollection(t, "ParameterProperties", FParameterProperties, m);
     DefineEvent(t, "OnParameterChange", OnParameterChange, m);
     DefineEvent(t, "OnParameterSizeFailed", OnParameterSizeFailed, m);
     DefineEvent(t, "OnGetChunkParameter", OnGetChunkParameter, m);
