@@ -86,21 +86,8 @@ int TakeOwnOption(const std::vector<std::string>& arguments, size_t& i, TBenchOp
 }
 
 int ParseArguments(const std::vector<std::string>& arguments, TBenchOptions& options) {
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        std::string problem;
-        const TOptionMatch match = TakePlayOption(arguments, i, options.play, true, problem);
-        if (match == TOptionMatch::Invalid) return UsageError(kBench, problem);
-        if (match == TOptionMatch::Taken) continue;
-        const std::string& argument = arguments[i];
-        if (argument.size() > 1 && argument[0] == '-') {
-            if (const int status = TakeOwnOption(arguments, i, options); status != kExitOk) return status;
-        } else if (options.pluginPath.empty()) {
-            options.pluginPath = argument;
-        } else {
-            return UsageError(kBench, "only one plug-in at a time");
-        }
-    }
-    if (options.pluginPath.empty()) return UsageError(kBench, "no plug-in given");
+    const auto takeOwn = [&](const std::vector<std::string>& all, size_t& i) { return TakeOwnOption(all, i, options); };
+    if (const int status = ParsePluginCommandLine(kBench, arguments, options, takeOwn); status != kExitOk) return status;
     return kExitOk;
 }
 

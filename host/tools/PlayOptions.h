@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/tools/ParameterSettings.h"
+#include "host/tools/Subcommand.h"
 
 namespace tessel::host::tool {
 
@@ -27,5 +28,28 @@ struct TPlayOptions {
 // (when `withRate`) --rate HZ at arguments[i], advancing `i` past its value.
 TOptionMatch TakePlayOption(const std::vector<std::string>& arguments, size_t& i, TPlayOptions& options,
                             bool withRate, std::string& problem);
+
+// Reads the command line of a subcommand that plays one plug-in with --rate:
+// play options, the subcommand's own options (takeOwn(arguments, i) answers
+// an exit status, advancing i past a value) and exactly one plug-in path.
+template <class TOptions, class TTakeOwn>
+int ParsePluginCommandLine(const TSubcommand& command, const std::vector<std::string>& arguments, TOptions& options,
+                           TTakeOwn takeOwn) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        std::string problem;
+        const TOptionMatch match = TakePlayOption(arguments, i, options.play, true, problem);
+        if (match == TOptionMatch::Invalid) return UsageError(command, problem);
+        if (match == TOptionMatch::Taken) continue;
+        const std::string& argument = arguments[i];
+        if (argument.size() > 1 && argument[0] == '-') {
+            if (const int status = takeOwn(arguments, i); status != kExitOk) return status;
+        } else if (options.pluginPath.empty()) {
+            options.pluginPath = argument;
+        } else {
+            return UsageError(command, "only one plug-in at a time");
+        }
+    }
+    return options.pluginPath.empty() ? UsageError(command, "no plug-in given") : kExitOk;
+}
 
 }  // namespace tessel::host::tool
