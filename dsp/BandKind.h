@@ -8,21 +8,21 @@ namespace tessel {
 
 // The equaliser's band filter kinds. The number is the band's Type parameter.
 enum class TBandKind : int {
-  Lowcut = 0,
-  Lowshelf = 1,
-  Bandpass = 2,
-  Peak = 3,
-  Notch = 4,
-  Highshelf = 5,
-  Highcut = 6,
-  Bypass = 7,
+    Lowcut = 0,
+    Lowshelf = 1,
+    Bandpass = 2,
+    Peak = 3,
+    Notch = 4,
+    Highshelf = 5,
+    Highcut = 6,
+    Bypass = 7,
 };
 
 struct TBandKindInfo {
-  TBandKind kind;
-  std::string_view displayName;  // what the Type parameter shows
-  bool usesGain;                 // the coefficients depend on the gain
-  bool usesBandwidth;            // the coefficients depend on the bandwidth
+    TBandKind kind;
+    std::string_view displayName;  // what the Type parameter shows
+    bool usesGain;                 // the coefficients depend on the gain
+    bool usesBandwidth;            // the coefficients depend on the bandwidth
 };
 
 // Indexed by kind number.
@@ -41,14 +41,14 @@ inline constexpr std::array<TBandKindInfo, 8> kBandKinds{{
 
 // The kind with this number, or nothing outside 0..7.
 [[nodiscard]] constexpr std::optional<TBandKind> BandKindFromNumber(int number) noexcept {
-  if (number < 0 || number >= static_cast<int>(kBandKinds.size())) return std::nullopt;
-  return kBandKinds[static_cast<std::size_t>(number)].kind;
+    if (number < 0 || number >= static_cast<int>(kBandKinds.size())) return std::nullopt;
+    return kBandKinds[static_cast<std::size_t>(number)].kind;
 }
 
 // The table row of a kind; a value outside the enumeration gets Bypass's row.
 [[nodiscard]] constexpr const TBandKindInfo& BandKindInfo(TBandKind kind) noexcept {
-  const auto number = BandKindFromNumber(BandKindNumber(kind)).value_or(TBandKind::Bypass);
-  return kBandKinds[static_cast<std::size_t>(number)];
+    const auto number = BandKindFromNumber(BandKindNumber(kind)).value_or(TBandKind::Bypass);
+    return kBandKinds[static_cast<std::size_t>(number)];
 }
 
 }  // namespace tessel

@@ -11,31 +11,30 @@ namespace tessel {
 // A value type, so an audio engine can copy a filter's current set and run it
 // on its own states without touching the filter object.
 struct TBiquadCoefficients {
-  double b0 = 0.0;
-  double b1 = 0.0;
-  double b2 = 0.0;
-  double a1 = 0.0;
-  double a2 = 0.0;
+    double b0 = 0.0;
+    double b1 = 0.0;
+    double b2 = 0.0;
+    double a1 = 0.0;
+    double a2 = 0.0;
 
-  bool operator==(const TBiquadCoefficients&) const = default;
+    bool operator==(const TBiquadCoefficients&) const = default;
 };
 
 // The two state variables of the transposed direct form II.
 struct TBiquadState {
-  double s0 = 0.0;
-  double s1 = 0.0;
+    double s0 = 0.0;
+    double s1 = 0.0;
 
-  bool operator==(const TBiquadState&) const = default;
+    bool operator==(const TBiquadState&) const = default;
 };
 
 // One step of the transposed direct form II. The new s0 uses the old s1.
 // [audio thread] No allocation, no calls.
-[[nodiscard]] inline double ProcessBiquad(const TBiquadCoefficients& k, TBiquadState& state,
-                                          double x) noexcept {
-  const double y = k.b0 * x + state.s0;
-  state.s0 = k.b1 * x - k.a1 * y + state.s1;
-  state.s1 = k.b2 * x - k.a2 * y;
-  return y;
+[[nodiscard]] inline double ProcessBiquad(const TBiquadCoefficients& k, TBiquadState& state, double x) noexcept {
+    const double y = k.b0 * x + state.s0;
+    state.s0 = k.b1 * x - k.a1 * y + state.s1;
+    state.s1 = k.b2 * x - k.a2 * y;
+    return y;
 }
 
 }  // namespace tessel

@@ -6,11 +6,11 @@ namespace tessel {
 
 // Band-pass with 0 dB at the centre frequency. Ignores the gain.
 class TOrvBandpass final : public TOrvBiquadFilter {
- public:
-  [[nodiscard]] TBandKind Kind() const noexcept override { return TBandKind::Bandpass; }
+public:
+    [[nodiscard]] TBandKind Kind() const noexcept override { return TBandKind::Bandpass; }
 
- protected:
-  void ComputeCoefficients() noexcept override;
+protected:
+    void ComputeCoefficients() noexcept override;
 };
 
 }  // namespace tessel

@@ -10,17 +10,17 @@ namespace tessel {
 // Kind(). Gain and bandwidth are stored by every kind, also where its
 // formulas ignore them, so they survive a change of kind.
 class TOrvBiquadFilter : public TBiquadIIRFilter {
- public:
-  // Unlike the base classes, a band filter recomputes W0, alpha and its
-  // coefficients for the new rate; the states are kept.
-  void SetSampleRate(double sampleRateHz) noexcept override;
+public:
+    // Unlike the base classes, a band filter recomputes W0, alpha and its
+    // coefficients for the new rate; the states are kept.
+    void SetSampleRate(double sampleRateHz) noexcept override;
 
-  [[nodiscard]] virtual TBandKind Kind() const noexcept = 0;
+    [[nodiscard]] virtual TBandKind Kind() const noexcept = 0;
 
- protected:
-  TOrvBiquadFilter() = default;
+protected:
+    TOrvBiquadFilter() = default;
 
-  [[nodiscard]] double CosW0() const noexcept;
+    [[nodiscard]] double CosW0() const noexcept;
 };
 
 }  // namespace tessel

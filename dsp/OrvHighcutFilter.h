@@ -6,11 +6,11 @@ namespace tessel {
 
 // Second-order low-pass. Ignores the gain.
 class TOrvHighcutFilter final : public TOrvBiquadFilter {
- public:
-  [[nodiscard]] TBandKind Kind() const noexcept override { return TBandKind::Highcut; }
+public:
+    [[nodiscard]] TBandKind Kind() const noexcept override { return TBandKind::Highcut; }
 
- protected:
-  void ComputeCoefficients() noexcept override;
+protected:
+    void ComputeCoefficients() noexcept override;
 };
 
 }  // namespace tessel

@@ -6,11 +6,11 @@ namespace tessel {
 
 // Band-stop, silent at the frequency. Ignores the gain.
 class TOrvNotch final : public TOrvBiquadFilter {
- public:
-  [[nodiscard]] TBandKind Kind() const noexcept override { return TBandKind::Notch; }
+public:
+    [[nodiscard]] TBandKind Kind() const noexcept override { return TBandKind::Notch; }
 
- protected:
-  void ComputeCoefficients() noexcept override;
+protected:
+    void ComputeCoefficients() noexcept override;
 };
 
 }  // namespace tessel

@@ -20,10 +20,10 @@ constexpr std::size_t kBands = 7;
 constexpr double kDenormalGuard = 1e-30;  // added to every input sample, as the equaliser does
 
 struct TBandSetting {
-  TBandKind kind;
-  double frequencyHz;
-  double octaves;
-  double gainDb;
+    TBandKind kind;
+    double frequencyHz;
+    double octaves;
+    double gainDb;
 };
 constexpr std::array<TBandSetting, kBands> kChain{{
     {TBandKind::Lowcut, 30.0, 1.0, 0.0},
@@ -36,58 +36,58 @@ constexpr std::array<TBandSetting, kBands> kChain{{
 }};
 
 std::unique_ptr<TOrvBiquadFilter> MakeBand(const TBandSetting& setting) {
-  auto filter = CreateBandFilter(setting.kind);
-  filter->SetFrequency(setting.frequencyHz);
-  filter->SetGain(setting.gainDb);
-  filter->SetBandwidth(setting.octaves);
-  filter->SetSampleRate(44100.0);
-  return filter;
+    auto filter = CreateBandFilter(setting.kind);
+    filter->SetFrequency(setting.frequencyHz);
+    filter->SetGain(setting.gainDb);
+    filter->SetBandwidth(setting.octaves);
+    filter->SetSampleRate(44100.0);
+    return filter;
 }
 
 template <typename Sample>
 std::vector<Sample> Noise(std::size_t count, unsigned seed) {
-  std::mt19937 generator(seed);
-  std::uniform_real_distribution<double> uniform(-1.0, 1.0);
-  std::vector<Sample> samples(count);
-  for (Sample& s : samples) s = static_cast<Sample>(uniform(generator));
-  return samples;
+    std::mt19937 generator(seed);
+    std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+    std::vector<Sample> samples(count);
+    for (Sample& s : samples) s = static_cast<Sample>(uniform(generator));
+    return samples;
 }
 
 void SetPerSampleCounters(benchmark::State& state, std::size_t samplesPerIteration, std::size_t bands) {
-  const auto kPerItem = benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert;
-  state.counters["time/sample"] = benchmark::Counter(static_cast<double>(samplesPerIteration), kPerItem);
-  state.counters["time/band-sample"] = benchmark::Counter(static_cast<double>(samplesPerIteration * bands), kPerItem);
+    const auto kPerItem = benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert;
+    state.counters["time/sample"] = benchmark::Counter(static_cast<double>(samplesPerIteration), kPerItem);
+    state.counters["time/band-sample"] = benchmark::Counter(static_cast<double>(samplesPerIteration * bands), kPerItem);
 }
 
 // One Peak band through the virtual double entry, as a caller holding a
 // TFilter would use it.
 void BM_BiquadProcessSample(benchmark::State& state) {
-  const auto band = MakeBand(kChain[3]);
-  TFilter& filter = *band;
-  const auto input = Noise<double>(kFrames, 1);
-  std::vector<double> output(kFrames);
-  for (auto _ : state) {
-    for (std::size_t n = 0; n < kFrames; ++n) output[n] = filter.ProcessSample(input[n]);
-    benchmark::DoNotOptimize(output.data());
-    benchmark::ClobberMemory();
-  }
-  SetPerSampleCounters(state, kFrames, 1);
+    const auto band = MakeBand(kChain[3]);
+    TFilter& filter = *band;
+    const auto input = Noise<double>(kFrames, 1);
+    std::vector<double> output(kFrames);
+    for (auto _ : state) {
+        for (std::size_t n = 0; n < kFrames; ++n) output[n] = filter.ProcessSample(input[n]);
+        benchmark::DoNotOptimize(output.data());
+        benchmark::ClobberMemory();
+    }
+    SetPerSampleCounters(state, kFrames, 1);
 }
 BENCHMARK(BM_BiquadProcessSample);
 
 // The same band run from a copy of its coefficients with the inline
 // recursion: what an engine of its own pays per sample.
 void BM_BiquadCoefficientsInline(benchmark::State& state) {
-  const TBiquadCoefficients k = MakeBand(kChain[3])->Coefficients();
-  TBiquadState biquadState;
-  const auto input = Noise<double>(kFrames, 1);
-  std::vector<double> output(kFrames);
-  for (auto _ : state) {
-    for (std::size_t n = 0; n < kFrames; ++n) output[n] = ProcessBiquad(k, biquadState, input[n]);
-    benchmark::DoNotOptimize(output.data());
-    benchmark::ClobberMemory();
-  }
-  SetPerSampleCounters(state, kFrames, 1);
+    const TBiquadCoefficients k = MakeBand(kChain[3])->Coefficients();
+    TBiquadState biquadState;
+    const auto input = Noise<double>(kFrames, 1);
+    std::vector<double> output(kFrames);
+    for (auto _ : state) {
+        for (std::size_t n = 0; n < kFrames; ++n) output[n] = ProcessBiquad(k, biquadState, input[n]);
+        benchmark::DoNotOptimize(output.data());
+        benchmark::ClobberMemory();
+    }
+    SetPerSampleCounters(state, kFrames, 1);
 }
 BENCHMARK(BM_BiquadCoefficientsInline);
 
@@ -95,24 +95,24 @@ BENCHMARK(BM_BiquadCoefficientsInline);
 // passed from band to band through the wide entry.
 template <typename Sample>
 void BM_SevenBandsStereo(benchmark::State& state) {
-  std::array<std::array<std::unique_ptr<TOrvBiquadFilter>, kBands>, kChannels> filters;
-  for (auto& channel : filters)
-    for (std::size_t b = 0; b < kBands; ++b) channel[b] = MakeBand(kChain[b]);
-  const std::array inputs{Noise<Sample>(kFrames, 1), Noise<Sample>(kFrames, 2)};
-  std::array<std::vector<Sample>, kChannels> outputs{std::vector<Sample>(kFrames), std::vector<Sample>(kFrames)};
-  for (auto _ : state) {
-    for (std::size_t c = 0; c < kChannels; ++c) {
-      for (std::size_t n = 0; n < kFrames; ++n) {
-        TWideSample x = static_cast<TWideSample>(static_cast<double>(inputs[c][n]) + kDenormalGuard);
-        for (const auto& band : filters[c]) x = band->ProcessSample(x);
-        outputs[c][n] = static_cast<Sample>(x);
-      }
+    std::array<std::array<std::unique_ptr<TOrvBiquadFilter>, kBands>, kChannels> filters;
+    for (auto& channel : filters)
+        for (std::size_t b = 0; b < kBands; ++b) channel[b] = MakeBand(kChain[b]);
+    const std::array inputs{Noise<Sample>(kFrames, 1), Noise<Sample>(kFrames, 2)};
+    std::array<std::vector<Sample>, kChannels> outputs{std::vector<Sample>(kFrames), std::vector<Sample>(kFrames)};
+    for (auto _ : state) {
+        for (std::size_t c = 0; c < kChannels; ++c) {
+            for (std::size_t n = 0; n < kFrames; ++n) {
+                TWideSample x = static_cast<TWideSample>(static_cast<double>(inputs[c][n]) + kDenormalGuard);
+                for (const auto& band : filters[c]) x = band->ProcessSample(x);
+                outputs[c][n] = static_cast<Sample>(x);
+            }
+        }
+        benchmark::DoNotOptimize(outputs[0].data());
+        benchmark::DoNotOptimize(outputs[1].data());
+        benchmark::ClobberMemory();
     }
-    benchmark::DoNotOptimize(outputs[0].data());
-    benchmark::DoNotOptimize(outputs[1].data());
-    benchmark::ClobberMemory();
-  }
-  SetPerSampleCounters(state, kChannels * kFrames, kBands);
+    SetPerSampleCounters(state, kChannels * kFrames, kBands);
 }
 BENCHMARK(BM_SevenBandsStereo<double>);
 BENCHMARK(BM_SevenBandsStereo<float>);
@@ -121,24 +121,24 @@ BENCHMARK(BM_SevenBandsStereo<float>);
 // double precision.
 template <typename Sample>
 void BM_SevenBandsStereoCoefficients(benchmark::State& state) {
-  std::array<TBiquadCoefficients, kBands> coefficients;
-  for (std::size_t b = 0; b < kBands; ++b) coefficients[b] = MakeBand(kChain[b])->Coefficients();
-  std::array<std::array<TBiquadState, kBands>, kChannels> states{};
-  const std::array inputs{Noise<Sample>(kFrames, 1), Noise<Sample>(kFrames, 2)};
-  std::array<std::vector<Sample>, kChannels> outputs{std::vector<Sample>(kFrames), std::vector<Sample>(kFrames)};
-  for (auto _ : state) {
-    for (std::size_t c = 0; c < kChannels; ++c) {
-      for (std::size_t n = 0; n < kFrames; ++n) {
-        double x = static_cast<double>(inputs[c][n]) + kDenormalGuard;
-        for (std::size_t b = 0; b < kBands; ++b) x = ProcessBiquad(coefficients[b], states[c][b], x);
-        outputs[c][n] = static_cast<Sample>(x);
-      }
+    std::array<TBiquadCoefficients, kBands> coefficients;
+    for (std::size_t b = 0; b < kBands; ++b) coefficients[b] = MakeBand(kChain[b])->Coefficients();
+    std::array<std::array<TBiquadState, kBands>, kChannels> states{};
+    const std::array inputs{Noise<Sample>(kFrames, 1), Noise<Sample>(kFrames, 2)};
+    std::array<std::vector<Sample>, kChannels> outputs{std::vector<Sample>(kFrames), std::vector<Sample>(kFrames)};
+    for (auto _ : state) {
+        for (std::size_t c = 0; c < kChannels; ++c) {
+            for (std::size_t n = 0; n < kFrames; ++n) {
+                double x = static_cast<double>(inputs[c][n]) + kDenormalGuard;
+                for (std::size_t b = 0; b < kBands; ++b) x = ProcessBiquad(coefficients[b], states[c][b], x);
+                outputs[c][n] = static_cast<Sample>(x);
+            }
+        }
+        benchmark::DoNotOptimize(outputs[0].data());
+        benchmark::DoNotOptimize(outputs[1].data());
+        benchmark::ClobberMemory();
     }
-    benchmark::DoNotOptimize(outputs[0].data());
-    benchmark::DoNotOptimize(outputs[1].data());
-    benchmark::ClobberMemory();
-  }
-  SetPerSampleCounters(state, kChannels * kFrames, kBands);
+    SetPerSampleCounters(state, kChannels * kFrames, kBands);
 }
 BENCHMARK(BM_SevenBandsStereoCoefficients<double>);
 BENCHMARK(BM_SevenBandsStereoCoefficients<float>);
