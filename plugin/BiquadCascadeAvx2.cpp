@@ -44,6 +44,54 @@ struct TAvx2Lanes {
         constexpr int kLanes = ((kQuarterMask & 1) ? 0b0011 : 0) | ((kQuarterMask & 2) ? 0b1100 : 0);
         return _mm256_blend_pd(fresh, old, kLanes);
     }
+    // Frames 0 and 1, frames 2 and 3, each vector [left, right, left, right].
+    struct TGroup {
+        __m256d low;
+        __m256d high;
+    };
+
+    TESSEL_LANES_INLINE TGroup LoadGroup(const TStereoBlock<float>& b, int t) {
+        const __m128 l = _mm_loadu_ps(b.inLeft + t);
+        const __m128 r = _mm_loadu_ps(b.inRight + t);
+        const __m256d guard = _mm256_set1_pd(kDenormalGuard);
+        return {_mm256_add_pd(_mm256_cvtps_pd(_mm_unpacklo_ps(l, r)), guard),
+                _mm256_add_pd(_mm256_cvtps_pd(_mm_unpackhi_ps(l, r)), guard)};
+    }
+    TESSEL_LANES_INLINE TGroup LoadGroup(const TStereoBlock<double>& b, int t) {
+        const __m256d l = _mm256_loadu_pd(b.inLeft + t);
+        const __m256d r = _mm256_loadu_pd(b.inRight + t);
+        const __m256d even = _mm256_unpacklo_pd(l, r);  // l0 r0 l2 r2
+        const __m256d odd = _mm256_unpackhi_pd(l, r);   // l1 r1 l3 r3
+        const __m256d guard = _mm256_set1_pd(kDenormalGuard);
+        return {_mm256_add_pd(_mm256_permute2f128_pd(even, odd, 0x20), guard),
+                _mm256_add_pd(_mm256_permute2f128_pd(even, odd, 0x31), guard)};
+    }
+    TESSEL_LANES_INLINE void StoreGroup(const TStereoBlock<float>& b, int t, const TGroup& g) {
+        const __m128 low = _mm256_cvtpd_ps(g.low);    // l0 r0 l1 r1
+        const __m128 high = _mm256_cvtpd_ps(g.high);  // l2 r2 l3 r3
+        _mm_storeu_ps(b.outLeft + t, _mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0)));
+        _mm_storeu_ps(b.outRight + t, _mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1)));
+    }
+    TESSEL_LANES_INLINE void StoreGroup(const TStereoBlock<double>& b, int t, const TGroup& g) {
+        const __m256d even = _mm256_permute2f128_pd(g.low, g.high, 0x20);  // l0 r0 l2 r2
+        const __m256d odd = _mm256_permute2f128_pd(g.low, g.high, 0x31);   // l1 r1 l3 r3
+        _mm256_storeu_pd(b.outLeft + t, _mm256_unpacklo_pd(even, odd));
+        _mm256_storeu_pd(b.outRight + t, _mm256_unpackhi_pd(even, odd));
+    }
+    template <int kFrame>
+    TESSEL_LANES_INLINE TVector ShiftInFromGroup(const TGroup& g, TVector last) {
+        return _mm256_permute2f128_pd(kFrame < 2 ? g.low : g.high, last, 0x20 | (kFrame & 1));
+    }
+    template <int kFrame, int kQuarter>
+    TESSEL_LANES_INLINE void CollectOutput(TGroup& g, TVector y) {
+        __m256d& pair = kFrame < 2 ? g.low : g.high;
+        if constexpr ((kFrame & 1) == 0) {
+            pair = y;  // its quarter kQuarter is this frame; the next frame completes the pair
+        } else {
+            pair = _mm256_permute2f128_pd(pair, y, kQuarter | ((2 + kQuarter) << 4));
+        }
+    }
+
     TESSEL_LANES_INLINE TVector KeepIdle(TVector fresh, TVector old, int k, int vectors, int t, int frames) {
         const double lo = k;
         const double hi = k + vectors;

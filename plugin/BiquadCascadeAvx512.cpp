@@ -45,6 +45,53 @@ struct TAvx512Lanes {
                                ((kQuarterMask & 4) ? 0x30 : 0) | ((kQuarterMask & 8) ? 0xC0 : 0);
         return _mm512_mask_blend_pd(static_cast<__mmask8>(kLanes), fresh, old);
     }
+    // Four frames, [left, right] each, in quarters 0 .. 3. The conversions
+    // are the masked forms with a defined source: the plain ones leave parts
+    // undefined in their definitions, and the compiler warns.
+    using TGroup = __m512d;
+
+    TESSEL_LANES_INLINE TGroup LoadGroup(const TStereoBlock<float>& b, int t) {
+        const __m128 l = _mm_loadu_ps(b.inLeft + t);
+        const __m128 r = _mm_loadu_ps(b.inRight + t);
+        const __m256 lr = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_unpacklo_ps(l, r)), _mm_unpackhi_ps(l, r), 1);
+        return _mm512_add_pd(_mm512_mask_cvtps_pd(_mm512_setzero_pd(), 0xFF, lr), _mm512_set1_pd(kDenormalGuard));
+    }
+    TESSEL_LANES_INLINE TGroup LoadGroup(const TStereoBlock<double>& b, int t) {
+        const __m512d l = _mm512_castpd256_pd512(_mm256_loadu_pd(b.inLeft + t));
+        const __m512d r = _mm512_castpd256_pd512(_mm256_loadu_pd(b.inRight + t));
+        const __m512i interleave = _mm512_setr_epi64(0, 8, 1, 9, 2, 10, 3, 11);
+        return _mm512_add_pd(_mm512_permutex2var_pd(l, interleave, r), _mm512_set1_pd(kDenormalGuard));
+    }
+    TESSEL_LANES_INLINE void StoreGroup(const TStereoBlock<float>& b, int t, TGroup g) {
+        const __m256 lr = _mm512_mask_cvtpd_ps(_mm256_setzero_ps(), 0xFF, g);  // l0 r0 l1 r1 l2 r2 l3 r3
+        const __m128 low = _mm256_castps256_ps128(lr);
+        const __m128 high = _mm256_extractf128_ps(lr, 1);
+        _mm_storeu_ps(b.outLeft + t, _mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0)));
+        _mm_storeu_ps(b.outRight + t, _mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1)));
+    }
+    TESSEL_LANES_INLINE void StoreGroup(const TStereoBlock<double>& b, int t, TGroup g) {
+        _mm256_storeu_pd(b.outLeft + t, __builtin_shufflevector(g, g, 0, 2, 4, 6));
+        _mm256_storeu_pd(b.outRight + t, __builtin_shufflevector(g, g, 1, 3, 5, 7));
+    }
+    template <int kFrame>
+    TESSEL_LANES_INLINE TVector ShiftInFromGroup(TGroup g, TVector last) {
+        // The group's frame kFrame (second operand) into quarter 0, last's quarters 0 .. 2 above it.
+        const __m512i order = _mm512_setr_epi64(8 + 2 * kFrame, 9 + 2 * kFrame, 0, 1, 2, 3, 4, 5);
+        return _mm512_permutex2var_pd(last, order, g);
+    }
+    // Index of lane j when quarter kQuarter of the second operand replaces quarter kFrame.
+    static constexpr long long Pick(int j, int frame, int quarter) {
+        return j / 2 == frame ? 8 + 2 * quarter + (j & 1) : j;
+    }
+    template <int kFrame, int kQuarter>
+    TESSEL_LANES_INLINE void CollectOutput(TGroup& g, TVector y) {
+        const __m512i order = _mm512_setr_epi64(Pick(0, kFrame, kQuarter), Pick(1, kFrame, kQuarter), Pick(2, kFrame, kQuarter),
+                                                Pick(3, kFrame, kQuarter), Pick(4, kFrame, kQuarter), Pick(5, kFrame, kQuarter),
+                                                Pick(6, kFrame, kQuarter), Pick(7, kFrame, kQuarter));
+        // Frame 0 starts the group: the other lanes may hold anything.
+        g = _mm512_permutex2var_pd(kFrame == 0 ? y : g, order, y);
+    }
+
     TESSEL_LANES_INLINE TVector KeepIdle(TVector fresh, TVector old, int k, int vectors, int t, int frames) {
         const double s0 = k;
         const double s1 = k + vectors;

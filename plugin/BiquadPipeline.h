@@ -35,6 +35,11 @@
 //   KeepQuarters<mask>(fresh, old): old in the quarters whose mask bit is set
 //   KeepIdle(fresh, old, k, V, t, frames): old where slot k + q*V has no frame
 //     t - slot in 0 .. frames - 1
+//   TGroup: kFrameGroup frames; LoadGroup(block, t) (guard added) and
+//     StoreGroup(block, t, group) for frames t .. t + 3 of a block;
+//     ShiftInFromGroup<i>(group, last): ShiftIn of the group's frame i;
+//     CollectOutput<i, q>(group, y): y's quarter q becomes the group's frame i
+//     (frames collected in order 0, 1, 2, 3)
 
 // Included inside a namespace, so it includes nothing itself: the kernel's
 // file includes <utility>, BiquadCascade.h and StereoBlock.h first.
@@ -143,21 +148,45 @@ TESSEL_PIPELINE_INLINE void VectorInStep(TPipeline<TLanes, kActive>& p, typename
     }
 }
 
+// One step, given vector 0's input (taken before the last vector changes).
 template <class TLanes, int kActive, TPhase kPhase, int kStep, int... kIndices>
-TESSEL_PIPELINE_INLINE __m128d StepVectors(TPipeline<TLanes, kActive>& p, __m128d frame,
-                                           std::integer_sequence<int, kIndices...>) {
+TESSEL_PIPELINE_INLINE void StepVectors(TPipeline<TLanes, kActive>& p, typename TLanes::TVector first,
+                                        std::integer_sequence<int, kIndices...>) {
     constexpr int kLast = TPipeline<TLanes, kActive>::kVectors - 1;
-    // Vector 0's input is taken before the last vector changes.
-    const auto first = TLanes::ShiftIn(frame, p.y[kLast]);
     (VectorInStep<TLanes, kActive, kPhase, kStep, kLast - kIndices>(p, first), ...);
-    return p.Output();
+}
+
+template <class TLanes, int kActive, TPhase kPhase, int kStep>
+TESSEL_PIPELINE_INLINE void StepFrom(TPipeline<TLanes, kActive>& p, typename TLanes::TVector first) {
+    StepVectors<TLanes, kActive, kPhase, kStep>(p, first,
+                                                std::make_integer_sequence<int, TPipeline<TLanes, kActive>::kVectors>());
 }
 
 // One step; returns the frame leaving the last active slot.
 template <class TLanes, int kActive, TPhase kPhase, int kStep>
 TESSEL_PIPELINE_INLINE __m128d Step(TPipeline<TLanes, kActive>& p, __m128d frame) {
-    return StepVectors<TLanes, kActive, kPhase, kStep>(
-        p, frame, std::make_integer_sequence<int, TPipeline<TLanes, kActive>::kVectors>());
+    StepFrom<TLanes, kActive, kPhase, kStep>(p, TLanes::ShiftIn(frame, p.y[TPipeline<TLanes, kActive>::kVectors - 1]));
+    return p.Output();
+}
+
+// Frame kFrame of a group of full steps: the frames enter and leave in the
+// traits' group form, which takes fewer shuffles and conversions than
+// moving them one by one.
+template <class TLanes, int kActive, int kFrame>
+TESSEL_PIPELINE_INLINE void GroupStep(TPipeline<TLanes, kActive>& p, const typename TLanes::TGroup& in,
+                                      typename TLanes::TGroup& out) {
+    using TPipe = TPipeline<TLanes, kActive>;
+    StepFrom<TLanes, kActive, TPhase::Full, 0>(p, TLanes::template ShiftInFromGroup<kFrame>(in, p.y[TPipe::kVectors - 1]));
+    TLanes::template CollectOutput<kFrame, TPipe::kOutputQuarter>(out, p.y[TPipe::kOutputVector]);
+}
+
+template <class TLanes, int kActive, class T, int... kFrames>
+TESSEL_PIPELINE_INLINE void GroupSteps(TPipeline<TLanes, kActive>& p, const tessel::TStereoBlock<T>& block, int t,
+                                       std::integer_sequence<int, kFrames...>) {
+    const typename TLanes::TGroup in = TLanes::LoadGroup(block, t);
+    typename TLanes::TGroup out;
+    (GroupStep<TLanes, kActive, kFrames>(p, in, out), ...);
+    TLanes::StoreGroup(block, t - TPipeline<TLanes, kActive>::kLag, out);
 }
 
 template <class TLanes, int kActive, class T, int... kSteps>
@@ -203,10 +232,7 @@ TESSEL_PIPELINE_TARGET void RunPipeline(tessel::TBiquadCascade& c, const tessel:
         Fill(p, block, std::make_integer_sequence<int, kLag>());
         int t = kLag;
         for (; t + tessel::kFrameGroup <= frames; t += tessel::kFrameGroup) {
-            __m128d group[tessel::kFrameGroup];
-            tessel::LoadFrames(block, t, group);
-            for (__m128d& frame : group) frame = Step<TLanes, kActive, TPhase::Full, 0>(p, frame);
-            tessel::StoreFrames(block, t - kLag, group);
+            GroupSteps(p, block, t, std::make_integer_sequence<int, tessel::kFrameGroup>());
         }
         for (; t < frames; ++t) {
             tessel::StoreFrame(block, t - kLag, Step<TLanes, kActive, TPhase::Full, 0>(p, tessel::LoadFrame(block, t)));
