@@ -1,7 +1,5 @@
 #include "plugin/CascadeKernel.h"
 
-#include <initializer_list>
-
 namespace tessel {
 
 bool CascadeKernelSupported(TCascadeKernel kernel) noexcept {
@@ -21,9 +19,10 @@ bool CascadeKernelSupported(TCascadeKernel kernel) noexcept {
 }
 
 TCascadeKernel FastestCascadeKernel() noexcept {
-    for (const TCascadeKernel kernel : {TCascadeKernel::Avx512, TCascadeKernel::Avx2Fma}) {
-        if (CascadeKernelSupported(kernel)) return kernel;
+    if (CascadeKernelSupported(TCascadeKernel::Avx512) && __builtin_cpu_supports("avx512vbmi2")) {
+        return TCascadeKernel::Avx512;
     }
+    if (CascadeKernelSupported(TCascadeKernel::Avx2Fma)) return TCascadeKernel::Avx2Fma;
     return TCascadeKernel::Sse2;
 }
 

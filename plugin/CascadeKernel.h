@@ -1,24 +1,27 @@
 #pragma once
-// The kernels that run interleaved stereo frames through a TBiquadCascade, and
-// the choice among them at run time. The shipped binary targets baseline
-// x86-64, so the SSE2 kernel always exists; the AVX2+FMA kernel is compiled
-// for that unit alone and only called when the processor reports it.
+// The kernels that run a stereo block through a TBiquadCascade, and the
+// choice among them at run time. The shipped binary targets baseline x86-64,
+// so the SSE2 kernel always exists; the wider kernels are compiled for their
+// unit alone and only called when the processor reports it.
 //
-// Both kernels read a block's two input channels, add the denormal guard,
-// run the frames through the cascade's active slots and write the two output
-// channels (StereoBlock.h), leaving the states where the last frame left them.
-// No output sample is written before the same frame's inputs have been read,
-// so an output array may be an input array.
+// Every kernel reads a block's two input channels, adds the denormal guard,
+// runs the frames through the cascade's active slots and writes the two
+// output channels (StereoBlock.h), leaving the states where the last frame
+// left them. No output sample is written before the same frame's inputs have
+// been read, so an output array may be an input array.
 //
 // SSE2: one 128-bit vector holds a frame's two channels; the active slots run
 // in series per frame with exactly the operations of ProcessBiquad, so the
 // result is bit-identical to the scalar recursion.
 //
-// AVX2+FMA: one 256-bit vector holds two slots for both channels, and the
-// slots are software-pipelined across frames (slot j works on frame n - j), so
+// AVX2+FMA and AVX-512: vectors of two or four slots for both channels, the
+// slots software-pipelined across frames (slot j works on frame n - j), so
 // every slot's recursion runs at once instead of waiting for the slot before
-// it. Fused multiply-adds round once where the scalar recursion rounds twice,
-// so results differ from it in the last bits.
+// it (BiquadPipeline.h). Fused multiply-adds round once where the scalar
+// recursion rounds twice, so results differ from it in the last bits: by
+// 1e-14 relative typically, by some 1e-11 where the filters are badly
+// conditioned (tens of Hz at high sample rates, narrow, boosts stacked),
+// where the scalar recursion is itself off from exact arithmetic by as much.
 
 #include "plugin/StereoBlock.h"
 
@@ -30,7 +33,10 @@ enum class TCascadeKernel { Sse2, Avx2Fma, Avx512 };
 
 // True when this processor (and its operating system) can run the kernel.
 [[nodiscard]] bool CascadeKernelSupported(TCascadeKernel kernel) noexcept;
-// The fastest kernel this processor can run.
+// The kernel to use by default: the fastest this processor runs well.
+// AVX-512 only where the processor also has VBMI2 (Ice Lake and later, Zen 4):
+// the first AVX-512 processors lower the clock of the whole core while
+// 512-bit multiply-adds run, which would slow down the rest of the host.
 [[nodiscard]] TCascadeKernel FastestCascadeKernel() noexcept;
 
 // [audio thread] No allocation, no locks, no system calls. The block's

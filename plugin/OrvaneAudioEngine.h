@@ -9,10 +9,12 @@
 // own copies of the coefficients on its own states.
 //
 // Threads
-// - [control side] PublishBand, PublishBands, ClearAllStates, SelectKernel:
-//   any thread, several at once. They serialise on a control-side mutex that
-//   the audio thread never takes, so at worst one control thread waits for
-//   another for the time of copying a few hundred bytes.
+// - [control side] PublishBand, PublishBands, ClearAllStates: any thread,
+//   several at once. They serialise on a control-side mutex that the audio
+//   thread never takes, so at worst one control thread waits for another for
+//   the time of copying a few hundred bytes. The newest publication reaches
+//   the audio thread through a lock-free triple buffer (TripleBuffer.h).
+//   SelectKernel: any thread, an atomic store.
 // - [audio thread] Process: one thread at a time; no allocation, no lock, no
 //   system call. It may run concurrently with any control-side call.
 //
@@ -26,6 +28,11 @@
 //   end of the process call, so the output recovers with the next call.
 // - The engine never changes the processor's denormal modes: the 1e-30 added
 //   to every input keeps decaying silence out of denormal numbers.
+//
+// Kernels (CascadeKernel.h): by default the fastest this processor runs well.
+// The SSE2 kernel's results are bit-identical to the band filters' own
+// ProcessSample; the wider ones use fused multiply-adds and differ from it in
+// the last bits.
 
 #include <array>
 #include <atomic>
