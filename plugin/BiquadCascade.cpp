@@ -1,7 +1,5 @@
 #include "plugin/BiquadCascade.h"
 
-#include <emmintrin.h>
-
 namespace tessel {
 
 namespace {
@@ -82,18 +80,6 @@ void TBiquadCascade::SetState(int slot, int channel, const TBiquadState& state) 
     const int lane = slot * kChannels + channel;
     s0[lane] = state.s0;
     s1[lane] = state.s1;
-}
-
-void TBiquadCascade::ClearNonFiniteStates() noexcept {
-    for (int lane = 0; lane < kLanes; lane += 2) {
-        const __m128d a = _mm_load_pd(s0 + lane);
-        const __m128d b = _mm_load_pd(s1 + lane);
-        // x - x is 0 for a finite x and NaN for an infinite or NaN one.
-        const __m128d probe = _mm_add_pd(_mm_sub_pd(a, a), _mm_sub_pd(b, b));
-        const __m128d finite = _mm_cmpord_pd(probe, probe);
-        _mm_store_pd(s0 + lane, _mm_and_pd(a, finite));
-        _mm_store_pd(s1 + lane, _mm_and_pd(b, finite));
-    }
 }
 
 }  // namespace tessel

@@ -71,11 +71,6 @@ struct TBiquadCascade {
     // States of a slot; the states must be in slot order.
     [[nodiscard]] TBiquadState State(int slot, int channel) const noexcept;
     void SetState(int slot, int channel, const TBiquadState& state) noexcept;
-
-    // [audio thread] Clears both states of every lane where either state is
-    // infinite or NaN, so the output recovers after bad input. Works in any
-    // layout (it treats every lane alike), branch-free.
-    void ClearNonFiniteStates() noexcept;
 };
 
 }  // namespace tessel

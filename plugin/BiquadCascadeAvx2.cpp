@@ -28,6 +28,13 @@ struct TAvx2Lanes {
     TESSEL_LANES_INLINE TVector Zero() { return _mm256_setzero_pd(); }
     TESSEL_LANES_INLINE TVector Fmadd(TVector a, TVector b, TVector c) { return _mm256_fmadd_pd(a, b, c); }
     TESSEL_LANES_INLINE TVector Mul(TVector a, TVector b) { return _mm256_mul_pd(a, b); }
+    TESSEL_LANES_INLINE void ClearNonFinite(TVector& s0, TVector& s1) {
+        // x - x is 0 for a finite x and NaN for an infinite or NaN one.
+        const __m256d probe = _mm256_add_pd(_mm256_sub_pd(s0, s0), _mm256_sub_pd(s1, s1));
+        const __m256d finite = _mm256_cmp_pd(probe, probe, _CMP_ORD_Q);
+        s0 = _mm256_and_pd(s0, finite);
+        s1 = _mm256_and_pd(s1, finite);
+    }
     TESSEL_LANES_INLINE TVector ShiftIn(__m128d frame, TVector last) {
         return _mm256_permute2f128_pd(_mm256_castpd128_pd256(frame), last, 0x20);
     }

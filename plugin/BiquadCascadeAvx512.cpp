@@ -34,6 +34,13 @@ struct TAvx512Lanes {
     TESSEL_LANES_INLINE TVector Zero() { return _mm512_setzero_pd(); }
     TESSEL_LANES_INLINE TVector Fmadd(TVector a, TVector b, TVector c) { return _mm512_fmadd_pd(a, b, c); }
     TESSEL_LANES_INLINE TVector Mul(TVector a, TVector b) { return _mm512_mul_pd(a, b); }
+    TESSEL_LANES_INLINE void ClearNonFinite(TVector& s0, TVector& s1) {
+        // x - x is 0 for a finite x and NaN for an infinite or NaN one.
+        const __m512d probe = _mm512_add_pd(_mm512_sub_pd(s0, s0), _mm512_sub_pd(s1, s1));
+        const __mmask8 finite = _mm512_cmp_pd_mask(probe, probe, _CMP_ORD_Q);
+        s0 = _mm512_maskz_mov_pd(finite, s0);
+        s1 = _mm512_maskz_mov_pd(finite, s1);
+    }
     TESSEL_LANES_INLINE TVector ShiftIn(__m128d frame, TVector last) {
         // Doubles 8 and 9 are the frame's (second operand), 0 .. 5 last's first three quarters.
         const __m512i order = _mm512_setr_epi64(8, 9, 0, 1, 2, 3, 4, 5);

@@ -39,12 +39,17 @@ struct TSlots {
         }
     }
 
+    // Stores the states at the end of a block, clearing both of a channel
+    // where either became infinite or NaN so the next block starts afresh.
     void SaveStates(TBiquadCascade& c) const noexcept {
 #pragma GCC unroll 8
         for (int j = 0; j < kSlots; ++j) {
             const int lane = j * TBiquadCascade::kChannels;
-            _mm_store_pd(c.s0 + lane, s0[j]);
-            _mm_store_pd(c.s1 + lane, s1[j]);
+            // x - x is 0 for a finite x and NaN for an infinite or NaN one.
+            const __m128d probe = _mm_add_pd(_mm_sub_pd(s0[j], s0[j]), _mm_sub_pd(s1[j], s1[j]));
+            const __m128d finite = _mm_cmpord_pd(probe, probe);
+            _mm_store_pd(c.s0 + lane, _mm_and_pd(s0[j], finite));
+            _mm_store_pd(c.s1 + lane, _mm_and_pd(s1[j], finite));
         }
     }
 

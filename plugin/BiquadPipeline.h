@@ -30,6 +30,7 @@
 //   TVector; kQuarters; Layout(cascade): the cascade's coefficients for Q;
 //   Load(lanes, k) / Store(lanes, k, v): vector k of lanes in the layout for Q
 //   Zero(), Fmadd(a, b, c) = a*b + c, Mul(a, b)
+//   ClearNonFinite(s0, s1): both 0 in every lane where either is not finite
 //   ShiftIn(frame, last): quarter 0 = frame, quarter q = last's quarter q - 1
 //   Quarter<q>(v): quarter q as a 128-bit frame
 //   KeepQuarters<mask>(fresh, old): old in the quarters whose mask bit is set
@@ -80,11 +81,16 @@ struct TPipeline {
         }
     }
 
+    // Stores the states at the end of a block, clearing every lane where a
+    // state became infinite or NaN so the next block starts afresh there.
     TESSEL_PIPELINE_INLINE void SaveStates(tessel::TBiquadCascade& c) const {
 #pragma GCC unroll 8
         for (int k = 0; k < kVectors; ++k) {
-            TLanes::Store(c.s0, k, s0[k]);
-            TLanes::Store(c.s1, k, s1[k]);
+            TVector a = s0[k];
+            TVector b = s1[k];
+            TLanes::ClearNonFinite(a, b);
+            TLanes::Store(c.s0, k, a);
+            TLanes::Store(c.s1, k, b);
         }
     }
 

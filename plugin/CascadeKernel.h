@@ -7,7 +7,8 @@
 // Every kernel reads a block's two input channels, adds the denormal guard,
 // runs the frames through the cascade's active slots and writes the two
 // output channels (StereoBlock.h), leaving the states where the last frame
-// left them. No output sample is written before the same frame's inputs have
+// left them, except that states which became infinite or NaN are cleared, so
+// the next block recovers. No output sample is written before the same frame's inputs have
 // been read, so an output array may be an input array.
 //
 // SSE2: one 128-bit vector holds a frame's two channels; the active slots run

@@ -107,8 +107,8 @@ void TOrvaneAudioEngine::ProcessBlock(const T* const* inputs, T* const* outputs,
 
     const TStereoBlock<T> block{.inLeft = inLeft, .inRight = inRight, .outLeft = outLeft, .outRight = outRight,
                                 .frames = frames};
+    // The kernel also clears states that became infinite or NaN.
     RunCascade(FKernel.load(std::memory_order_relaxed), FCascade, block);
-    FCascade.ClearNonFiniteStates();
 }
 
 void TOrvaneAudioEngine::Process(const float* const* inputs, float* const* outputs, std::int32_t frames) noexcept {
