@@ -155,6 +155,14 @@ TStereo<T> Noise(int frames, std::mt19937& random, double amplitude = 1.0) {
     return s;
 }
 
+// One block through an engine or the reference; returns the output.
+template <class T, class TProcessor>
+TStereo<T> Through(TProcessor& processor, const TStereo<T>& input) {
+    TStereo<T> output(input.Frames());
+    processor.Process(input.In(), output.Out(), input.Frames());
+    return output;
+}
+
 inline std::vector<TCascadeKernel> SupportedKernels() {
     std::vector<TCascadeKernel> kernels;
     for (const TCascadeKernel k : {TCascadeKernel::Sse2, TCascadeKernel::Avx2Fma, TCascadeKernel::Avx512}) {
