@@ -70,7 +70,7 @@ void RunSlots(TBiquadCascade& c, const TStereoBlock<T>& block) noexcept {
     c.ArrangeStates(1);
     TSlots<kSlots> slots(c);
     int n = 0;
-    for (; n + kFrameGroup <= block.frames; n += kFrameGroup) {
+    for (; n <= block.frames - kFrameGroup; n += kFrameGroup) {
         __m128d frames[kFrameGroup];
         LoadFrames(block, n, frames);
         for (__m128d& frame : frames) frame = slots.Frame(frame);

@@ -237,7 +237,7 @@ TESSEL_PIPELINE_TARGET void RunPipeline(tessel::TBiquadCascade& c, const tessel:
     if (frames >= kLag) {
         Fill(p, block, std::make_integer_sequence<int, kLag>());
         int t = kLag;
-        for (; t + tessel::kFrameGroup <= frames; t += tessel::kFrameGroup) {
+        for (; t <= frames - tessel::kFrameGroup; t += tessel::kFrameGroup) {
             GroupSteps(p, block, t, std::make_integer_sequence<int, tessel::kFrameGroup>());
         }
         for (; t < frames; ++t) {
