@@ -125,11 +125,15 @@ void TOrvaneModule::VSTModuleEditOpen(TBasicVSTModule&, std::unique_ptr<TEditorW
 
 void TOrvaneModule::VSTModuleSampleRateChange(TBasicVSTModule&, float sampleRate) {
     std::lock_guard guard(FFiltersLock);
-    for (int band = 0; band < kBandCount; ++band) {
-        for (auto& channel : FFilters)
-            if (auto& filter = channel[static_cast<std::size_t>(band)]) filter->SetSampleRate(sampleRate);
-        PublishBand(band);
-    }
+    for (auto& channel : FFilters)
+        for (auto& filter : channel)
+            if (filter) filter->SetSampleRate(sampleRate);
+    // Every band changes at once: one publication, so no block mixes old and new rates.
+    std::array<TEngineBand, kBandCount> bands;
+    for (int band = 0; band < kBandCount; ++band)
+        if (const auto& filter = FFilters[0][static_cast<std::size_t>(band)])
+            bands[static_cast<std::size_t>(band)] = {filter->Kind(), filter->Coefficients()};
+    FEngine.PublishBands(bands);
 }
 
 // ---- Parameter changes ----
