@@ -1,32 +1,15 @@
 // The tessel-host program: exit codes and the info report.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
+
+#include "tests/host/ToolRun.h"
 
 namespace {
 
-struct TRun {
-    int status = -1;
-    std::string output;  // stdout and stderr together
-};
-
-TRun RunTool(const std::string& arguments) {
-    TRun run;
-    const std::string command = std::string(TESSEL_HOST_TOOL) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    std::array<char, 4096> chunk{};
-    size_t read = 0;
-    while ((read = fread(chunk.data(), 1, chunk.size(), pipe)) > 0) run.output.append(chunk.data(), read);
-    const int wait = pclose(pipe);
-    run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
-    return run;
-}
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+using tessel::test::Contains;
+using tessel::test::RunTool;
+using TRun = tessel::test::TToolRun;
 
 TEST(HostTool, InfoReportsTheFakePlugIn) {
     const TRun run = RunTool(std::string("info --calls ") + TESSEL_FAKE_PLUGIN);
