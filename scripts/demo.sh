@@ -25,22 +25,10 @@ setting=(
   --param "Filter 5 Type=3" --param "Filter 5 Gain=2"    --param "Filter 5 Frequency=4000" --param "Filter 5 Bandwidth=0.4"
   --param "Filter 6 Type=5" --param "Filter 6 Gain=3"    --param "Filter 6 Frequency=10000"
 )
-params=$("$host" info "$plugin" | awk '$1 == "numParams" { print $2 }')
-params=${params:-0}
-if (( params < 28 )); then
-  echo
-  echo "demo: the plug-in has $params parameters, not its seven bands yet:" \
-       "skipping the musical setting; what follows plays its initial setting"
-  setting=()
-fi
-
 echo
 echo "== Test signal: a 5 s logarithmic sweep, 20 Hz - 20 kHz"
 "$host" tone "$out/sweep.wav" --kind sweep --seconds 5
-if ! "$host" render "$plugin" "$out/sweep.wav" "$out/sweep-eq.wav" "${setting[@]}"; then
-  echo "demo: the plug-in cannot play audio yet: skipping the rendering and the measurements"
-  exit 0
-fi
+"$host" render "$plugin" "$out/sweep.wav" "$out/sweep-eq.wav" "${setting[@]}"
 
 echo
 echo "== Gain measured by rendering sines through the plug-in"
