@@ -169,17 +169,12 @@ int RunBench(const std::vector<std::string>& arguments) {
     TBenchOptions options;
     if (const int status = ParseArguments(arguments, options); status != kExitOk) return status;
 
-    auto host = std::make_shared<TScriptedHost>();
-    host->SetRecordLimit(0);
-    TOpenOptions open;
-    open.sampleRateHz = options.play.rateHz;
-    open.blockSizeFrames = options.play.blockFrames;
-    std::unique_ptr<TPluginInstance> plugin = OpenPlugin(options.pluginPath, host, open);
-    if (!plugin) return kExitLoadFailure;
     std::ostream null(nullptr);
     std::ostream& report = options.terse ? null : std::cout;
-    if (!options.play.settings.parameters.empty() || options.play.settings.program) report << "Settings\n";
-    if (const int status = ApplySettings(*plugin, options.play.settings, report); status != kExitOk) return status;
+    int status = kExitOk;
+    std::unique_ptr<TPluginInstance> plugin =
+        OpenForPlaying(options.pluginPath, options.play, options.play.rateHz, report, status);
+    if (!plugin) return status;
 
     try {
         const TBenchResult result = options.play.doublePrecision ? Measure<double>(*plugin, options)

@@ -1,6 +1,7 @@
 #include "host/tools/PlayOptions.h"
 
 #include "host/tools/NumberArgument.h"
+#include "host/tools/OpenPlugin.h"
 
 namespace tessel::host::tool {
 
@@ -37,6 +38,24 @@ TOptionMatch TakePlayOption(const std::vector<std::string>& arguments, size_t& i
     }
     options.rateHz = *hz;
     return TOptionMatch::Taken;
+}
+
+std::unique_ptr<TPluginInstance> OpenForPlaying(const std::string& path, const TPlayOptions& options,
+                                                double sampleRateHz, std::ostream& report, int& status) {
+    auto host = std::make_shared<TScriptedHost>();
+    host->SetRecordLimit(0);
+    TOpenOptions open;
+    open.sampleRateHz = sampleRateHz;
+    open.blockSizeFrames = options.blockFrames;
+    std::unique_ptr<TPluginInstance> plugin = OpenPlugin(path, host, open);
+    if (!plugin) {
+        status = kExitLoadFailure;
+        return nullptr;
+    }
+    if (!options.settings.parameters.empty() || options.settings.program) report << "Settings\n";
+    status = ApplySettings(*plugin, options.settings, report);
+    if (status != kExitOk) return nullptr;
+    return plugin;
 }
 
 }  // namespace tessel::host::tool

@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "host/PluginInstance.h"
 #include "host/tools/ParameterSettings.h"
 #include "host/tools/Subcommand.h"
 
@@ -28,6 +31,13 @@ struct TPlayOptions {
 // (when `withRate`) --rate HZ at arguments[i], advancing `i` past its value.
 TOptionMatch TakePlayOption(const std::vector<std::string>& arguments, size_t& i, TPlayOptions& options,
                             bool withRate, std::string& problem);
+
+// Opens a plug-in to play audio through: a host that keeps no record of the
+// plug-in's calls (a long run would otherwise keep every one), the given rate
+// and the options' block size, then the options' settings, reported on
+// `report`. Null with `status` set (load failure or usage error) when that fails.
+std::unique_ptr<TPluginInstance> OpenForPlaying(const std::string& path, const TPlayOptions& options,
+                                                double sampleRateHz, std::ostream& report, int& status);
 
 // Reads the command line of a subcommand that plays one plug-in with --rate:
 // play options, the subcommand's own options (takeOwn(arguments, i) answers

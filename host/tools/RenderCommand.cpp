@@ -219,18 +219,11 @@ int RunRender(const std::vector<std::string>& arguments) {
     std::unique_ptr<TSoundFile> input = TSoundFile::OpenForReading(options.inputPath, error);
     if (!input) return IoFailure("cannot read " + options.inputPath + ": " + error);
 
-    auto host = std::make_shared<TScriptedHost>();
-    host->SetRecordLimit(0);  // a long render would otherwise keep every callback
-    TOpenOptions open;
-    open.sampleRateHz = input->Info().samplerate;
-    open.blockSizeFrames = options.play.blockFrames;
-    std::unique_ptr<TPluginInstance> plugin = OpenPlugin(options.pluginPath, host, open);
-    if (!plugin) return kExitLoadFailure;
-    if (!options.play.settings.parameters.empty() || options.play.settings.program) std::cout << "Settings\n";
-    if (const int status = ApplySettings(*plugin, options.play.settings, std::cout); status != kExitOk)
-        return status;
-
     int status = kExitOk;
+    std::unique_ptr<TPluginInstance> plugin =
+        OpenForPlaying(options.pluginPath, options.play, input->Info().samplerate, std::cout, status);
+    if (!plugin) return status;
+
     bool outputCreated = false;
     try {
         status = options.play.doublePrecision ? Render<double>(*plugin, *input, options, outputCreated)

@@ -178,16 +178,10 @@ int RunResponse(const std::vector<std::string>& arguments) {
     TResponseOptions options;
     if (const int status = ParseArguments(arguments, options); status != kExitOk) return status;
 
-    auto host = std::make_shared<TScriptedHost>();
-    host->SetRecordLimit(0);
-    TOpenOptions open;
-    open.sampleRateHz = options.play.rateHz;
-    open.blockSizeFrames = options.play.blockFrames;
-    std::unique_ptr<TPluginInstance> plugin = OpenPlugin(options.pluginPath, host, open);
-    if (!plugin) return kExitLoadFailure;
-    if (!options.play.settings.parameters.empty() || options.play.settings.program) std::cout << "Settings\n";
-    if (const int status = ApplySettings(*plugin, options.play.settings, std::cout); status != kExitOk)
-        return status;
+    int status = kExitOk;
+    std::unique_ptr<TPluginInstance> plugin =
+        OpenForPlaying(options.pluginPath, options.play, options.play.rateHz, std::cout, status);
+    if (!plugin) return status;
 
     const std::string name = PluginTitle(*plugin);
     std::vector<double> response;
