@@ -278,14 +278,8 @@ bool TCustomVSTModule::MatchArrangement(VstSpeakerArrangement*& to, const VstSpe
 // ---- Audio entry points [audio thread] ----
 
 void TCustomVSTModule::ResizeAccumulationScratch() {
-    const auto outputs = static_cast<std::size_t>(std::max(0, numOutputs()));
-    const auto inputs = static_cast<std::size_t>(std::max(0, numInputs()));
-    FScratchFrames = std::max(1, FBlockSize);
-    FScratchSamples.assign(outputs * static_cast<std::size_t>(FScratchFrames), 0.0f);
-    FScratchOutputs.resize(outputs);
-    for (std::size_t c = 0; c < outputs; ++c)
-        FScratchOutputs[c] = FScratchSamples.data() + c * static_cast<std::size_t>(FScratchFrames);
-    FScratchInputs.assign(std::max(inputs, std::size_t{1}), nullptr);
+    FScratchOutputs.Resize(numOutputs(), std::max(1, FBlockSize));
+    FScratchInputs.assign(static_cast<std::size_t>(std::max(1, numInputs())), nullptr);
 }
 
 void TCustomVSTModule::Process(float** inputs, float** outputs, std::int32_t sampleFrames) {
@@ -297,18 +291,17 @@ void TCustomVSTModule::Process(float** inputs, float** outputs, std::int32_t sam
     // Only a replacing routine: run it on zeroed scratch outputs and add the
     // result. The scratch is sized for the announced block; longer host blocks
     // run in pieces so the audio thread never allocates.
-    const auto inputCount = static_cast<std::size_t>(std::max(0, numInputs()));
-    const auto outputCount = FScratchOutputs.size();
+    const auto inputCount = std::min(static_cast<std::size_t>(std::max(0, numInputs())), FScratchInputs.size());
     for (std::int32_t done = 0; done < sampleFrames;) {
-        const std::int32_t frames = std::min(FScratchFrames, sampleFrames - done);
-        std::fill(FScratchSamples.begin(), FScratchSamples.end(), 0.0f);
+        const std::int32_t frames = std::min(FScratchOutputs.Frames(), sampleFrames - done);
+        FScratchOutputs.Zero(frames);
         for (std::size_t c = 0; c < inputCount && inputs; ++c)
             FScratchInputs[c] = inputs[c] ? inputs[c] + done : nullptr;
-        FActiveProcessReplacing(inputs ? FScratchInputs.data() : nullptr, FScratchOutputs.data(), frames);
-        for (std::size_t c = 0; c < outputCount; ++c) {
+        FActiveProcessReplacing(inputs ? FScratchInputs.data() : nullptr, FScratchOutputs.Channels(), frames);
+        for (std::int32_t c = 0; c < FScratchOutputs.ChannelCount(); ++c) {
             if (!outputs[c]) continue;
             float* out = outputs[c] + done;
-            const float* add = FScratchOutputs[c];
+            const float* add = FScratchOutputs.Channel(c);
             for (std::int32_t n = 0; n < frames; ++n) out[n] += add[n];
         }
         done += frames;

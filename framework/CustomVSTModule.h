@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "framework/BasicVSTModule.h"
+#include "framework/ChannelBuffers.h"
 #include "framework/CustomVstShellPlugins.h"
 #include "framework/EditorWindow.h"
 #include "framework/EnumSet.h"
@@ -313,10 +314,8 @@ private:
 
     // Scratch outputs for the accumulating call when only a replacing routine
     // exists; allocated on the control side so the audio thread never allocates.
-    std::vector<float> FScratchSamples;
-    std::vector<float*> FScratchOutputs;
-    std::vector<float*> FScratchInputs;
-    std::int32_t FScratchFrames = 0;
+    TChannelBuffers<float> FScratchOutputs;
+    std::vector<float*> FScratchInputs;  // the host's inputs, offset to the current piece
 };
 
 }  // namespace tessel
