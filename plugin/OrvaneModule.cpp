@@ -62,7 +62,11 @@ std::string FormatBandwidthOctaves(double octaves) {
 
 }  // namespace
 
-TOrvaneModule::TOrvaneModule() = default;
+TOrvaneModule::TOrvaneModule() {
+    for (auto& channel : FFilterPool)
+        for (auto& kinds : channel)
+            for (std::size_t k = 0; k < kinds.size(); ++k) kinds[k] = CreateBandFilter(kBandKinds[k].kind);
+}
 
 TOrvaneModule::~TOrvaneModule() = default;
 
@@ -95,8 +99,10 @@ void TOrvaneModule::VSTModuleCreate(TBasicVSTModule&) {
 
 void TOrvaneModule::VSTModuleDestroy(TBasicVSTModule&) {
     std::lock_guard guard(FFiltersLock);
-    for (auto& channel : FFilters)
-        for (auto& filter : channel) filter.reset();
+    for (auto& channel : FFilters) channel.fill(nullptr);
+    for (auto& channel : FFilterPool)
+        for (auto& kinds : channel)
+            for (auto& filter : kinds) filter.reset();
 }
 
 void TOrvaneModule::VSTModuleOpen(TBasicVSTModule&) {
@@ -146,15 +152,17 @@ void TOrvaneModule::OrvaneModuleTypeChange(TBasicVSTModule&, std::int32_t index,
         std::lock_guard guard(FFiltersLock);
         const auto b = static_cast<std::size_t>(band);
         if (FFilters[0][b] && FFilters[0][b]->Kind() == kind) return;  // same kind: states and editor untouched
-        for (auto& channel : FFilters) {
-            TFilterPtr fresh = CreateBandFilter(kind);
-            if (const auto& old = channel[b]) {
-                fresh->SetFrequency(old->Frequency());
-                fresh->SetGain(old->Gain());
-                fresh->SetBandwidth(old->Bandwidth());
-                fresh->SetSampleRate(static_cast<double>(SampleRate()));
+        for (std::size_t ch = 0; ch < FFilters.size(); ++ch) {
+            TOrvBiquadFilter* next = FFilterPool[ch][b][static_cast<std::size_t>(BandKindNumber(kind))].get();
+            if (!next) continue;  // the module is being destroyed
+            next->ResetStates();  // as a newly built filter would start
+            if (const TOrvBiquadFilter* old = FFilters[ch][b]) {
+                next->SetFrequency(old->Frequency());
+                next->SetGain(old->Gain());
+                next->SetBandwidth(old->Bandwidth());
+                next->SetSampleRate(static_cast<double>(SampleRate()));
             }
-            channel[b] = std::move(fresh);
+            FFilters[ch][b] = next;
         }
         PublishBand(band);
     }

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dsp/BandKind.h"
 #include "dsp/OrvBiquadFilter.h"
 #include "framework/VSTModule.h"
 #include "plugin/OrvaneAudioEngine.h"
@@ -81,12 +82,17 @@ protected:
 
 private:
     using TFilterPtr = std::unique_ptr<TOrvBiquadFilter>;
+    // One filter of every kind, built with the module, so that a change of
+    // kind (automation may arrive on the audio thread) allocates nothing.
+    using TKindFilters = std::array<TFilterPtr, kBandKinds.size()>;
     TOrvaneEditor* CurrentEditor() const;
     // Hands a band's kind and current coefficients to the audio engine. [control side, filters locked]
     void PublishBand(int band);
 
     std::mutex FFiltersLock;  // control-side threads only; the audio thread never takes it
-    std::array<std::array<TFilterPtr, kBandCount>, kChannelCount> FFilters;
+    std::array<std::array<TKindFilters, kBandCount>, kChannelCount> FFilterPool;
+    // Each band's current filter, one of its pool's; null before the band's first Type change.
+    std::array<std::array<TOrvBiquadFilter*, kBandCount>, kChannelCount> FFilters{};
     TOrvaneAudioEngine FEngine;
     std::array<std::vector<float>, kSnapshotCount> FSnapshots;
     std::uint8_t FCurrentSnapshot = 0;
