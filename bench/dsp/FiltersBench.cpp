@@ -6,13 +6,15 @@
 
 #include <array>
 #include <memory>
-#include <random>
 #include <vector>
 
+#include "bench/BenchNoise.h"
 #include "dsp/BandFilterFactory.h"
 
 namespace tessel {
 namespace {
+
+using bench::Noise;
 
 constexpr std::size_t kFrames = 512;
 constexpr std::size_t kChannels = 2;
@@ -42,15 +44,6 @@ std::unique_ptr<TOrvBiquadFilter> MakeBand(const TBandSetting& setting) {
     filter->SetBandwidth(setting.octaves);
     filter->SetSampleRate(44100.0);
     return filter;
-}
-
-template <typename Sample>
-std::vector<Sample> Noise(std::size_t count, unsigned seed) {
-    std::mt19937 generator(seed);
-    std::uniform_real_distribution<double> uniform(-1.0, 1.0);
-    std::vector<Sample> samples(count);
-    for (Sample& s : samples) s = static_cast<Sample>(uniform(generator));
-    return samples;
 }
 
 void SetPerSampleCounters(benchmark::State& state, std::size_t samplesPerIteration, std::size_t bands) {

@@ -6,14 +6,16 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
-#include <random>
 #include <vector>
 
+#include "bench/BenchNoise.h"
 #include "dsp/BandFilterFactory.h"
 #include "plugin/OrvaneAudioEngine.h"
 
 namespace tessel {
 namespace {
+
+using bench::Noise;
 
 constexpr int kBands = TOrvaneAudioEngine::kBandCount;
 constexpr double kSampleRateHz = 44100.0;
@@ -33,15 +35,6 @@ std::array<TBiquadCoefficients, kBands> PeakCoefficients() {
         result[i] = filter->Coefficients();
     }
     return result;
-}
-
-template <class T>
-std::vector<T> Noise(std::size_t count, unsigned seed) {
-    std::mt19937 generator(seed);
-    std::uniform_real_distribution<double> uniform(-1.0, 1.0);
-    std::vector<T> samples(count);
-    for (T& s : samples) s = static_cast<T>(uniform(generator));
-    return samples;
 }
 
 void SetPerFrameCounter(benchmark::State& state, std::int64_t frames) {
