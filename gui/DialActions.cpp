@@ -1,0 +1,55 @@
+#include "gui/DialActions.h"
+
+#include <algorithm>
+#include <array>
+
+#include "gui/FrequencyPosition.h"
+
+namespace tessel {
+
+namespace {
+
+constexpr double kGainRangeDb = 15.0;
+constexpr float kCentrePosition = 0.5f;  // 0 dB and one octave
+constexpr std::array<double, 7> kDefaultFrequenciesHz = {40.0, 100.0, 500.0, 1500.0, 4000.0, 8000.0, 16000.0};
+constexpr float kWheelStep = 0.01f;       // of a knob's 0..1 range per notch
+constexpr float kFineWheelStep = 0.001f;  // with Shift
+
+}  // namespace
+
+std::int32_t DialParameterIndex(TDialKind kind, int band) {
+    switch (kind) {
+        case TDialKind::Gain:
+            return 4 * band + 1;
+        case TDialKind::Frequency:
+            return 4 * band + 2;
+        case TDialKind::Bandwidth:
+            return 4 * band + 3;
+    }
+    return 4 * band + 1;
+}
+
+float DialValueFromPosition(TDialKind kind, float position, TFrequencySnap snap, bool noteDisplay) {
+    switch (kind) {
+        case TDialKind::Gain:
+            return static_cast<float>((2.0 * static_cast<double>(position) - 1.0) * kGainRangeDb);
+        case TDialKind::Frequency:
+            return SnapFrequency(FrequencyFromPosition(position), snap, noteDisplay);
+        case TDialKind::Bandwidth:
+            return position;
+    }
+    return position;
+}
+
+float DialDefaultPosition(TDialKind kind, int band) {
+    if (kind != TDialKind::Frequency) return kCentrePosition;
+    const auto b = static_cast<std::size_t>(std::clamp(band, 0, static_cast<int>(kDefaultFrequenciesHz.size()) - 1));
+    return static_cast<float>(PositionFromFrequency(kDefaultFrequenciesHz[b]));
+}
+
+float DialWheelPosition(float position, int notches, TShiftState shift) {
+    const float step = shift.Shift ? kFineWheelStep : kWheelStep;
+    return std::clamp(position + static_cast<float>(notches) * step, 0.0f, 1.0f);
+}
+
+}  // namespace tessel

@@ -1,0 +1,54 @@
+#include "gui/FormClickAction.h"
+
+#include <optional>
+
+namespace tessel {
+
+namespace {
+
+template <std::size_t N>
+std::optional<int> Find(const std::array<TRect, N>& rects, int x, int y) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (rects[i].Contains(x, y)) return static_cast<int>(i);
+    return std::nullopt;
+}
+
+TFormClickAction Click(TFormClick kind, int index = 0) {
+    TFormClickAction action;
+    action.Kind = kind;
+    action.Index = index;
+    return action;
+}
+
+TFormClickAction ValueEdit(TValueField field, int band, const TRect& area) {
+    TFormClickAction action = Click(TFormClick::OpenValueEdit, band);
+    action.Field = field;
+    action.Area = area;
+    return action;
+}
+
+}  // namespace
+
+TFormClickAction ClassifyFormMouseDown(const TFormAreas& areas, TMouseButton button, TShiftState shift, int x, int y) {
+    const bool right = button == TMouseButton::Right;
+    const bool altLeft = button == TMouseButton::Left && shift.Alt;
+    if (const auto j = Find(areas.Snapshots, x, y))
+        return Click(right ? TFormClick::StoreAndSelectSnapshot : TFormClick::SelectSnapshot, *j);
+    if (const auto b = Find(areas.Types, x, y))
+        return Click(shift.Alt ? TFormClick::BypassToggle : TFormClick::KindMenu, *b);
+    if (const auto b = Find(areas.Gains, x, y))
+        return altLeft ? ValueEdit(TValueField::Gain, *b, areas.Gains[static_cast<std::size_t>(*b)])
+                       : TFormClickAction{};
+    if (const auto b = Find(areas.Frequencies, x, y)) {
+        if (right) return Click(TFormClick::FrequencyDisplayMenu, *b);
+        if (shift.Alt) return ValueEdit(TValueField::Frequency, *b, areas.Frequencies[static_cast<std::size_t>(*b)]);
+        return {};
+    }
+    if (const auto b = Find(areas.Bandwidths, x, y))
+        return altLeft ? ValueEdit(TValueField::Bandwidth, *b, areas.Bandwidths[static_cast<std::size_t>(*b)])
+                       : TFormClickAction{};
+    if (areas.Title.Contains(x, y) && right) return Click(TFormClick::GuiMenu);
+    return {};
+}
+
+}  // namespace tessel

@@ -1,0 +1,237 @@
+// The editor's mouse, knob and key rules, headless: bypass toggle, band
+// moves, frequency snapping, knob defaults and menus, the wheel, hints,
+// form clicks and keys arriving by two paths.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <vector>
+
+#include "gui/BandMove.h"
+#include "gui/BypassToggle.h"
+#include "gui/DialActions.h"
+#include "gui/FormClickAction.h"
+#include "gui/FrequencyPosition.h"
+#include "gui/FrequencySnap.h"
+#include "gui/HintState.h"
+#include "gui/KeyDeduplicator.h"
+
+namespace tessel {
+namespace {
+
+// A parameter store that records every automation in order.
+class TRecordingParameters : public TParameterAccess {
+public:
+    std::map<std::int32_t, float> Values;
+    std::vector<std::pair<std::int32_t, float>> Automated;
+    float ReadParameter(std::int32_t index) override { return Values[index]; }
+    void AutomateParameter(std::int32_t index, float value) override {
+        Values[index] = value;
+        Automated.emplace_back(index, value);
+    }
+};
+
+TEST(BypassToggle, EveryKindSurvivesTheRoundTrip) {
+    for (int kind = 0; kind <= 6; ++kind) {
+        const auto bypassed = BypassToggleValue(static_cast<float>(kind));
+        ASSERT_TRUE(bypassed);
+        EXPECT_FLOAT_EQ(*bypassed, static_cast<float>(6.9 - kind * 0.01));
+        EXPECT_EQ(std::nearbyint(*bypassed), 7.0f) << "kind " << kind << " must read as Bypass";
+        const auto restored = BypassToggleValue(*bypassed);
+        ASSERT_TRUE(restored);
+        EXPECT_EQ(*restored, static_cast<float>(kind));
+    }
+    EXPECT_FLOAT_EQ(*BypassToggleValue(3.0f), 6.87f);  // Peak
+    // Bypass chosen in the menu (7) and remainders of 7 or more stay.
+    EXPECT_FALSE(BypassToggleValue(7.0f));
+    EXPECT_FALSE(BypassToggleValue(7.4f));
+    EXPECT_FALSE(BypassToggleValue(*BypassToggleValue(8.0f)));
+    EXPECT_FALSE(BypassToggleValue(std::nanf("")));
+}
+
+TEST(BandMove, RightFromBandSevenSwapsAllFourFieldsWithBandOneKindFirst) {
+    TRecordingParameters p;
+    for (int i = 0; i < 29; ++i) p.Values[i] = 100.0f + static_cast<float>(i);
+    MoveBand(6, TBandMoveDirection::Right, p);
+    const std::vector<std::pair<std::int32_t, float>> expected = {{24, 100.0f}, {0, 124.0f}, {25, 101.0f}, {1, 125.0f},
+                                                                  {26, 102.0f}, {2, 126.0f}, {27, 103.0f}, {3, 127.0f}};
+    EXPECT_EQ(p.Automated, expected);
+    for (int i = 4; i < 24; ++i) EXPECT_EQ(p.Values[i], 100.0f + static_cast<float>(i)) << "index " << i;
+    EXPECT_EQ(p.Values[28], 128.0f);
+
+    EXPECT_EQ(BandMoveNeighbour(0, TBandMoveDirection::Left), 6);
+    EXPECT_EQ(BandMoveNeighbour(3, TBandMoveDirection::Left), 2);
+    EXPECT_EQ(BandMoveNeighbour(3, TBandMoveDirection::Right), 4);
+    p.Automated.clear();
+    MoveBand(7, TBandMoveDirection::Left, p);
+    MoveBand(-1, TBandMoveDirection::Right, p);
+    EXPECT_TRUE(p.Automated.empty());
+}
+
+struct TSnapCase {
+    double hz;
+    TFrequencySnap snap;
+    bool note;
+    double expectedHz;
+};
+
+TEST(FrequencySnap, GridsOfBothDisplaysTiesToEvenAndTheRangeEnds) {
+    using S = TFrequencySnap;
+    const double dSharp6 = 440.0 * std::exp2((87.0 - 69.0) / 12.0);  // D#6, the semitone nearest 1234.567 Hz
+    const TSnapCase cases[] = {
+        {1234.567, S::None, false, 1234.567},
+        {1234.567, S::None, true, 1234.567},
+        {1234.567, S::Fine, false, 1234.6},
+        {1234.567, S::Coarse, false, 1235.0},
+        {1234.567, S::Coarse, true, dSharp6},
+        {445.0, S::Fine, true, 440.0 * std::exp2(0.2 / 12.0)},
+        {20.25, S::Fine, false, 20.2},
+        {20.5, S::Coarse, false, 20.0},
+        {21.5, S::Coarse, false, 22.0},
+        // 20 Hz lies nearest Eb0 (19.45 Hz), below the range: the next semitone, E0.
+        {20.0, S::Coarse, true, 440.0 * std::exp2((16.0 - 69.0) / 12.0)},
+        {20000.0, S::Fine, true, 440.0 * std::exp2((135.0 - 69.0) / 12.0)},
+        {20000.0, S::Coarse, false, 20000.0},
+    };
+    for (const auto& c : cases) {
+        const float snapped = SnapFrequency(c.hz, c.snap, c.note);
+        EXPECT_FLOAT_EQ(snapped, static_cast<float>(c.expectedHz)) << c.hz << " Hz, snap " << static_cast<int>(c.snap);
+        EXPECT_GE(snapped, 20.0f);
+        EXPECT_LE(snapped, 20000.0f);
+    }
+}
+
+TEST(DialActions, ResetsGoToTheTabledDefaultsThenSnap) {
+    EXPECT_EQ(DialDefaultPosition(TDialKind::Gain, 3), 0.5f);
+    EXPECT_EQ(DialValueFromPosition(TDialKind::Gain, DialDefaultPosition(TDialKind::Gain, 3)), 0.0f);
+    EXPECT_EQ(DialValueFromPosition(TDialKind::Bandwidth, DialDefaultPosition(TDialKind::Bandwidth, 0)), 0.5f);
+    const double defaultsHz[] = {40, 100, 500, 1500, 4000, 8000, 16000};
+    for (int band = 0; band < 7; ++band) {
+        const float position = DialDefaultPosition(TDialKind::Frequency, band);
+        EXPECT_NEAR(DialValueFromPosition(TDialKind::Frequency, position), defaultsHz[band], defaultsHz[band] * 1e-6);
+    }
+    // Band 1's 40 Hz, snapped to semitones in the note display: Eb1.
+    const float band1 = DialDefaultPosition(TDialKind::Frequency, 0);
+    EXPECT_FLOAT_EQ(DialValueFromPosition(TDialKind::Frequency, band1, TFrequencySnap::Coarse, true),
+                    static_cast<float>(440.0 * std::exp2((27.0 - 69.0) / 12.0)));
+    EXPECT_EQ(DialValueFromPosition(TDialKind::Frequency, band1, TFrequencySnap::Coarse, false), 40.0f);
+    EXPECT_EQ(DialParameterIndex(TDialKind::Frequency, 6), 26);
+}
+
+TEST(DialActions, OnlyTheRightButtonAloneOpensTheMenuAndCtrlRightResets) {
+    EXPECT_TRUE(OpensDialMenu({.Right = true}));
+    EXPECT_FALSE(OpensDialMenu({.Shift = true, .Right = true}));
+    EXPECT_FALSE(OpensDialMenu({.Ctrl = true, .Right = true}));
+    EXPECT_FALSE(OpensDialMenu({.Alt = true, .Right = true}));
+    EXPECT_FALSE(OpensDialMenu({.Left = true, .Right = true}));
+    EXPECT_FALSE(OpensDialMenu({.Left = true}));
+    EXPECT_TRUE(IsDialResetRelease(TMouseButton::Right, {.Ctrl = true}));
+    EXPECT_FALSE(IsDialResetRelease(TMouseButton::Left, {.Ctrl = true}));
+    EXPECT_FALSE(IsDialResetRelease(TMouseButton::Right, {}));
+}
+
+TEST(DialActions, OneWheelNotchIsAHundredthOfTheRangeAThousandthWithShift) {
+    EXPECT_FLOAT_EQ(DialWheelPosition(0.5f, 1, {}), 0.51f);
+    EXPECT_FLOAT_EQ(DialWheelPosition(0.5f, -3, {}), 0.47f);
+    EXPECT_FLOAT_EQ(DialWheelPosition(0.5f, 1, {.Shift = true}), 0.501f);
+    EXPECT_EQ(DialWheelPosition(0.995f, 1, {}), 1.0f);
+    EXPECT_EQ(DialWheelPosition(0.0f, -1, {}), 0.0f);
+}
+
+TEST(HintState, EachHintIsDrawnOnceOnEnteringAndTheResponseOnLeaving) {
+    const TRect snapshots{520, 8, 698, 34}, title{20, 8, 201, 44};
+    struct TMove {
+        int x, y;
+        THint state;
+        bool changed;
+    };
+    const TMove moves[] = {{300, 200, THint::None, false},     {30, 20, THint::Menu, true},
+                           {31, 21, THint::Menu, false},       {530, 10, THint::Snapshots, true},
+                           {531, 11, THint::Snapshots, false}, {300, 200, THint::None, true},
+                           {301, 200, THint::None, false}};
+    THint state = THint::None;
+    for (const auto& m : moves) {
+        const THintStep step = NextHint(state, m.x, m.y, snapshots, title);
+        EXPECT_EQ(step.State, m.state) << m.x << "," << m.y;
+        EXPECT_EQ(step.Changed, m.changed) << m.x << "," << m.y;
+        state = step.State;
+    }
+    EXPECT_EQ(HintText(THint::Menu), "right click for menu");
+    EXPECT_EQ(HintText(THint::Snapshots), "snapshots");
+}
+
+TEST(FormClickAction, EachAreaAnswersOnlyToItsButtonsAndModifiers) {
+    TFormAreas a;
+    for (int j = 0; j < 6; ++j) a.Snapshots[static_cast<std::size_t>(j)] = {520 + 30 * j, 8, 548 + 30 * j, 34};
+    for (int i = 0; i < 7; ++i) {
+        const auto b = static_cast<std::size_t>(i);
+        a.Types[b] = {20 + 100 * i, 52, 101 + 100 * i, 69};
+        a.Gains[b] = {20 + 100 * i, 152, 101 + 100 * i, 169};
+        a.Frequencies[b] = {20 + 100 * i, 252, 101 + 100 * i, 269};
+        a.Bandwidths[b] = {20 + 100 * i, 352, 101 + 100 * i, 369};
+    }
+    a.Title = {20, 8, 201, 44};
+    using B = TMouseButton;
+    using C = TFormClick;
+    struct TRow {
+        B button;
+        TShiftState shift;
+        int x, y;
+        C kind;
+        int index;
+    };
+    const TRow rows[] = {
+        {B::Left, {}, 585, 20, C::SelectSnapshot, 2},
+        {B::Right, {}, 585, 20, C::StoreAndSelectSnapshot, 2},
+        {B::Right, {}, 130, 60, C::KindMenu, 1},
+        {B::Middle, {.Alt = true}, 130, 60, C::BypassToggle, 1},
+        {B::Left, {.Alt = true}, 330, 160, C::OpenValueEdit, 3},
+        {B::Right, {.Alt = true}, 330, 160, C::None, 0},
+        {B::Left, {}, 330, 160, C::None, 0},
+        {B::Right, {.Alt = true}, 130, 260, C::FrequencyDisplayMenu, 1},
+        {B::Middle, {.Alt = true}, 630, 260, C::OpenValueEdit, 6},
+        {B::Left, {}, 630, 260, C::None, 0},
+        {B::Left, {.Alt = true}, 30, 360, C::OpenValueEdit, 0},
+        {B::Right, {}, 30, 20, C::GuiMenu, 0},
+        {B::Left, {}, 30, 20, C::None, 0},
+        {B::Right, {}, 10, 100, C::None, 0},
+    };
+    for (const auto& r : rows) {
+        const TFormClickAction action = ClassifyFormMouseDown(a, r.button, r.shift, r.x, r.y);
+        EXPECT_EQ(action.Kind, r.kind) << r.x << "," << r.y;
+        if (r.kind != C::None && r.kind != C::GuiMenu) {
+            EXPECT_EQ(action.Index, r.index) << r.x << "," << r.y;
+        }
+    }
+    const auto box = ClassifyFormMouseDown(a, B::Left, {.Alt = true}, 630, 260);
+    EXPECT_EQ(box.Field, TValueField::Frequency);
+    EXPECT_EQ(box.Area, a.Frequencies[6]);
+}
+
+TEST(KeyDeduplicator, AKeyByTwoPathsCountsOnceRepeatsByOnePathAlwaysCount) {
+    using P = TKeyPath;
+    using S = TKeyStroke;
+    TKeyDeduplicator d;
+    // The host forwards '1' and also sends it to the window: one '1'.
+    EXPECT_TRUE(d.Admit(P::HostForwarded, S::Char, '1', 1000));
+    EXPECT_FALSE(d.Admit(P::XSent, S::Char, '1', 1003));
+    // The user types "11" through one path.
+    EXPECT_TRUE(d.Admit(P::XFocus, S::Char, '1', 1100));
+    EXPECT_TRUE(d.Admit(P::XFocus, S::Char, '1', 1180));
+    // Both copies of "22" by two paths, interleaved either way: two '2's.
+    EXPECT_TRUE(d.Admit(P::HostForwarded, S::Char, '2', 2000));
+    EXPECT_TRUE(d.Admit(P::HostForwarded, S::Char, '2', 2010));
+    EXPECT_FALSE(d.Admit(P::XSent, S::Char, '2', 2015));
+    EXPECT_FALSE(d.Admit(P::XSent, S::Char, '2', 2020));
+    EXPECT_TRUE(d.Admit(P::XSent, S::Char, '2', 2025));  // a third '2' has no twin left
+    // Strokes differ: a key-down does not swallow the character.
+    EXPECT_TRUE(d.Admit(P::HostForwarded, S::Down, 13, 3000));
+    EXPECT_TRUE(d.Admit(P::XSent, S::Char, 13, 3001));
+    // Too late to be a twin.
+    EXPECT_TRUE(d.Admit(P::HostForwarded, S::Char, '3', 4000));
+    EXPECT_TRUE(d.Admit(P::XSent, S::Char, '3', 4000 + TKeyDeduplicator::kTwinWindowMs + 1));
+}
+
+}  // namespace
+}  // namespace tessel
