@@ -31,6 +31,9 @@ public:
         int Height() const { return FHeight; }
         // The face, rendered from these settings if this is its first use.
         const TBitmap32& Rendered(TColor32 base, const TShadow32& shadow);
+        // What Rendered returned, for a thread that has called it (empty
+        // before the first render).
+        const TBitmap32& Surface() const { return FSurface; }
 
     private:
         friend class TMetalFaceCache;
