@@ -437,13 +437,13 @@ bool TCustomEdit::KeyDown(int& key, TShiftState shift) {
 
 bool TCustomEdit::KeyPress(char32_t& key) {
     TControl::KeyPress(key);
-    if (key == 0) return true;            // the handler took it
-    if (key == kEnter) return true;       // reported above; one line has no break
+    if (key == 0) return true;       // the handler took it
+    if (key == kEnter) return true;  // reported above; one line has no break
     if (key == kBackspace) {
         DeleteBackward(false);
         return true;
     }
-    if (!IsTypeable(key)) return false;   // Escape, Tab, Ctrl+letter characters
+    if (!IsTypeable(key)) return false;  // Escape, Tab, Ctrl+letter characters
     InsertTyped(std::u32string_view(&key, 1));
     return true;
 }

@@ -13,8 +13,8 @@ constexpr float kPi = std::numbers::pi_v<float>;
 constexpr float kTravel = 1.5f * kPi;  // 270° of pointer travel
 
 // Arc start angles (radians, screen): the lower left, straight up.
-constexpr float kLeftStart = 2.3561945f;    // 3π/4
-constexpr float kCenterStart = 4.712389f;   // 3π/2
+constexpr float kLeftStart = 2.3561945f;   // 3π/4
+constexpr float kCenterStart = 4.712389f;  // 3π/2
 // rsPosition: an arc of π/10 (18°) starting 0.865 of the travel before the
 // pointer's own angle, 8.55° ahead of it.
 constexpr float kPositionLead = 0.865f;

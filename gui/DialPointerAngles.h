@@ -21,8 +21,8 @@ public:
 
 class TDialPointerAngles : public TDialSettings {
 public:
-    int Start() const { return FStart; }  // degrees, 0..359
-    int Range() const { return FRange; }  // degrees, 1..360
+    int Start() const { return FStart; }               // degrees, 0..359
+    int Range() const { return FRange; }               // degrees, 1..360
     double Resolution() const { return FResolution; }  // 0..Range
 
     // "Start must be 0..359".

@@ -11,8 +11,8 @@ namespace {
 constexpr int kStartDegrees = 225;  // lower left
 constexpr int kRangeDegrees = 270;
 
-constexpr float kFaceRadius = 0.35f;    // of min(width, height)
-constexpr float kArcInner = 1.1f;       // arc band, in face radii
+constexpr float kFaceRadius = 0.35f;  // of min(width, height)
+constexpr float kArcInner = 1.1f;     // arc band, in face radii
 constexpr float kArcOuter = 1.2857f;
 constexpr std::uint8_t kDisabledOpacity = 127;
 constexpr TColor32 kOutline = 0x3F000000u;  // arc and pointer outlines

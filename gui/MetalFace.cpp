@@ -9,10 +9,10 @@
 namespace tessel {
 namespace {
 
-constexpr float kDiscRadius = 0.35f;      // of min(width, height)
-constexpr float kRingSpacing = 3.0f;      // pixels between engraved rings
-constexpr float kCapRadius = 0.3f;        // rings stop once within 0.3 · min + 1 pixel
-constexpr int kRimDarken = -128;          // levels
+constexpr float kDiscRadius = 0.35f;  // of min(width, height)
+constexpr float kRingSpacing = 3.0f;  // pixels between engraved rings
+constexpr float kCapRadius = 0.3f;    // rings stop once within 0.3 · min + 1 pixel
+constexpr int kRimDarken = -128;      // levels
 constexpr int kRingDarken = -32;
 constexpr int kCapRimDarken = -64;
 
@@ -64,8 +64,7 @@ void RenderMetalFace(TBitmap32& face, TColor32 base, const TShadow32& shadow) {
         face.StrokePolyline(circle, Lighten(base, kCapRimDarken), true);
     }
 
-    if (shadow.Visible())
-        face.DropShadow(shadow.OffsetX(), shadow.OffsetY(), shadow.Blur(), shadow.Transparency());
+    if (shadow.Visible()) face.DropShadow(shadow.OffsetX(), shadow.OffsetY(), shadow.Blur(), shadow.Transparency());
 }
 
 }  // namespace tessel

@@ -29,8 +29,7 @@ const TBitmap32& TMetalFaceCache::TFace::Rendered(TColor32 base, const TShadow32
     return FSurface;
 }
 
-std::shared_ptr<TMetalFaceCache::TFace> TMetalFaceCache::Attach(int width, int height,
-                                                                 std::shared_ptr<TFace> current) {
+std::shared_ptr<TMetalFaceCache::TFace> TMetalFaceCache::Attach(int width, int height, std::shared_ptr<TFace> current) {
     if (current && current->Width() == width && current->Height() == height) return current;
     Release(current);
     if (width <= 0 || height <= 0) return nullptr;

@@ -18,8 +18,8 @@ namespace {
 using testing::TFakeControlHost;
 
 constexpr int kKnobWidth = 81;
-constexpr int kKnobsLayoutHeight = 83;   // large knobs
-constexpr int kDisplayLayoutHeight = 52; // small knobs under the large display
+constexpr int kKnobsLayoutHeight = 83;    // large knobs
+constexpr int kDisplayLayoutHeight = 52;  // small knobs under the large display
 
 TShiftState Held(bool shift = false, bool ctrl = false) {
     TShiftState s;

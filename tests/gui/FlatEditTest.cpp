@@ -19,8 +19,8 @@ namespace {
 
 using testing::TFakeControlHost;
 
-constexpr int kAdvance = 5;      // pixels per character, box engine at 8 pt
-constexpr int kTextOrigin = 4;   // three frame pixels and one of margin
+constexpr int kAdvance = 5;     // pixels per character, box engine at 8 pt
+constexpr int kTextOrigin = 4;  // three frame pixels and one of margin
 
 class FlatEditTest : public ::testing::Test {
 protected:
