@@ -11,6 +11,9 @@
 // events, so a drag works the same whether or not the window system lets
 // the pointer be moved back (LockCursor).
 //
+// A press takes the mouse capture until every button is up; the knob lets
+// go of it itself. OnClick fires on the left press, as the knob always has.
+//
 // Threads: editor thread only, like every control.
 
 #include <functional>

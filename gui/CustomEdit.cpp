@@ -76,6 +76,16 @@ TCharClass ClassOf(char32_t c) {
 
 bool IsDigit(char32_t c) { return c >= '0' && c <= '9'; }
 
+// Keys whose character (KeyPress, which follows) the box types or erases:
+// their key-down is the box's too, not the form's.
+bool TypesCharacter(int key) {
+    constexpr int kNumpadFirst = 96, kNumpadLast = 111;  // digits and operators
+    constexpr int kOemFirst = 186, kOemLast = 192, kOemSecondFirst = 219, kOemSecondLast = 222;
+    return key == vkBack || key == vkSpace || (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') ||
+           (key >= kNumpadFirst && key <= kNumpadLast) || (key >= kOemFirst && key <= kOemLast) ||
+           (key >= kOemSecondFirst && key <= kOemSecondLast);
+}
+
 class TFontScope {
 public:
     TFontScope(TBitmap32& s, const TFont32& font) : FSurface(s), FSaved(s.Font()) { s.Font() = font; }
@@ -370,12 +380,17 @@ void TCustomEdit::MouseMove(TShiftState shift, int x, int y) {
     TControl::MouseMove(shift, x, y);
 }
 
+// The box lets go of the capture itself and reports a click released over
+// it, so the click is reported once whatever the form does with captures.
 void TCustomEdit::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    const bool click =
+        button == TMouseButton::Left && FMouseSelecting && Enabled() && x >= 0 && y >= 0 && x < Width() && y < Height();
     if (button == TMouseButton::Left) {
         FMouseSelecting = false;
         if (Host() && Host()->Capture() == this) Host()->ReleaseCapture(this);
     }
     TControl::MouseUp(button, shift, x, y);
+    if (click && OnClick) OnClick(*this);
 }
 
 // ---- Keyboard --------------------------------------------------------------
@@ -416,7 +431,7 @@ bool TCustomEdit::KeyDown(int& key, TShiftState shift) {
         default:
             break;
     }
-    if (!shift.Ctrl || shift.Alt) return false;
+    if (!shift.Ctrl || shift.Alt) return !FReadOnly && TypesCharacter(key);
     switch (key) {
         case 'A':
             SelectAll();

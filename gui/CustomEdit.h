@@ -13,6 +13,11 @@
 //   a word. Enter is reported through OnKeyPress as character 13 and
 //   changes nothing. Focus loss clears the selection.
 //
+// The box holds the mouse capture from a left press to its release and
+// then fires OnClick itself when the release is over it. Key-downs of
+// typing keys (letters, digits, space, punctuation, Backspace) are taken,
+// so the form sees only keys the box has no use for.
+//
 // Text is UTF-8; positions (caret, selection, MaxLength) count characters
 // (code points). Ctrl+letter shortcuts arrive through KeyDown as the
 // letter's upper-case code ('A'..'Z'); the control characters some

@@ -120,6 +120,8 @@ TEST_F(FlatEditTest, MouseSelectsByDragShiftClickAndDoubleClick) {
     TFlatEdit edit(&host);
     edit.SetBounds(10, 20, 200, 19);
     edit.SetText("-12.50 dB");
+    int clicks = 0;
+    edit.OnClick = [&](TControl&) { ++clicks; };
     Press(edit, At(1) + 2);  // nearer the boundary before '1' than after it
     EXPECT_EQ(host.FocusedControl(), &edit);
     EXPECT_EQ(host.Capture(), &edit);
@@ -127,9 +129,11 @@ TEST_F(FlatEditTest, MouseSelectsByDragShiftClickAndDoubleClick) {
     edit.MouseUp(TMouseButton::Left, {}, At(6) - 1, 30);
     EXPECT_EQ(host.Capture(), nullptr);
     EXPECT_EQ(edit.SelText(), "12.50");
+    EXPECT_EQ(clicks, 0);           // released outside the box
     Press(edit, At(9) + 40, true);  // Shift+click past the end extends
     edit.MouseUp(TMouseButton::Left, {}, At(9) + 40, 9);
     EXPECT_EQ(edit.SelText(), "12.50 dB");
+    EXPECT_EQ(clicks, 1);
     // A double click selects the number the decimal point belongs to.
     Press(edit, At(4) + 1, false, true);
     edit.MouseUp(TMouseButton::Left, {}, At(4) + 1, 9);
@@ -144,6 +148,10 @@ TEST_F(FlatEditTest, MouseSelectsByDragShiftClickAndDoubleClick) {
 TEST_F(FlatEditTest, EnterIsReportedAsCharacter13AndEditsNothing) {
     TFlatEdit edit(&host);
     edit.SetText("-3.00 dB");
+    // Typing keys belong to the box; Enter, Escape and F1 go on to the form.
+    constexpr int kPeriodKey = 190, kNumpad5 = 101, kF1 = 112;
+    for (int key : {int{'Q'}, int{'7'}, vkSpace, vkBack, kPeriodKey, kNumpad5}) EXPECT_TRUE(edit.KeyDown(key, {}));
+    for (int key : {vkReturn, vkEscape, kF1}) EXPECT_FALSE(edit.KeyDown(key, {})) << key;
     std::u32string seen;
     edit.OnKeyPress = [&](TControl&, char32_t& key) {
         seen += key;
