@@ -185,8 +185,10 @@ bool TCustomFlatEdit::Hot() const {
     return FMouseInControl && dynamic_cast<const TCustomFlatEdit*>(active) == nullptr;
 }
 
+std::int32_t TCustomFlatEdit::StateColor() const { return !FShowBorder || !Hot() ? FColorFlat : FColorFocused; }
+
 void TCustomFlatEdit::RedrawBorder() {
-    SetColor(!FShowBorder || !Hot() ? FColorFlat : FColorFocused);
+    SetColor(StateColor());
     Invalidate();
 }
 
@@ -194,8 +196,10 @@ TRect TCustomFlatEdit::TextArea() const { return Inset({0, 0, Width(), Height()}
 
 void TCustomFlatEdit::PaintBackground(TBitmap32& target) {
     const TRect& r = BoundsRect();
+    // The state is read afresh: the focus may have moved between flat boxes
+    // without this one hearing of it.
     if (!FTransparent) {
-        target.FillRect(r.Left, r.Top, r.Right, r.Bottom, FromSystemColor(Color()));
+        target.FillRect(r.Left, r.Top, r.Right, r.Bottom, FromSystemColor(StateColor()));
     } else if (Host()) {
         FParentImage.Resize(r.Width(), r.Height());
         Host()->PaintParentBackground(FParentImage, r);

@@ -77,6 +77,7 @@ protected:
 
 private:
     void DeriveColors();
+    std::int32_t StateColor() const;  // the box's colour for its state
 
     std::int32_t FColorFocused;
     std::int32_t FColorBorder;
