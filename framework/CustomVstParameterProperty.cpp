@@ -1,5 +1,6 @@
 #include "framework/CustomVstParameterProperty.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "framework/CustomVstParameterProperties.h"
@@ -101,6 +102,13 @@ float TCustomVstParameterProperty::FromNormalized(float normalized) const {
     const double hi = FMax;
     const double uf = static_cast<float>(u);
     return static_cast<float>(lo + (hi - lo) * uf);
+}
+
+float TCustomVstParameterProperty::Limited(float natural) const {
+    const float lo = std::min(FMin, FMax);
+    const float hi = std::max(FMin, FMax);
+    if (!(natural >= lo)) return lo;  // also NaN
+    return natural > hi ? hi : natural;
 }
 
 float TCustomVstParameterProperty::Smooth(float natural) {

@@ -113,6 +113,9 @@ public:
     float ToNormalized(float natural) const;
     // Normalised -> natural through the inverse curve; no clamping, no smoothing. [thread-safe]
     float FromNormalized(float normalized) const;
+    // The natural value limited to Min..Max, the form in which values are
+    // stored; a NaN, which has no place in the range, becomes Min. [thread-safe]
+    float Limited(float natural) const;
     // Advances the two-stage smoothing one step towards natural and returns
     // the second stage. A non-finite value passes through and leaves the
     // state alone. [thread-safe]

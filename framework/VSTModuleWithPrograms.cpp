@@ -164,6 +164,9 @@ void TVSTModuleWithPrograms::StoreParameter(std::int32_t index, float value) {
     if (FInStoreParameter.IsSet()) return;  // a store from inside a change handler
     TThreadFlag::TScope storing(FInStoreParameter);
     if (!ParameterInRange(index)) throw EVSTError("Index out of bounds");
+    // Whatever brought it (host, program, chunk handler, text, editor), a value
+    // outside the description's range never reaches the change handlers.
+    value = FParameterProperties[index].Limited(value);
     std::lock_guard guard(FStoreLock);
     if (ChunkMode()) {
         FireParameterChange(index, value);

@@ -95,6 +95,14 @@ void TOrvaneModule::PublishMethods(TMethodTable& m) {
 
 void TOrvaneModule::VSTModuleCreate(TBasicVSTModule&) {
     for (const auto& initial : kInitialValues) AutomateParameter(initial.index, initial.value);
+    // Every program starts from the start-up setting. Left at zeros, a program
+    // would make seven Lowcut bands of 0.1 octave at 20 Hz: a resonance of
+    // some +30 dB at the bottom of the range.
+    const auto current = CurrentProgram();
+    if (current < 0 || current >= Programs().Count()) return;
+    const auto& startUp = Programs()[current].ParameterValues();
+    for (std::int32_t i = 0; i < Programs().Count(); ++i)
+        if (i != current) Programs()[i].ParameterValues().Assign(startUp);
 }
 
 void TOrvaneModule::VSTModuleDestroy(TBasicVSTModule&) {

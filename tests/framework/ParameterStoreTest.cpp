@@ -160,6 +160,40 @@ TEST_F(ParameterStore, TextsAndTheirBounds) {
     }
 }
 
+// A value outside Min..Max never reaches a change handler, whichever path
+// brought it; what is stored is the value at the range's end.
+TEST_F(ParameterStore, ValuesAreLimitedToTheRangeByEveryPath) {
+    auto expectStored = [&](int32_t index, float value, const char* path) {
+        ASSERT_FALSE(module->seen.empty()) << path;
+        EXPECT_EQ(module->seen.back(), value) << path;
+        EXPECT_EQ(module->ReadParameter(index), value) << path;
+        module->seen.clear();
+    };
+    module->StoreParameter(kGain, 40.0f);
+    expectStored(kGain, 15.0f, "store");
+    module->AutomateParameter(kGain, -99.0f);
+    expectStored(kGain, -15.0f, "automation");
+    EXPECT_EQ(host.CallsTo(audioMasterAutomate).back().opt, 0.0f);
+    module->HostSet(kFrequency, 1.5f);  // beyond 20 kHz before limiting
+    expectStored(kFrequency, 20000.0f, "host set");
+    module->StoreParameter(kFrequency, std::numeric_limits<float>::quiet_NaN());
+    expectStored(kFrequency, 20.0f, "not a number");
+
+    module->Programs()[2].SetParameter(kType, -4.0f);  // as a module's own code might leave it
+    module->Programs()[2].SetParameter(kFrequency, 1e9f);
+    module->SetCurrentProgram(2);
+    EXPECT_EQ(module->ReadParameter(kType), 0.0f);
+    EXPECT_EQ(module->ReadParameter(kFrequency), 20000.0f);
+    EXPECT_EQ(module->seen, (std::vector<float>{0.0f, 0.0f, 0.0f, 0.0f, 20000.0f, 20000.0f, 0.0f}));
+    module->seen.clear();
+
+    auto flags = module->Flags();
+    flags.Include(TEffFlag::effFlagsProgramChunks);  // chunk mode: handlers only, nothing stored
+    module->SetFlags(flags);
+    module->StoreParameter(kGain, 16.0f);
+    EXPECT_EQ(module->seen, (std::vector<float>{15.0f, 15.0f}));
+}
+
 TEST_F(ParameterStore, StringToParameterAndCanBeAutomated) {
     TDecimalSeparatorScope point(".");
     char text[32] = "1000";
