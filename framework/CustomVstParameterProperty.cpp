@@ -169,6 +169,7 @@ void TCustomVstParameterProperty::DefineProperties(TPropertyTable& t, const TMet
     DefineEvent(t, "OnParameterChange", OnParameterChange, m);
     DefineEvent(t, "OnCustomParameterLabel", OnCustomParameterLabel, m);
     DefineEvent(t, "OnCustomParameterDisplay", OnCustomParameterDisplay, m);
+    DefineEvent(t, "OnCustomParameterParse", OnCustomParameterParse, m);
 }
 
 }  // namespace tessel

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -207,8 +208,32 @@ TEST_F(ParameterStore, StringToParameterAndCanBeAutomated) {
     EXPECT_EQ(module->ReadParameter(kFrequency), 1000.0f);
     EXPECT_EQ(module->Dispatch(effString2Parameter, kFrequency, 0, nullptr), 0);
     std::strcpy(text, " -2.5E1 ");
-    EXPECT_EQ(module->Dispatch(effString2Parameter, 4, 0, text), 1);   // an ignored index still answers 1
-    EXPECT_EQ(module->Dispatch(effString2Parameter, -1, 0, text), 0);  // the store fails
+    EXPECT_EQ(module->Dispatch(effString2Parameter, kGain, 0, text), 1);
+    EXPECT_EQ(module->ReadParameter(kGain), -15.0f);  // limited to the range
+    for (int32_t outside : {4, std::numeric_limits<int32_t>::max(), -1})  // nothing stored there
+        EXPECT_EQ(module->Dispatch(effString2Parameter, outside, 0, text), 0) << outside;
+
+    // A parameter with a display of its own reads that display back; the handler
+    // gets the plain number (NaN for none) and its answer is stored.
+    std::vector<float> offered;
+    module->ParameterProperties()[kType].OnCustomParameterParse =
+        [&](TBasicVSTModule&, int32_t, std::string_view typed, float& value) {
+            offered.push_back(value);
+            if (typed == "Peak") value = 3.0f;
+            if (typed == "never") value = std::numeric_limits<float>::quiet_NaN();
+        };
+    const std::vector<std::pair<const char*, intptr_t>> answers = {{"Peak", 1}, {"5", 1}, {"never", 0}, {"x", 0}};
+    for (const auto& [typed, answer] : answers) {
+        std::strcpy(text, typed);
+        EXPECT_EQ(module->Dispatch(effString2Parameter, kType, 0, text), answer) << typed;
+        if (typed == answers[0].first) {
+            EXPECT_EQ(module->ReadParameter(kType), 3.0f);
+        }
+    }
+    EXPECT_EQ(module->ReadParameter(kType), 5.0f);
+    ASSERT_EQ(offered.size(), 4u);
+    EXPECT_TRUE(std::isnan(offered[0]));
+    EXPECT_EQ(offered[1], 5.0f);
 
     EXPECT_EQ(module->Dispatch(effCanBeAutomated, kVolume), 0);
     EXPECT_EQ(module->Dispatch(effCanBeAutomated, kGain), 1);

@@ -6,7 +6,9 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/plugin/EqualiserFixture.h"
@@ -71,6 +73,41 @@ TEST(EqualiserParameters, BandwidthAndTypeDisplays) {
     EXPECT_EQ(p.GetParamDisplay(4), "Notch");
     p.SetParameter(4, 1.0f);  // natural 8: no kind of its own
     EXPECT_EQ(p.GetParamDisplay(4), "8");
+}
+
+// A host offers the displayed text for editing and sends back what the user
+// typed: every display reads back as the value it shows, values beyond the
+// range are limited to it, and indices outside the parameters are refused.
+TEST(EqualiserParameters, TypedTextReadsBackAsDisplayed) {
+    TEqualiser eq;
+    auto& p = eq.Plugin();
+    p.SetParameter(11, 0.3f);
+    p.SetParameter(13, 0.8f);
+    p.SetParameter(14, 0.9f);
+    for (int i = 0; i < 29; ++i) {
+        const std::string shown = p.GetParamDisplay(i);
+        const std::string withUnit = shown + " " + p.GetParamLabel(i);
+        EXPECT_EQ(p.String2Parameter(i, i % 4 == 3 ? withUnit : shown), 1) << i << " " << shown;
+        EXPECT_EQ(p.GetParamDisplay(i), shown) << i;
+    }
+    const std::vector<std::tuple<int, const char*, const char*>> typed = {
+        {12, "peak", "Peak"},      {12, " HIGHSHELF ", "Highshelf"}, {12, "2", "Bandpass"},
+        {15, "1.00", "1.00"},      {15, "2 oct", "2.00"},            {15, "0.35Oct", "0.35"},
+        {15, "50", "10.00"},       {13, "100", "15"},                {13, "-1e6", "-15"},
+        {14, "1e30", "2E0004"},    {14, "1", "20"},                  {28, "99", "6"},
+    };
+    for (const auto& [index, text, shown] : typed) {
+        EXPECT_EQ(p.String2Parameter(index, text), 1) << text;
+        EXPECT_EQ(p.GetParamDisplay(index), shown) << text;
+    }
+    p.String2Parameter(15, "1.00 Oct");
+    EXPECT_EQ(p.GetParameter(15), 0.5f);  // exactly one octave
+    for (const char* refused : {"0", "-1", "Peak", "wide", ""}) EXPECT_EQ(p.String2Parameter(15, refused), 0);
+    for (const char* refused : {"Peaks", "Oct", "3 dB"}) EXPECT_EQ(p.String2Parameter(12, refused), 0);
+    EXPECT_EQ(p.GetParamDisplay(15), "1.00");
+    EXPECT_EQ(p.GetParamDisplay(12), "Bandpass");
+    for (int index : {29, 1000, std::numeric_limits<int>::max(), -1, std::numeric_limits<int>::min()})
+        EXPECT_EQ(p.String2Parameter(index, "1"), 0) << index;
 }
 
 TEST(EqualiserParameters, NormalisedRoundTrips) {
