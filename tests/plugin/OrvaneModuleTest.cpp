@@ -38,6 +38,7 @@ std::vector<double> Impulse(std::size_t frames) {
 
 TEST(OrvaneModule, ShortLabelsAreStoredAsTheyAlwaysWere) {
     auto m = MakeModule();
+    EXPECT_EQ(m->DescriptionFailure(), "");  // every row of the shipped description applies
     const auto& parameters = m->ParameterProperties();
     ASSERT_EQ(parameters.Count(), 29);
     EXPECT_EQ(parameters[1].ShortLabel(), "Gain1");
