@@ -69,7 +69,7 @@ TEST(OrvaneModule, CreationBuildsEveryBand) {
     }
 }
 
-TEST(OrvaneModule, TypeValuesRoundToEvenAndOutOfRangeIsBypass) {
+TEST(OrvaneModule, TypeValuesRoundToEvenAndEightIsBypass) {
     auto m = MakeModule();
     // 8 is in the range but names no kind; -3 is stored as the range's 0 (Lowcut).
     const std::vector<std::pair<float, int>> cases = {{2.5f, 2}, {3.5f, 4}, {0.49f, 0}, {6.6f, 7},
