@@ -77,6 +77,7 @@ TEST_F(ZamEq2Test, ProcessesABlockOfAudio) {
 }
 
 TEST(ZamEq2Refusal, AHostAnsweringNoVersionGetsNoInstance) {
+    TESSEL_SKIP_WITHOUT_ZAMEQ2();
     auto host = std::make_shared<TScriptedHost>();
     host->SetVersion(0);
     try {
