@@ -22,6 +22,7 @@
 #include "framework/EditorWindow.h"
 #include "framework/EnumSet.h"
 #include "framework/PropertyTable.h"
+#include "framework/SharedText.h"
 
 namespace tessel {
 
@@ -97,6 +98,13 @@ using TProcessDoubleReplacingEvent =
 
 class TCustomVSTModule : public TBasicVSTModule {
 public:
+    // Largest block size a host may announce (frames); larger, zero and
+    // negative announcements are ignored.
+    static constexpr std::int32_t kMaxBlockSize = std::int32_t{1} << 20;
+    // Frames of the module's scratch buffers, whatever the host announces:
+    // longer host blocks run through them in pieces.
+    static constexpr std::int32_t kScratchFrames = 1024;
+
     TCustomVSTModule();
     ~TCustomVSTModule() override;
 
@@ -107,12 +115,12 @@ public:
     std::string HostProduct();
 
     // ---- Identity ----
-    const std::string& EffectName() const { return FEffectName; }
-    void SetEffectName(std::string v) { FEffectName = std::move(v); }
-    const std::string& ProductName() const { return FProductName; }
-    void SetProductName(std::string v) { FProductName = std::move(v); }
-    const std::string& VendorName() const { return FVendorName; }
-    void SetVendorName(std::string v) { FVendorName = std::move(v); }
+    std::string EffectName() const { return FEffectName.Get(); }
+    void SetEffectName(std::string_view v) { FEffectName.Set(v); }
+    std::string ProductName() const { return FProductName.Get(); }
+    void SetProductName(std::string_view v) { FProductName.Set(v); }
+    std::string VendorName() const { return FVendorName.Get(); }
+    void SetVendorName(std::string_view v) { FVendorName.Set(v); }
     const std::string& Version() const { return FVersion; }
     void SetVersion(std::string v) { FVersion = std::move(v); }
     const std::string& About() const { return FAbout; }
@@ -152,6 +160,7 @@ public:
     float SampleRate() const { return FSampleRate; }  // Hz
     virtual void SetSampleRate(float v);
     std::int32_t BlockSize() const { return FBlockSize; }  // samples
+    // Ignored outside 1..kMaxBlockSize; allocates nothing.
     virtual void SetBlockSize(std::int32_t v);
     virtual std::string UniqueID() const;
     virtual void SetUniqueID(const std::string& v);
@@ -286,12 +295,12 @@ protected:
 private:
     std::intptr_t ForwardKey(bool down, std::int32_t character, std::intptr_t virtualKey, float modifiers);
     std::intptr_t AnswerPinProperties(bool input, std::int32_t index, void* ptr);
-    // Sizes the accumulating call's scratch buffers for numOutputs x BlockSize.
+    // Sizes the accumulating call's scratch buffers for numOutputs x kScratchFrames.
     void ResizeAccumulationScratch();
     // Takes on the identity of the sub-plug-in the host is loading (vpcShell only).
     void SelectShellPlugin();
 
-    std::string FEffectName, FProductName, FVendorName;
+    TSharedText FEffectName, FProductName, FVendorName;
     std::string FVersion = "0.0";
     std::string FAbout;
     std::int32_t FVersionMajor = 1, FVersionMinor = 0, FVersionRelease = 0;

@@ -20,6 +20,7 @@
 
 #include "framework/EnumSet.h"
 #include "framework/PropertyTable.h"
+#include "framework/SharedText.h"
 #include "framework/VSTAbi.h"
 
 namespace tessel {
@@ -70,10 +71,10 @@ public:
     void SetCC(std::int32_t v) { FCC = v; }
     TCurveType Curve() const { return FCurve; }
     void SetCurve(TCurveType v) { FCurve = v; }
-    const std::string& DisplayName() const { return FDisplayName; }
+    std::string DisplayName() const { return FDisplayName.Get(); }
     void SetDisplayName(std::string_view v);  // keeps the first 30 characters
-    const std::string& Units() const { return FUnits; }
-    void SetUnits(std::string_view v) { FUnits = v; }
+    std::string Units() const { return FUnits.Get(); }
+    void SetUnits(std::string_view v) { FUnits.Set(v); }
     float CurveFactor() const { return FCurveFactor; }  // shape of the log and exp curves
     void SetCurveFactor(float v) { FCurveFactor = v; }
     float SmoothingFactor() const { return FSmoothingFactor; }  // 1 = no smoothing
@@ -98,7 +99,7 @@ public:
     void SetStepInteger(std::int32_t v) { FStepInteger = v; }
     std::int32_t LargeStepInteger() const { return FLargeStepInteger; }
     void SetLargeStepInteger(std::int32_t v) { FLargeStepInteger = v; }
-    const std::string& ShortLabel() const { return FShortLabel; }
+    std::string ShortLabel() const { return FShortLabel.Get(); }
     void SetShortLabel(std::string_view v);  // keeps the first 7 characters
 
     TParameterChangeEvent OnParameterChange;
@@ -138,8 +139,8 @@ private:
     float FMax = 1.0f;
     std::int32_t FCC = -1;
     TCurveType FCurve = TCurveType::ctLinear;
-    std::string FDisplayName;
-    std::string FUnits;
+    TSharedText FDisplayName;
+    TSharedText FUnits;
     float FCurveFactor = 1.0f;
     float FSmoothingFactor = 1.0f;
     bool FCanBeAutomated = true;
@@ -152,7 +153,7 @@ private:
     std::int32_t FMaxInteger = 100;
     std::int32_t FStepInteger = 1;
     std::int32_t FLargeStepInteger = 10;
-    std::string FShortLabel;
+    TSharedText FShortLabel;
     std::atomic<float> FSmoothState1{0.0f};
     std::atomic<float> FSmoothState2{0.0f};
 };

@@ -3,8 +3,9 @@
 // values, or, for modules that keep their state as opaque data (chunk mode),
 // a block of chunk bytes the module's handlers fill and read.
 //
-// Values are read and written from any thread (relaxed atomics); the name,
-// the chunk data and the events belong to the control side.
+// Values are read and written from any thread (relaxed atomics); the name
+// may be renamed on one thread while hosts read it on others. The chunk data
+// and the events belong to the UI thread.
 
 #include <cstdint>
 #include <functional>
@@ -14,6 +15,7 @@
 #include "framework/MemoryStream.h"
 #include "framework/ParameterValues.h"
 #include "framework/PropertyTable.h"
+#include "framework/SharedText.h"
 
 namespace tessel {
 
@@ -39,8 +41,8 @@ public:
     std::int32_t Index() const { return FIndex; }
     TVSTModuleWithPrograms& VSTModule() const;
 
-    const std::string& DisplayName() const { return FDisplayName; }
-    void SetDisplayName(std::string_view v);  // keeps the first 50 characters
+    std::string DisplayName() const { return FDisplayName.Get(); }  // [any-thread]
+    void SetDisplayName(std::string_view v);  // keeps the first 50 characters [any-thread]
 
     // Natural value of parameter index; 0 outside the program's values. [thread-safe]
     float Parameter(std::int32_t index) const { return FParameterValues.Get(index); }
@@ -68,7 +70,7 @@ private:
 
     TCustomVstPrograms& FCollection;
     std::int32_t FIndex;
-    std::string FDisplayName = "Init";
+    TSharedText FDisplayName{"Init"};
     TParameterValues FParameterValues;
     TMemoryStream FChunkData;
 };

@@ -221,22 +221,16 @@ void TDspVSTModule::ResizeQueueBuffers() {
         FQueue64.Release();
         return;
     }
-    // Host blocks longer than the announced size are processed in pieces.
+    // Longer host blocks are processed in pieces.
     const std::int32_t channels = std::max(numInputs(), numOutputs());
-    const std::int32_t frames = std::max(1, BlockSize());
-    FQueue32.Resize(channels, frames);
-    FQueue64.Resize(channels, frames);
+    FQueue32.Resize(channels, kScratchFrames);
+    FQueue64.Resize(channels, kScratchFrames);
 }
 
 void TDspVSTModule::PinCountsChanged() {
     TVSTModuleWithPrograms::PinCountsChanged();
     PrepareBlockBuffers();
     ResizeQueueBuffers();
-}
-
-void TDspVSTModule::BlockSizeChanged() {
-    ResizeQueueBuffers();
-    TVSTModuleWithPrograms::BlockSizeChanged();
 }
 
 // ---- Changes passed on to the components ----
@@ -325,8 +319,8 @@ void TDspVSTModule::MuteProcess(T* const* outputs, std::int32_t frames) const no
         if (T* to = HostChannel(outputs, c, channels)) ZeroSamples(to, frames);
 }
 
-// The temporary buffer set is allocated on the control side for the announced
-// block size; longer host blocks run through it in pieces.
+// The temporary buffer set is allocated on the UI thread with a fixed size;
+// longer host blocks run through it in pieces.
 template <class T, class TRoutine>
 void TDspVSTModule::QueueProcess(TChannelBuffers<T>& queue, T* const* inputs, T* const* outputs, std::int32_t frames,
                                  TRoutine TProcessingComponent::*routine) {

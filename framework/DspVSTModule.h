@@ -5,10 +5,11 @@
 // (pmMute) or the first of its processing components (pmDspQueue) — and keeps
 // the latency reported to the host consistent with the block mode.
 //
-// Threads: setters run on the control side and are not synchronised with the
+// Threads: setters run on the UI thread and are not synchronised with the
 // process calls, as the VST 2 interface allows; everything that a process call
-// runs is marked [audio thread] and allocates nothing. Buffers are sized on
-// the control side (mode, block size, pin count and host block size changes).
+// runs is marked [audio-thread] and allocates nothing. Buffers are sized on
+// the UI thread (mode, block-mode size and pin count changes); the queue's
+// temporary buffers have a fixed size whatever the host's block size.
 
 #include <array>
 #include <cstdint>
@@ -72,8 +73,7 @@ public:
     // Each passes the change to every component, last first, then runs the inherited behaviour.
     void SampleRateChanged() override;
     bool HostIOChanged() override;
-    void HandleMidiEvent(const TVstMidiEvent& event) override;  // [audio thread]
-    void BlockSizeChanged() override;
+    void HandleMidiEvent(const TVstMidiEvent& event) override;  // [audio-thread]
 
     void DefineProperties(TPropertyTable& table, const TMethodTable& methods) override;
 
@@ -90,7 +90,7 @@ private:
     std::int32_t EffectiveDelay(std::int32_t requested) const;
     // In pmBlockSave raises a reported delay below N - O; never lowers it.
     void CheckBlockModeDelay();
-    // Sized to max(numInputs, numOutputs) x BlockSize in pmDspQueue, released otherwise.
+    // Sized to max(numInputs, numOutputs) x kScratchFrames in pmDspQueue, released otherwise.
     void ResizeQueueBuffers();
 
     // [audio thread] The routines of the table in the .cpp; not noexcept where

@@ -9,27 +9,37 @@
 // while there are no programs; in chunk mode the module keeps none and reads
 // them through OnGetChunkParameter.
 //
-// Threads. The host may set and read parameters from any thread while the
-// editor writes from its own:
+// Threads. The host may set and read parameters from any thread, its audio
+// thread included, while the editor writes from its own:
 //  - reads (ReadParameter, getParameter) are lock-free relaxed atomic loads;
-//  - stores from different threads are serialised by a short lock held only
-//    while a value is written and its change handlers run, never while the
-//    host is called (automation is sent after the lock is released);
+//  - one thread at a time holds the store (TStoreHold) while it writes values
+//    and runs their change handlers; the host is never called while it is
+//    held (automation is sent afterwards);
+//  - the host's setParameter and PostParameter never wait: when another
+//    thread holds the store they queue the value (TParameterQueue) and
+//    return. The holder applies queued values, in the order they came, before
+//    it lets go, so no write is lost, each writer's order is kept and the
+//    handlers run once per write;
+//  - StoreParameter, AutomateParameter and program switches wait for the
+//    store: they are for threads that may wait (UI, editor, start-up);
 //  - the re-entrancy guards (InStoreParameter, InHostSetParameter) are per
 //    thread: a nested store inside a change handler is ignored, a store from
-//    another thread waits its turn and is never dropped.
-// The audio thread never stores or takes the lock. Descriptions and programs
-// are created while the stored description loads and removed at teardown.
+//    another thread is never dropped.
+// Descriptions and programs are created while the stored description loads
+// and removed at teardown.
 
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "framework/CustomVstParameterProperties.h"
 #include "framework/CustomVstPrograms.h"
+#include "framework/ParameterQueue.h"
 #include "framework/ParameterValues.h"
+#include "framework/StoreGate.h"
 #include "framework/ThreadFlag.h"
 #include "framework/VSTModuleWithMidi.h"
 
@@ -66,10 +76,39 @@ public:
     std::string ParameterName(std::int32_t index) const;
 
     // ---- Parameter store ----
+    // Holds the store for the scope's lifetime: one thread at a time, and
+    // again on a thread that already holds it (a no-op then). Everything
+    // that touches what change handlers change holds it. When the scope ends
+    // the values queued meanwhile are applied, then the store is free.
+    class TStoreHold {
+    public:
+        // Waits for another thread's hold to end. [ui-thread]
+        explicit TStoreHold(TVSTModuleWithPrograms& module);
+        // Holds only if the store is free at once; see Held. [any-thread, lock-free]
+        TStoreHold(TVSTModuleWithPrograms& module, std::try_to_lock_t);
+        ~TStoreHold();
+        TStoreHold(const TStoreHold&) = delete;
+        TStoreHold& operator=(const TStoreHold&) = delete;
+        bool Held() const noexcept { return FHeld; }
+
+    private:
+        void Take();
+        TVSTModuleWithPrograms& FModule;
+        bool FHeld = false;
+        bool FTook = false;  // false when the thread held the store already
+        std::optional<TThreadFlag::TScope> FHolding;
+    };
+
     // Stores a natural value and fires the description's, then the module's
     // OnParameterChange; no host notification. Ignored when the calling
     // thread is already storing; "Index out of bounds" outside the parameters.
+    // Waits while another thread holds the store. [ui-thread]
     virtual void StoreParameter(std::int32_t index, float value);
+    // Stores a natural value like StoreParameter without ever waiting: when
+    // another thread holds the store the value is queued and applied by that
+    // thread before it lets go. Ignored outside the parameters and inside a
+    // change handler. [any-thread, lock-free]
+    void PostParameter(std::int32_t index, float value);
     // Current natural value. [thread-safe, lock-free]
     virtual float ReadParameter(std::int32_t index);
     // Stores, then tells the host (audioMasterAutomate with the normalised
@@ -149,6 +188,15 @@ private:
     TCustomVstProgram* ActiveProgram() const;
     // Runs both change handlers on value.
     void FireParameterChange(std::int32_t index, float& value);
+    // The store itself, with the store held.
+    void StoreHeld(std::int32_t index, float value);
+    // Stores now if the store is free, else queues. [any-thread, lock-free]
+    void SubmitParameter(std::int32_t index, float value, bool fromHost);
+    // Applies the queued values; failures of their handlers are dropped. [store holder]
+    void ApplyQueuedParameters() noexcept;
+    // Applies what waits, lets go, and takes the store again while values
+    // keep arriving (a bounded number of times). [store holder]
+    void ReleaseStore() noexcept;
     // Fires the module's OnParameterChange once per parameter with its current value.
     void ReplayParameterValues();
     std::intptr_t GetBankChunk(void** slot);
@@ -160,7 +208,9 @@ private:
     TParameterValues FParameterValues;  // live values while there are no programs
     std::atomic<std::int32_t> FCurrentProgram{-1};
     std::vector<std::uint8_t> FBankChunkData;
-    std::mutex FStoreLock;  // serialises stores; never held while calling the host
+    TStoreGate FStoreGate;  // never held while calling the host
+    TParameterQueue FQueuedParameters;
+    TThreadFlag FHoldingStore;
     TThreadFlag FInStoreParameter;
     TThreadFlag FInHostSetParameter;
 };

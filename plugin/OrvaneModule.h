@@ -4,15 +4,18 @@
 // equaliser's handlers: seven bands of two filters each, snapshots, and the
 // link to the editor.
 //
-// Threads: the filter objects are the control side's truth. Parameter
-// handlers (host automation or UI thread) change them under a short lock and
-// publish the resulting coefficients to the audio engine; the audio thread
-// runs only the engine and never touches a filter object.
+// Threads: the filter objects are the control side's truth. They are only
+// touched while the parameter store is held (TStoreHold): the change handlers
+// run with it held, and everything else that reads or changes the filters
+// holds it. Handlers publish the resulting coefficients to the audio engine.
+// The process handlers run only the engine and never touch a filter object.
+// The host's setParameter on the audio thread never waits for the store: it
+// runs the handlers itself when the store is free and queues the value
+// otherwise (see TVSTModuleWithPrograms).
 
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,23 +41,28 @@ public:
     std::string_view ClassName() const override { return "TOrvaneModule"; }
 
     // ---- Handlers bound by the stored description ----
-    void VSTModuleCreate(TBasicVSTModule& sender);
-    void VSTModuleDestroy(TBasicVSTModule& sender);
-    void VSTModuleOpen(TBasicVSTModule& sender);
+    void VSTModuleCreate(TBasicVSTModule& sender);   // [ui-thread]
+    void VSTModuleDestroy(TBasicVSTModule& sender);  // [ui-thread]
+    void VSTModuleOpen(TBasicVSTModule& sender);     // [ui-thread]
+    // Every band starts again from silence: playback restarts. [ui-thread]
+    void VSTModuleResume(TBasicVSTModule& sender);
+    // [ui-thread]
     void VSTModuleEditOpen(TBasicVSTModule& sender, std::unique_ptr<TEditorWindow>& gui, std::uintptr_t parentWindow);
-    void VSTModuleSampleRateChange(TBasicVSTModule& sender, float sampleRate);  // Hz
+    void VSTModuleSampleRateChange(TBasicVSTModule& sender, float sampleRate);  // Hz [ui-thread]
+    // Change handlers: [any-thread], on the thread holding the parameter store.
     void OrvaneModuleTypeChange(TBasicVSTModule& sender, std::int32_t index, float& value);
     void OrvaneModuleGainChange(TBasicVSTModule& sender, std::int32_t index, float& value);       // dB
     void OrvaneModuleFreqChange(TBasicVSTModule& sender, std::int32_t index, float& value);       // Hz
     void OrvaneModuleBandwidthChange(TBasicVSTModule& sender, std::int32_t index, float& value);  // 0..1
+    // Display handlers: [ui-thread]; they wait for the parameter store.
     void OrvaneModuleTypeDisplay(TBasicVSTModule& sender, std::int32_t index, std::string& text);
     void OrvaneModuleBandwidthDisplay(TBasicVSTModule& sender, std::int32_t index, std::string& text);
-    // [audio thread]
+    // Replacing process handlers. [audio-thread]
     void VSTModuleProcess(float* const* inputs, float* const* outputs, std::int32_t sampleFrames) noexcept;
     void VSTModuleProcessDoubleReplacing(double* const* inputs, double* const* outputs,
                                          std::int32_t sampleFrames) noexcept;
 
-    // ---- For the editor ----
+    // ---- For the editor: [ui-thread], they wait for the parameter store ----
     // Half the combined gain of the seven bands in dB at a frequency in Hz.
     double TotalResponseDb(double frequencyHz);
     void StoreSnapshot(int slot);
@@ -72,12 +80,13 @@ public:
         int kind = -1;
         double frequencyHz = 0.0, gainDb = 0.0, bandwidthOctaves = 0.0, sampleRateHz = 0.0;
     };
-    TBandSettings BandSettings(int channel, int band);
+    TBandSettings BandSettings(int channel, int band);  // [ui-thread]
+    // [ui-thread]
     const std::vector<float>& Snapshot(int slot) const { return FSnapshots.at(static_cast<std::size_t>(slot)); }
 
 protected:
     void PublishMethods(TMethodTable& methods) override;
-    // The editor window for effEditOpen; none until the GUI is linked in.
+    // The editor window for effEditOpen; none until the GUI is linked in. [ui-thread]
     virtual std::unique_ptr<TEditorWindow> CreateEditorForm(std::uintptr_t parentWindow);
 
 private:
@@ -86,12 +95,12 @@ private:
     // kind (automation may arrive on the audio thread) allocates nothing.
     using TKindFilters = std::array<TFilterPtr, kBandKinds.size()>;
     TOrvaneEditor* CurrentEditor() const;
-    // Hands a band's kind and current coefficients to the audio engine. [control side, filters locked]
+    // Hands a band's kind and current coefficients to the audio engine. [store held]
     void PublishBand(int band);
 
-    std::mutex FFiltersLock;  // control-side threads only; the audio thread never takes it
     std::array<std::array<TKindFilters, kBandCount>, kChannelCount> FFilterPool;
-    // Each band's current filter, one of its pool's; null before the band's first Type change.
+    // Each band's current filter, one of its pool's; null before the band's
+    // first Type change. Pool and filters: only with the parameter store held.
     std::array<std::array<TOrvBiquadFilter*, kBandCount>, kChannelCount> FFilters{};
     TOrvaneAudioEngine FEngine;
     std::array<std::vector<float>, kSnapshotCount> FSnapshots;
