@@ -80,7 +80,10 @@ void TParameterQueue::PushMerged(const TQueuedParameter& write) noexcept {
         std::bit_cast<std::uint32_t>(write.value) | kOccupied | (write.fromHost ? kFromHost : 0);
     const std::uint64_t previous =
         FMerged[static_cast<std::size_t>(write.index)].exchange(packed, std::memory_order_acq_rel);
-    if ((previous & kOccupied) != 0) FMergedWaiting.fetch_sub(1, std::memory_order_seq_cst);  // replaced one
+    if ((previous & kOccupied) != 0) {  // replaced a value no handler has seen
+        FMergedWaiting.fetch_sub(1, std::memory_order_seq_cst);
+        FMergedWrites.fetch_add(1, std::memory_order_relaxed);
+    }
 }
 
 bool TParameterQueue::TakeMerged(std::size_t index, TQueuedParameter& write) noexcept {

@@ -8,11 +8,13 @@
 // system call: the audio thread pushes when the host automates while the UI
 // thread is storing.
 //
-// Capacity. kCapacity writes can wait at once. Beyond that, and until the
-// holder has caught up, each parameter keeps only its newest waiting value:
-// nothing is lost, but the intermediate values of one parameter merge, so
-// its change handlers run once for them. No host comes near this in
-// practice: a store lasts microseconds.
+// Capacity. kCapacity writes can wait at once: more than a host automating
+// every parameter from its audio thread sends in a second at small blocks,
+// while a store lasts microseconds. Only when the holder stalls beyond that
+// (descheduled by a loaded system, say) does each parameter keep just its
+// newest waiting value until the holder has caught up: its final value is
+// never lost, but the values it replaced never reach the handlers. They are
+// counted (MergedWrites).
 //
 // Threads: Push, Pending [any-thread, lock-free]; Drain [store holder: one
 // thread at a time, serialised by the store gate]; SetParameterCount
@@ -34,7 +36,7 @@ struct TQueuedParameter {
 
 class TParameterQueue {
 public:
-    static constexpr std::size_t kCapacity = 1024;  // a power of two
+    static constexpr std::size_t kCapacity = 4096;  // a power of two
 
     TParameterQueue();
     TParameterQueue(const TParameterQueue&) = delete;
@@ -47,6 +49,9 @@ public:
     void Push(const TQueuedParameter& write) noexcept;
     // Whether writes wait. [any-thread, lock-free]
     bool Pending() const noexcept;
+    // Writes replaced by a newer one of the same parameter before they were
+    // applied, since construction. [any-thread, lock-free]
+    std::uint64_t MergedWrites() const noexcept { return FMergedWrites.load(std::memory_order_relaxed); }
 
     // [store holder] Calls apply(write) for the waiting writes, oldest first.
     // Returns early, leaving the rest, when a writer is half-way through a
@@ -76,6 +81,7 @@ private:
     std::unique_ptr<std::atomic<std::uint64_t>[]> FMerged;
     std::size_t FMergedCount = 0;
     std::atomic<std::int64_t> FMergedWaiting{0};  // occupied slots; while any, writes merge
+    std::atomic<std::uint64_t> FMergedWrites{0};
 };
 
 template <class TApply>

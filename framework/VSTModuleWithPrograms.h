@@ -109,6 +109,9 @@ public:
     // thread before it lets go. Ignored outside the parameters and inside a
     // change handler. [any-thread, lock-free]
     void PostParameter(std::int32_t index, float value);
+    // Queued writes that a newer one of the same parameter replaced before
+    // they could be applied (see TParameterQueue). [any-thread, lock-free]
+    std::uint64_t MergedParameterWrites() const noexcept { return FQueuedParameters.MergedWrites(); }
     // Current natural value. [thread-safe, lock-free]
     virtual float ReadParameter(std::int32_t index);
     // Stores, then tells the host (audioMasterAutomate with the normalised

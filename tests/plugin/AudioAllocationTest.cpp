@@ -106,7 +106,7 @@ TEST(AudioAllocation, AccumulatingCallAddsWithoutAllocating) {
     plugin.Open();
     plugin.MainsChanged(true);  // the start-up setting is flat
     AEffect* e = plugin.Effect();
-    std::vector<float> left(5000, 0.25f), right(5000, -0.25f), outLeft(5000), outRight(5000);
+    std::vector<float> left(5001, 0.25f), right(5001, -0.25f), outLeft(5001), outRight(5001);
     float* in[] = {left.data(), right.data()};
     float* out[] = {outLeft.data(), outRight.data()};
     for (int frames : {1, 64, 1000, 5000}) {
@@ -145,8 +145,8 @@ TEST(AudioAllocation, BlockSizeAnnouncementsAllocateNothing) {
         EXPECT_EQ(announce(bogus), 0) << bogus;
 
     plugin.SetBlockSize(32);
-    std::vector<float> in32(70000, 0.5f), out32(70000);
-    std::vector<double> in64(70000, 0.5), out64(70000);
+    std::vector<float> in32(70001, 0.5f), out32(70001);
+    std::vector<double> in64(70001, 0.5), out64(70001);
     float* in[] = {in32.data(), in32.data()};
     float* out[] = {out32.data(), out32.data()};
     double* din[] = {in64.data(), in64.data()};
