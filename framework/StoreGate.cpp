@@ -12,6 +12,9 @@ constexpr auto kSleep = std::chrono::microseconds(50);
 }  // namespace
 
 bool TStoreGate::TryEnter() noexcept {
+    // A taken gate is usually seen with a plain read, which leaves the cache
+    // line shared instead of claiming it from the holder's core.
+    if (FTaken.load(std::memory_order_seq_cst)) return false;
     bool expected = false;
     return FTaken.compare_exchange_strong(expected, true, std::memory_order_seq_cst);
 }

@@ -6,7 +6,9 @@
 // 99.99th percentile of those times in nanoseconds (with the 99.9th and the
 // longest beside them). The tail is what matters
 // to an audio thread: a call that waits behind the other thread's store can
-// make the block late. "idle" runs the same calls with nobody else storing.
+// make the block late. "idle" runs the same calls with nobody else storing;
+// "edits" has the other thread type frequencies (one store each), "programs"
+// has it switch programs (29 stores each).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -32,17 +34,23 @@ double Percentile(std::vector<double>& sorted, double fraction) {
     return sorted[std::min(rank, sorted.size() - 1)];
 }
 
-// Argument: 1 with a storing thread, 0 without.
+enum TOther { kIdle, kEdits, kPrograms };
+
+// Argument: what the other thread does (TOther).
 void BM_SetParameterWhileStoring(benchmark::State& state) {
-    const bool storing = state.range(0) != 0;
+    const auto what = static_cast<TOther>(state.range(0));
     auto module = CreateModule<TOrvaneModule>();
     AEffect* effect = module->GetEffectRecord();
     std::atomic<bool> stop{false};
     std::thread other;
-    if (storing) {
+    if (what != kIdle) {
         other = std::thread([&] {
             char text[32];
             for (unsigned k = 0; !stop.load(std::memory_order_relaxed); ++k) {
+                if (what == kPrograms) {
+                    effect->dispatcher(effect, effSetProgram, 0, k % 2, nullptr, 0.0f);
+                    continue;
+                }
                 std::snprintf(text, sizeof text, "%u", 200 + k % 4000);  // Hz: new coefficients every time
                 effect->dispatcher(effect, effString2Parameter, kFrequencyIndex, 0, text, 0.0f);
             }
@@ -67,10 +75,10 @@ void BM_SetParameterWhileStoring(benchmark::State& state) {
     state.counters["p99.9_ns"] = Percentile(samples, 0.999);
     state.counters["p99.99_ns"] = Percentile(samples, 0.9999);
     state.counters["max_ns"] = samples.empty() ? 0.0 : samples.back();
-    state.SetLabel(storing ? "while another thread stores" : "idle");
+    state.SetLabel(what == kIdle ? "idle" : what == kEdits ? "edits" : "programs");
 }
 
-BENCHMARK(BM_SetParameterWhileStoring)->Arg(0)->Arg(1)->Iterations(1'000'000)->UseRealTime();
+BENCHMARK(BM_SetParameterWhileStoring)->Arg(kIdle)->Arg(kEdits)->Arg(kPrograms)->Iterations(1'000'000)->UseRealTime();
 
 }  // namespace
 }  // namespace tessel
