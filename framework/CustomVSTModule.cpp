@@ -277,7 +277,7 @@ bool TCustomVSTModule::MatchArrangement(VstSpeakerArrangement*& to, const VstSpe
     return true;
 }
 
-// ---- Audio entry points [audio thread] ----
+// ---- Audio entry points [audio-thread] ----
 
 void TCustomVSTModule::ResizeAccumulationScratch() {
     FScratchOutputs.Resize(numOutputs(), kScratchFrames);

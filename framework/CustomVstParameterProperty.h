@@ -8,8 +8,10 @@
 // in the module's ParameterProperties collection is the parameter's index.
 //
 // Descriptions are created and changed while the module loads its stored
-// description (control side); afterwards only the smoothing state changes,
-// on whatever thread the host sets the parameter from (relaxed atomics).
+// description, on the UI thread; afterwards only the smoothing state changes,
+// on whatever thread the host sets the parameter from (relaxed atomics). The
+// three texts hosts read (name, units, short label) are safe to read while
+// another thread replaces them.
 
 #include <array>
 #include <atomic>
@@ -53,16 +55,19 @@ public:
     static constexpr std::size_t kDisplayNameLength = 30;  // characters kept on assignment
     static constexpr std::size_t kShortLabelLength = 7;
 
-    // Made by TCustomVstParameterProperties::Add only.
+    // Made by TCustomVstParameterProperties::Add only. [ui-thread]
     TCustomVstParameterProperty(TCustomVstParameterProperties& collection, std::int32_t index);
     TCustomVstParameterProperty(const TCustomVstParameterProperty&) = delete;
     TCustomVstParameterProperty& operator=(const TCustomVstParameterProperty&) = delete;
 
+    // [any-thread, lock-free]
     TCustomVstParameterProperties& Collection() const { return FCollection; }
     std::int32_t Index() const { return FIndex; }
     TVSTModuleWithPrograms& VSTModule() const;
 
-    // ---- Published properties ----
+    // ---- Published properties [ui-thread] ----
+    // Set while loading; the getters are [any-thread, lock-free] afterwards.
+    // DisplayName, Units and ShortLabel are [any-thread] both ways.
     float Min() const { return FMin; }  // natural value at normalised 0
     void SetMin(float v) { FMin = v; }
     float Max() const { return FMax; }  // natural value at normalised 1
@@ -106,25 +111,26 @@ public:
     TCustomParameterLabelEvent OnCustomParameterLabel;
     TCustomParameterDisplayEvent OnCustomParameterDisplay;
 
-    // Copies DisplayName and Units only.
+    // Copies DisplayName and Units only. [ui-thread]
     void Assign(const TCustomVstParameterProperty& source);
 
-    // ---- Mapping ----
-    // Natural -> normalised, clamped to 0..1 (a NaN gives 0). [thread-safe]
+    // ---- Mapping [any-thread, lock-free] ----
+    // Natural -> normalised, clamped to 0..1 (a NaN gives 0). [any-thread, lock-free]
     float ToNormalized(float natural) const;
-    // Normalised -> natural through the inverse curve; no clamping, no smoothing. [thread-safe]
+    // Normalised -> natural through the inverse curve; no clamping, no smoothing. [any-thread, lock-free]
     float FromNormalized(float normalized) const;
     // Advances the two-stage smoothing one step towards natural and returns
     // the second stage. A non-finite value passes through and leaves the
-    // state alone. [thread-safe]
+    // state alone. [any-thread, lock-free]
     float Smooth(float natural);
     float SmoothState1() const { return FSmoothState1.load(std::memory_order_relaxed); }
     float SmoothState2() const { return FSmoothState2.load(std::memory_order_relaxed); }
 
-    // Writes the fields effGetParameterProperties reports; other bytes stay as the host left them.
+    // Writes the fields effGetParameterProperties reports; other bytes stay as
+    // the host left them. [any-thread]
     void WriteVST2Properties(VstParameterProperties& record) const;
 
-    // This item's published properties; handler names bind against methods.
+    // This item's published properties; handler names bind against methods. [ui-thread]
     void DefineProperties(TPropertyTable& table, const TMethodTable& methods);
 
 private:

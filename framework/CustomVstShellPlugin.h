@@ -3,7 +3,8 @@
 // counts and category the module takes on when the host loads this one.
 //
 // Items live in the module's ShellPlugins collection and keep a non-owning
-// back reference to that module. Control side only.
+// back reference to that module. [ui-thread], every function but the name,
+// which hosts may read from any thread ([any-thread]).
 
 #include <cstdint>
 #include <functional>

@@ -12,7 +12,7 @@ namespace {
 
 using TMode = TProcessingMode;
 
-// [audio thread] Block copies; the ranges may be the same memory when a host
+// [audio-thread] Block copies; the ranges may be the same memory when a host
 // processes in place, so they are moved rather than copied.
 template <class T>
 void MoveSamples(T* to, const T* from, std::int32_t frames) noexcept {
@@ -253,7 +253,7 @@ void TDspVSTModule::HandleMidiEvent(const TVstMidiEvent& event) {
     TVSTModuleWithPrograms::HandleMidiEvent(event);
 }
 
-// ---- Audio routines [audio thread] ----
+// ---- Audio routines [audio-thread] ----
 
 // The handler always sees whole blocks of N samples whose first O samples
 // repeat the end of the previous block's input; the host receives each

@@ -16,10 +16,8 @@
 // never lost, but the values it replaced never reach the handlers. They are
 // counted (MergedWrites).
 //
-// Threads: Push, Pending [any-thread, lock-free]; Drain [store holder: one
-// thread at a time, serialised by the store gate]; SetParameterCount
-// [ui-thread, while no one pushes: descriptions change only while the module
-// loads and at teardown].
+// Threads: as each function says. Drain runs on whichever thread holds the
+// parameter store, one at a time (the store gate serialises them).
 
 #include <atomic>
 #include <cstddef>
@@ -38,11 +36,12 @@ class TParameterQueue {
 public:
     static constexpr std::size_t kCapacity = 4096;  // a power of two
 
-    TParameterQueue();
+    TParameterQueue();  // [ui-thread]
     TParameterQueue(const TParameterQueue&) = delete;
     TParameterQueue& operator=(const TParameterQueue&) = delete;
 
-    // Room for merging the writes of `count` parameters. [ui-thread]
+    // Room for merging the writes of `count` parameters; while no one pushes
+    // (descriptions change only while the module loads and at teardown). [ui-thread]
     void SetParameterCount(std::size_t count);
 
     // Queues one write; an index outside the parameters is dropped. [any-thread, lock-free]
@@ -53,9 +52,10 @@ public:
     // applied, since construction. [any-thread, lock-free]
     std::uint64_t MergedWrites() const noexcept { return FMergedWrites.load(std::memory_order_relaxed); }
 
-    // [store holder] Calls apply(write) for the waiting writes, oldest first.
-    // Returns early, leaving the rest, when a writer is half-way through a
-    // push: that writer applies what waits once it has finished.
+    // Calls apply(write) for the waiting writes, oldest first. Returns early,
+    // leaving the rest, when a writer is half-way through a push: that writer
+    // applies what waits once it has finished. [any-thread, lock-free], by the
+    // store holder only.
     template <class TApply>
     void Drain(TApply&& apply);
 

@@ -20,10 +20,11 @@ namespace tessel {
 
 class TVSTModule : public TDspVSTModule {
 public:
+    // ---- [ui-thread]: building, tearing down, loading ----
     TVSTModule();
     ~TVSTModule() override;
 
-    // The name the stored description is registered under.
+    // The name the stored description is registered under. [any-thread]
     virtual std::string_view ClassName() const { return "TVSTModule"; }
 
     void AfterConstruction();
@@ -46,7 +47,7 @@ private:
 
 using TModulePtr = std::unique_ptr<TVSTModule, TModuleDeleter>;
 
-// Constructs a T and finishes it; throws what construction throws.
+// Constructs a T and finishes it; throws what construction throws. [ui-thread]
 template <class T>
 std::unique_ptr<T, TModuleDeleter> CreateModule() {
     std::unique_ptr<T, TModuleDeleter> module(new T());

@@ -61,7 +61,7 @@ public:
     static constexpr int kChannelCount = 2;
 
     // Every band Bypass with cleared states; the fastest kernel the processor
-    // can run.
+    // can run. [ui-thread]
     TOrvaneAudioEngine() noexcept;
     TOrvaneAudioEngine(const TOrvaneAudioEngine&) = delete;
     TOrvaneAudioEngine& operator=(const TOrvaneAudioEngine&) = delete;
@@ -101,7 +101,7 @@ private:
     using TSnapshot = std::array<TPublishedBand, kBandCount>;
     using TStereoStates = std::array<TBiquadState, kChannelCount>;
 
-    // Control side, under FControlMutex.
+    // Publishing, under FControlMutex.
     [[nodiscard]] static bool IsValid(const TEngineBand& setting) noexcept;
     void StoreLocked(int band, const TEngineBand& setting) noexcept;
     void PublishLocked() noexcept;
@@ -112,7 +112,7 @@ private:
     template <class T>
     void ProcessBlock(const T* const* inputs, T* const* outputs, std::int32_t frames) noexcept;
 
-    // Control side.
+    // Publishing.
     std::mutex FControlMutex;
     TSnapshot FControl;  // what was last published
     std::array<TBandKind, kBandCount> FControlKinds;

@@ -36,9 +36,9 @@ public:
     static constexpr int kParametersPerBand = 4;  // Type, Gain, Frequency, Bandwidth
     static constexpr std::int32_t kVolumeIndex = 28;
 
-    TOrvaneModule();
-    ~TOrvaneModule() override;
-    std::string_view ClassName() const override { return "TOrvaneModule"; }
+    TOrvaneModule();            // [ui-thread]
+    ~TOrvaneModule() override;  // [ui-thread]
+    std::string_view ClassName() const override { return "TOrvaneModule"; }  // [any-thread]
 
     // ---- Handlers bound by the stored description ----
     void VSTModuleCreate(TBasicVSTModule& sender);   // [ui-thread]
@@ -49,12 +49,14 @@ public:
     // [ui-thread]
     void VSTModuleEditOpen(TBasicVSTModule& sender, std::unique_ptr<TEditorWindow>& gui, std::uintptr_t parentWindow);
     void VSTModuleSampleRateChange(TBasicVSTModule& sender, float sampleRate);  // Hz [ui-thread]
-    // Change handlers: [any-thread], on the thread holding the parameter store.
+    // Change handlers: [any-thread, lock-free], on the thread holding the
+    // parameter store, the host's audio thread included. The engine's
+    // publishing mutex they take is never contended while the store is held.
     void OrvaneModuleTypeChange(TBasicVSTModule& sender, std::int32_t index, float& value);
     void OrvaneModuleGainChange(TBasicVSTModule& sender, std::int32_t index, float& value);       // dB
     void OrvaneModuleFreqChange(TBasicVSTModule& sender, std::int32_t index, float& value);       // Hz
     void OrvaneModuleBandwidthChange(TBasicVSTModule& sender, std::int32_t index, float& value);  // 0..1
-    // Display handlers: [ui-thread]; they wait for the parameter store.
+    // Display handlers: [any-thread]; the Bandwidth display waits for the parameter store.
     void OrvaneModuleTypeDisplay(TBasicVSTModule& sender, std::int32_t index, std::string& text);
     void OrvaneModuleBandwidthDisplay(TBasicVSTModule& sender, std::int32_t index, std::string& text);
     // Replacing process handlers. [audio-thread]
@@ -70,6 +72,9 @@ public:
     int CurrentSnapshot() const { return FCurrentSnapshot; }
     // The kind number of a band (0..7), or -1 before its filters exist.
     int FilterKind(int band);
+    // Bring the editor's band displays and knobs up to date: [any-thread]
+    // from the change handlers, with the store held (the audio thread's too:
+    // then they wait for nothing and the editor's side is lock-free).
     void UpdateEditorType(int band, TOrvaneEditor* editor = nullptr);
     void UpdateEditorGain(int band, TOrvaneEditor* editor = nullptr);
     void UpdateEditorFrequency(int band, TOrvaneEditor* editor = nullptr);
@@ -85,8 +90,9 @@ public:
     const std::vector<float>& Snapshot(int slot) const { return FSnapshots.at(static_cast<std::size_t>(slot)); }
 
 protected:
-    void PublishMethods(TMethodTable& methods) override;
-    // The editor window for effEditOpen; none until the GUI is linked in. [ui-thread]
+    void PublishMethods(TMethodTable& methods) override;  // [ui-thread]
+    // The editor window for effEditOpen: none here (null, so effEditOpen
+    // answers 0); a module with an editor overrides it. [ui-thread]
     virtual std::unique_ptr<TEditorWindow> CreateEditorForm(std::uintptr_t parentWindow);
 
 private:
@@ -95,7 +101,7 @@ private:
     // kind (automation may arrive on the audio thread) allocates nothing.
     using TKindFilters = std::array<TFilterPtr, kBandKinds.size()>;
     TOrvaneEditor* CurrentEditor() const;
-    // Hands a band's kind and current coefficients to the audio engine. [store held]
+    // Hands a band's kind and current coefficients to the audio engine; the store is held.
     void PublishBand(int band);
 
     std::array<std::array<TKindFilters, kBandCount>, kChannelCount> FFilterPool;
