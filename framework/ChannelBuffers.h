@@ -47,7 +47,7 @@ public:
         for (T* channel : FChannels) std::fill_n(channel, count, T{0});
     }
 
-    // [audio-thread]
+    // ---- Reading [audio-thread] ----
     std::int32_t ChannelCount() const noexcept { return static_cast<std::int32_t>(FChannels.size()); }
     std::int32_t Frames() const noexcept { return FFrames; }
     T* const* Channels() const noexcept { return FChannels.data(); }

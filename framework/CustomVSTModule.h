@@ -115,14 +115,15 @@ public:
     // The host's product text, asked once and cached; "Unknown" when the host does not say. [ui-thread]
     std::string HostProduct();
 
-    // ---- Identity [ui-thread] ----
-    // The three names are [any-thread]: hosts read them from any thread.
+    // ---- Names hosts read, from any thread [any-thread] ----
     std::string EffectName() const { return FEffectName.Get(); }
     void SetEffectName(std::string_view v) { FEffectName.Set(v); }
     std::string ProductName() const { return FProductName.Get(); }
     void SetProductName(std::string_view v) { FProductName.Set(v); }
     std::string VendorName() const { return FVendorName.Get(); }
     void SetVendorName(std::string_view v) { FVendorName.Set(v); }
+
+    // ---- Identity [ui-thread] ----
     const std::string& Version() const { return FVersion; }
     void SetVersion(std::string v) { FVersion = std::move(v); }
     const std::string& About() const { return FAbout; }

@@ -19,7 +19,7 @@ class TVSTModuleWithPrograms;
 
 class TCustomVstParameterProperties {
 public:
-    // [ui-thread]
+    // ---- Building [ui-thread] ----
     explicit TCustomVstParameterProperties(TVSTModuleWithPrograms& module) : FModule(module) {}
     TCustomVstParameterProperties(const TCustomVstParameterProperties&) = delete;
     TCustomVstParameterProperties& operator=(const TCustomVstParameterProperties&) = delete;

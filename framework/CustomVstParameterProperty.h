@@ -60,7 +60,7 @@ public:
     TCustomVstParameterProperty(const TCustomVstParameterProperty&) = delete;
     TCustomVstParameterProperty& operator=(const TCustomVstParameterProperty&) = delete;
 
-    // [any-thread, lock-free]
+    // ---- Place in the collection [any-thread, lock-free] ----
     TCustomVstParameterProperties& Collection() const { return FCollection; }
     std::int32_t Index() const { return FIndex; }
     TVSTModuleWithPrograms& VSTModule() const;

@@ -37,11 +37,12 @@ public:
     TCustomVstProgram(const TCustomVstProgram&) = delete;
     TCustomVstProgram& operator=(const TCustomVstProgram&) = delete;
 
-    // [any-thread, lock-free]
+    // ---- Place in the list [any-thread, lock-free] ----
     TCustomVstPrograms& Collection() const { return FCollection; }
     std::int32_t Index() const { return FIndex; }
     TVSTModuleWithPrograms& VSTModule() const;
 
+    // ---- Name, values, chunk ----
     std::string DisplayName() const { return FDisplayName.Get(); }  // [any-thread]
     void SetDisplayName(std::string_view v);  // keeps the first 50 characters [any-thread]
 

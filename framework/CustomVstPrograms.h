@@ -18,7 +18,7 @@ class TVSTModuleWithPrograms;
 
 class TCustomVstPrograms {
 public:
-    // [ui-thread]
+    // ---- Building [ui-thread] ----
     explicit TCustomVstPrograms(TVSTModuleWithPrograms& module) : FModule(module) {}
     TCustomVstPrograms(const TCustomVstPrograms&) = delete;
     TCustomVstPrograms& operator=(const TCustomVstPrograms&) = delete;
