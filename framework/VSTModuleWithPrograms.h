@@ -168,8 +168,9 @@ public:
     TOnBeginLoadProgramEvent OnBeginLoadProgram;
 
     // ---- Handlers [ui-thread] ----
-    // The text requests (program names, parameter names, labels and
-    // displays) are [any-thread]: hosts ask from scanner and worker threads.
+    // Exceptions, [any-thread]: the text requests HandleGetProgramName,
+    // HandleGetProgramNameIndexed, HandleGetParamName, HandleGetParamLabel and
+    // HandleGetParamDisplay; hosts ask them from scanner and worker threads.
     std::intptr_t HandleSetProgram(std::int32_t, std::intptr_t value, void*, float) override;
     std::intptr_t HandleGetProgram(std::int32_t, std::intptr_t, void*, float) override;
     std::intptr_t HandleSetProgramName(std::int32_t, std::intptr_t, void* ptr, float) override;
