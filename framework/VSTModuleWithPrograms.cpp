@@ -251,6 +251,9 @@ void TVSTModuleWithPrograms::PostParameter(std::int32_t index, float value) {
 void TVSTModuleWithPrograms::StoreHeld(std::int32_t index, float value) {
     TThreadFlag::TScope storing(FInStoreParameter);
     if (!ParameterInRange(index)) throw EVSTError("Index out of bounds");
+    // Whatever brought it (host, program, chunk handler, text, editor), a value
+    // outside the description's range never reaches the change handlers.
+    value = FParameterProperties[index].Limited(value);
     if (ChunkMode()) {
         FireParameterChange(index, value);
     } else if (auto* program = ActiveProgram()) {
@@ -289,8 +292,8 @@ void TVSTModuleWithPrograms::AutomateParameter(std::int32_t index, float value) 
     if (InStoreParameter()) return;
     StoreParameter(index, value);  // a negative index fails here
     if (index < 0) return;
-    // The value sent is the caller's, not a handler's correction; the lock is
-    // no longer held, so the host may call back freely.
+    // The value sent is the caller's, not a handler's correction; this store
+    // has let go of the parameter store, so the host may call back freely.
     if (FParameterProperties[index].CanBeAutomated() && !InHostSetParameter())
         TVSTModuleWithMidi::AutomateParameter(index, ParameterToNormalized(index, value));
 }
@@ -561,11 +564,18 @@ std::intptr_t TVSTModuleWithPrograms::HandleCanBeAutomated(std::int32_t index, s
 }
 
 std::intptr_t TVSTModuleWithPrograms::HandleString2Parameter(std::int32_t index, std::intptr_t, void* ptr, float) {
-    if (!ptr) return 0;
-    const auto number = ParseDecimal(TextFromHost(ptr));
-    if (!number) return 0;
-    const auto natural = static_cast<float>(*number);
-    if (!std::isfinite(natural)) return 0;
+    // Outside the parameters nothing would be stored: no success to report.
+    if (!ptr || !ParameterInRange(index)) return 0;
+    const std::string_view text = TextFromHost(ptr);
+    float natural = std::numeric_limits<float>::quiet_NaN();
+    if (const auto number = ParseDecimal(text)) {
+        // A number beyond what a float holds is still beyond the range: its end is stored.
+        constexpr double kLargest = std::numeric_limits<float>::max();
+        natural = static_cast<float>(std::clamp(*number, -kLargest, kLargest));
+    }
+    const auto& description = FParameterProperties[index];
+    if (description.OnCustomParameterParse) description.OnCustomParameterParse(*this, index, text, natural);
+    if (std::isnan(natural)) return 0;
     try {
         AutomateParameter(index, natural);
     } catch (const std::exception&) {

@@ -105,10 +105,11 @@ public:
         std::optional<TThreadFlag::TScope> FHolding;
     };
 
-    // Stores a natural value and fires the description's, then the module's
-    // OnParameterChange; no host notification. Ignored when the calling
-    // thread is already storing; "Index out of bounds" outside the parameters.
-    // Waits while another thread holds the store. [any-thread]
+    // Stores a natural value, limited to the description's Min..Max, and fires
+    // the description's, then the module's OnParameterChange; no host
+    // notification. Ignored when the calling thread is already storing;
+    // "Index out of bounds" outside the parameters. Waits while another
+    // thread holds the store. [any-thread]
     virtual void StoreParameter(std::int32_t index, float value);
     // Stores a natural value like StoreParameter without ever waiting: when
     // another thread holds the store the value is queued and applied by that

@@ -59,6 +59,11 @@ public:
     // Display handlers: [any-thread]; the Bandwidth display waits for the parameter store.
     void OrvaneModuleTypeDisplay(TBasicVSTModule& sender, std::int32_t index, std::string& text);
     void OrvaneModuleBandwidthDisplay(TBasicVSTModule& sender, std::int32_t index, std::string& text);
+    // Texts typed back: a kind name (any case) for Type, octaves ("1.00",
+    // "1.00 Oct") for Bandwidth. [ui-thread]
+    void OrvaneModuleTypeParse(TBasicVSTModule& sender, std::int32_t index, std::string_view text, float& value);
+    void OrvaneModuleBandwidthParse(TBasicVSTModule& sender, std::int32_t index, std::string_view text,
+                                    float& value);
     // Replacing process handlers. [audio-thread]
     void VSTModuleProcess(float* const* inputs, float* const* outputs, std::int32_t sampleFrames) noexcept;
     void VSTModuleProcessDoubleReplacing(double* const* inputs, double* const* outputs,

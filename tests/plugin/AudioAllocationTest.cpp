@@ -4,43 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
 #include "host/PluginInstance.h"
-
-namespace {
-std::atomic<long> gAllocations{0};
-std::atomic<long> gFrees{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++gAllocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, std::align_val_t alignment) {
-    ++gAllocations;
-    const auto a = static_cast<std::size_t>(alignment);
-    if (void* p = std::aligned_alloc(a, (size + a - 1) / a * a)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size, std::align_val_t alignment) { return operator new(size, alignment); }
-void operator delete(void* p) noexcept {
-    if (p) ++gFrees;
-    std::free(p);
-}
-void operator delete[](void* p) noexcept { operator delete(p); }
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
-void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
-void operator delete(void* p, std::align_val_t) noexcept { operator delete(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { operator delete(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { operator delete(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { operator delete(p); }
+#include "tests/support/AllocationCounting.h"
 
 namespace tessel {
 namespace {
@@ -53,10 +21,10 @@ TEST(AudioAllocation, ProcessCallsAllocateNothing) {
     // The counter sees allocations made inside the plug-in: opening builds the
     // snapshot slots, and the host records no call that could have allocated.
     const std::size_t hostCalls = plugin.Host().Calls().size();
-    const long before = gAllocations.load();
+    const test::TAllocationWatch opening;
     e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
+    ASSERT_GT(opening.Allocations(), 0);
     ASSERT_EQ(plugin.Host().Calls().size(), hostCalls);
-    ASSERT_GT(gAllocations.load(), before);
     plugin.MainsChanged(true);
 
     std::vector<float> f(4096, 0.25f), g(4096, 0.25f), fo(4096), go(4096);
@@ -71,14 +39,15 @@ TEST(AudioAllocation, ProcessCallsAllocateNothing) {
         // A change before every block: the next process call picks it up.
         plugin.String2Parameter(4 * (round % 7) + 1, round % 2 ? "6" : "-3");
         plugin.String2Parameter(4 * (round % 7), "3");
-        const long allocations = gAllocations.load(), frees = gFrees.load();
+        const test::TAllocationWatch watch;
         for (int frames : {1, 17, 256, 4096}) {
             e->processReplacing(e, in, out, frames);
             e->processDoubleReplacing(e, din, dOut, frames);
             e->process(e, in, out, frames);  // accumulating
         }
-        EXPECT_EQ(gAllocations.load() - allocations, 0) << "round " << round;
-        EXPECT_EQ(gFrees.load() - frees, 0) << "round " << round;
+        const long allocations = watch.Allocations(), releases = watch.Releases();
+        EXPECT_EQ(allocations, 0) << "round " << round;
+        EXPECT_EQ(releases, 0) << "round " << round;
     }
 }
 
@@ -89,13 +58,14 @@ TEST(AudioAllocation, HostAutomationAllocatesNothing) {
     plugin.Open();
     plugin.MainsChanged(true);
     AEffect* e = plugin.Effect();
-    const long allocations = gAllocations.load(), frees = gFrees.load();
+    const test::TAllocationWatch watch;
     for (int pass = 0; pass < 2; ++pass) {
         for (int32_t index = 0; index < e->numParams; ++index)
             for (float value : {0.0f, 0.2f, 0.4f, 0.5f, 0.6f, 0.8f, 1.0f}) e->setParameter(e, index, value);
     }
-    EXPECT_EQ(gAllocations.load() - allocations, 0);
-    EXPECT_EQ(gFrees.load() - frees, 0);
+    const long allocations = watch.Allocations(), releases = watch.Releases();
+    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(releases, 0);
 }
 
 // The accumulating call adds to what the host's outputs hold, as the VST 2
@@ -112,10 +82,11 @@ TEST(AudioAllocation, AccumulatingCallAddsWithoutAllocating) {
     for (int frames : {1, 64, 1000, 5000}) {
         std::fill(outLeft.begin(), outLeft.end(), 1.0f);
         std::fill(outRight.begin(), outRight.end(), 1.0f);
-        const long allocations = gAllocations.load(), frees = gFrees.load();
+        const test::TAllocationWatch watch;
         e->process(e, in, out, frames);
-        EXPECT_EQ(gAllocations.load() - allocations, 0) << frames;
-        EXPECT_EQ(gFrees.load() - frees, 0) << frames;
+        const long allocations = watch.Allocations(), releases = watch.Releases();
+        EXPECT_EQ(allocations, 0) << frames;
+        EXPECT_EQ(releases, 0) << frames;
         for (int n = 0; n < frames; ++n) {
             ASSERT_NEAR(outLeft[static_cast<std::size_t>(n)], 1.25f, 1e-6f) << frames << " frames, frame " << n;
             ASSERT_NEAR(outRight[static_cast<std::size_t>(n)], 0.75f, 1e-6f) << frames << " frames, frame " << n;
@@ -133,10 +104,10 @@ TEST(AudioAllocation, BlockSizeAnnouncementsAllocateNothing) {
     plugin.MainsChanged(true);
     AEffect* e = plugin.Effect();
     const auto announce = [&](intptr_t frames) {
-        const long allocations = gAllocations.load();
+        const test::TAllocationWatch watch;
         e->dispatcher(e, effSetBlockSize, 0, frames, nullptr, 0.0f);
         e->dispatcher(e, effSetBlockSizeAndSampleRate, 0, frames, nullptr, 48000.0f);
-        return gAllocations.load() - allocations;
+        return watch.Allocations();
     };
     ASSERT_EQ(announce(intptr_t{1} << 20), 0);
     ASSERT_EQ(announce(intptr_t{1} << 19), 0);
@@ -154,10 +125,11 @@ TEST(AudioAllocation, BlockSizeAnnouncementsAllocateNothing) {
     for (int frames : {1, 33, 70000}) {
         std::fill(out32.begin(), out32.end(), 0.0f);
         std::fill(out64.begin(), out64.end(), 0.0);
-        const long allocations = gAllocations.load();
+        const test::TAllocationWatch watch;
         e->processReplacing(e, in, out, frames);
         e->processDoubleReplacing(e, din, dout, frames);
-        EXPECT_EQ(gAllocations.load() - allocations, 0) << frames;
+        const long allocations = watch.Allocations();
+        EXPECT_EQ(allocations, 0) << frames;
         EXPECT_NEAR(out32[static_cast<std::size_t>(frames - 1)], 0.5f, 1e-6f) << frames;
         EXPECT_NEAR(out64[static_cast<std::size_t>(frames - 1)], 0.5, 1e-6) << frames;
         EXPECT_EQ(out32[static_cast<std::size_t>(frames)], 0.0f) << frames;
