@@ -21,7 +21,7 @@ namespace tessel {
 
 class TVSTModule : public TDspVSTModule {
 public:
-    // ---- [ui-thread]: building, tearing down, loading ----
+    // ---- Building, tearing down, loading [ui-thread] ----
     TVSTModule();
     ~TVSTModule() override;
 
