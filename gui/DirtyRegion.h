@@ -29,8 +29,6 @@ public:
     void ClipTo(const TRect& limit);
 
 private:
-    void MergeFrom(std::size_t index);
-
     std::vector<TRect> FRects;
 };
 

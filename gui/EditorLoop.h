@@ -49,6 +49,7 @@ private:
     TForm& FForm;
     TPlatformWindow& FWindow;
     bool FOpen = false;
+    int FWidth = 0, FHeight = 0;  // the window's client size
     TClock::time_point FNextFrame{};
 };
 

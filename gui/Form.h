@@ -187,9 +187,17 @@ private:
     void DeliverKeyUp(int key, TShiftState shift);
     void DeliverKeyPress(char32_t character);
     void ApplyMenuResult(const TMenuView::TResult& result);
-    void ForgetControl(TControl& control);
+    void Compose(const TRect& r);
+    void EndPress(int x, int y);
+    // Runs an event handler; what it throws is reported, not propagated.
     template <class F>
-    void Guarded(F&& handler);
+    void Guarded(F&& handler) {
+        try {
+            handler();
+        } catch (...) {
+            ReportError(std::current_exception());
+        }
+    }
 
     TBitmap32 FFrame;
     TDirtyRegion FDirty;    // to recompose
@@ -201,7 +209,8 @@ private:
     TControl* FFocused = nullptr;
     TControl* FHover = nullptr;
     bool FFormPressed = false;         // a press on the form itself is held
-    unsigned FButtonsHeld = 0;         // bit per TMouseButton
+    unsigned FButtonsHeld = 0;         // bit per TMouseButton, presses delivered to a control or the form
+    unsigned FMenuButtons = 0;         // presses an open menu took: their releases go to it too
     TPoint FCursor;
     bool FWindowFocused = false;
     TMenuView FMenuView;

@@ -56,6 +56,7 @@ public:
     void Reparent(std::uintptr_t parent) override { FParent = parent; }
     void SetVisible(bool visible) override { FVisible = visible; }
     void SetBounds(int left, int top, int width, int height) override;
+    void SetClientSize(int width, int height) override;
     int EventFd() const override { return FEventFd; }
     bool PrepareToWait() override;
     void DispatchEvents(TWindowEventSink& sink) override;
@@ -70,11 +71,14 @@ public:
 private:
     enum class TKind { Down, Up, Move, Wheel, Leave, KeyDown, KeyUp, Focus, Expose };
     struct TEvent {
+        explicit TEvent(TKind kind, TMouseButton button = TMouseButton::Left, TShiftState shift = {}, int x = 0,
+                        int y = 0, int value = 0, char32_t character = 0)
+            : Kind(kind), Button(button), Shift(shift), X(x), Y(y), Value(value), Character(character) {}
         TKind Kind;
-        TMouseButton Button = TMouseButton::Left;
+        TMouseButton Button;
         TShiftState Shift;
-        int X = 0, Y = 0, Value = 0;
-        char32_t Character = 0;
+        int X, Y, Value;
+        char32_t Character;
         TRect Area;
     };
     void Push(const TEvent& event);

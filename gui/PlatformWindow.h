@@ -63,6 +63,8 @@ public:
     virtual void Reparent(std::uintptr_t parent) = 0;
     virtual void SetVisible(bool visible) = 0;
     virtual void SetBounds(int left, int top, int width, int height) = 0;  // in the parent, pixels
+    // The form's client size changed: the window and its copy buffers follow.
+    virtual void SetClientSize(int width, int height) = 0;
 
     // ---- The event loop ----------------------------------------------------
     // File descriptor to wait on for input (POLLIN); -1 when there is none.
