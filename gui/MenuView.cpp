@@ -312,6 +312,7 @@ TMenuView::TResult TMenuView::KeyDown(int key) {
             return result;
         }
         case vkRight:
+            if (level.Highlight < 0 && last > 0) return KeyDown(vkDown);  // a submenu opened by hovering
             if (level.Highlight >= 0) {
                 const TMenuItem& item = *level.Rows[static_cast<std::size_t>(level.Highlight)].Item;
                 if (item.HasSubmenu() && item.Enabled) OpenSubmenu(last, level.Highlight, true, result.Dirty);
