@@ -22,6 +22,7 @@
 #include <mutex>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 
 #include "gui/Bitmap32.h"
 #include "gui/FontEngine.h"
@@ -87,6 +88,21 @@ void ConnectionLost(Display*, void* lost) { *static_cast<bool*>(lost) = true; }
 std::mutex& ConnectionLock() {
     static std::mutex lock;
     return lock;
+}
+
+// An X server that has just seen many connections close can drop a new
+// one before its handshake (Xvfb does, for some milliseconds): a few
+// attempts, a frame period apart, ride that out.
+Display* OpenDisplay() {
+    constexpr int kAttempts = 10;
+    for (int attempt = 0;; ++attempt) {
+        {
+            std::lock_guard guard(ConnectionLock());
+            if (Display* display = XOpenDisplay(nullptr)) return display;
+        }
+        if (attempt + 1 == kAttempts || !std::getenv("DISPLAY")) return nullptr;
+        std::this_thread::sleep_for(std::chrono::milliseconds(16));
+    }
 }
 
 // ---- Input state -------------------------------------------------------------------
@@ -330,10 +346,7 @@ private:
 
 void TX11Window::Open(std::uintptr_t parent, int width, int height) {
     Close();
-    {
-        std::lock_guard guard(ConnectionLock());
-        FDisplay = XOpenDisplay(nullptr);
-    }
+    FDisplay = OpenDisplay();
     if (!FDisplay) throw std::runtime_error("Cannot open the X display");
     InterceptErrors(FDisplay);
     XSetIOErrorExitHandler(FDisplay, &ConnectionLost, &FLost);
