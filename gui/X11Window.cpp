@@ -816,8 +816,12 @@ std::optional<std::string> TX11Window::ReadSelection(Atom target) {
 }
 
 std::string TX11Window::ClipboardText() {
-    if (FOwnsClipboard || !Usable()) return FClipboard;
-    if (XGetSelectionOwner(FDisplay, FAtoms.Clipboard) == None) return {};
+    if (!Usable()) return FClipboard;
+    // The server knows the owner; our SelectionClear may still be on its way.
+    const Window owner = XGetSelectionOwner(FDisplay, FAtoms.Clipboard);
+    FOwnsClipboard = owner == FWindow;
+    if (FOwnsClipboard) return FClipboard;
+    if (owner == None) return {};
     if (auto text = ReadSelection(FAtoms.Utf8String)) return *text;
     return ReadSelection(XA_STRING).value_or(std::string());
 }

@@ -31,18 +31,19 @@ constexpr TColor32 kBarColor[2] = {0xFFFF0000u, 0xFF0000FFu};
 class TBarsForm : public TForm {
 public:
     TBarsForm() { SetClientSize(kSize, kSize); }
-    std::atomic<int> Value[2] = {0, 0};  // written by the posting threads
-    int Shown[2] = {-1, -1};             // [editor-thread]
+    std::atomic<int> Value[2] = {0, 0};   // written by the posting threads
+    std::atomic<int> Shown[2] = {-1, -1};  // written by the editor thread
 
 protected:
     void HandleMarks(std::uint64_t bits) override {
         TForm::HandleMarks(bits);
         for (int bar = 0; bar < 2; ++bar) {
             if (!(bits & (std::uint64_t{1} << bar))) continue;
-            Shown[bar] = Value[bar].load(std::memory_order_acquire);
+            const int value = Value[bar].load(std::memory_order_acquire);
             const int left = 20 + 40 * bar;
             FBackBuffer.FillRect(left, 0, left + 20, kSize, kBlack32);
-            FBackBuffer.FillRect(left, kSize - Shown[bar], left + 20, kSize, kBarColor[bar]);
+            FBackBuffer.FillRect(left, kSize - value, left + 20, kSize, kBarColor[bar]);
+            Shown[bar].store(value, std::memory_order_release);
             InvalidateRect({left, 0, left + 20, kSize});
         }
     }
@@ -82,16 +83,15 @@ TEST(EditorThreadTest, MarksFromTwoThreadsArePaintedWithoutWakeUpsThenTheWindowC
     ASSERT_TRUE(editor.Window->ThreadRunning());
     // Posting threads stand in for automation on the host's and the audio
     // thread: they only store and post, never wake the editor thread.
-    constexpr int kFinal[2] = {37, 73};
-    auto post = [&](int bar) {
-        for (int i = 0; i < 20000; ++i) {
+    auto post = [&](int bar, int count, int last) {
+        for (int i = 0; i < count; ++i) {
             editor.Form->Value[bar].store(i % 100, std::memory_order_release);
             editor.Form->PostMarks(std::uint64_t{1} << bar);
         }
-        editor.Form->Value[bar].store(kFinal[bar], std::memory_order_release);
+        editor.Form->Value[bar].store(last, std::memory_order_release);
         editor.Form->PostMarks(std::uint64_t{1} << bar);
     };
-    std::thread first(post, 0), second(post, 1);
+    std::thread first(post, 0, 20000, 11), second(post, 1, 20000, 22);
     // Meanwhile the host's UI thread asks for repaints and sizes.
     for (int i = 0; i < 200; ++i) {
         editor.Window->Invalidate();
@@ -101,11 +101,24 @@ TEST(EditorThreadTest, MarksFromTwoThreadsArePaintedWithoutWakeUpsThenTheWindowC
     first.join();
     second.join();
 
+    // Once everything is quiet, two last marks come with no wake-up at all:
+    // the editor thread still applies them within a few frame periods.
+    std::this_thread::sleep_for(50ms);
+    constexpr int kFinal[2] = {37, 73};
+    std::thread(post, 0, 0, kFinal[0]).join();
+    std::thread(post, 1, 0, kFinal[1]).join();
+    const auto posted = std::chrono::steady_clock::now();
+    while ((editor.Form->Shown[0] != kFinal[0] || editor.Form->Shown[1] != kFinal[1]) &&
+           std::chrono::steady_clock::now() - posted < 2s)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(editor.Form->Shown[0], kFinal[0]);
+    EXPECT_EQ(editor.Form->Shown[1], kFinal[1]);
+
     const TBitmap32& screen = editor.Screen->Screen();
     EXPECT_TRUE(EventuallyOnEditorThread(*editor.Window, [&] {
-        return editor.Form->Shown[0] == kFinal[0] && editor.Form->Shown[1] == kFinal[1] && !editor.Form->FrameDue() &&
-               screen.Pixel(25, kSize - 37) == kBarColor[0] && screen.Pixel(25, kSize - 38) == kBlack32 &&
-               screen.Pixel(65, kSize - 73) == kBarColor[1] && screen.Pixel(65, kSize - 74) == kBlack32;
+        return !editor.Form->FrameDue() && screen.Pixel(25, kSize - 37) == kBarColor[0] &&
+               screen.Pixel(25, kSize - 38) == kBlack32 && screen.Pixel(65, kSize - 73) == kBarColor[1] &&
+               screen.Pixel(65, kSize - 74) == kBlack32;
     }));
 
     // OnDestroy runs on the closing thread, after the editor thread ended.
