@@ -31,8 +31,8 @@ void TEditorLoop::Close() {
     FWindow.Close();
 }
 
-TEditorLoop::TClock::duration TEditorLoop::Step(TClock::time_point now) {
-    if (FOpen) FWindow.DispatchEvents(FForm);
+TEditorLoop::TClock::duration TEditorLoop::Step(TClock::time_point now, bool eventsWaiting) {
+    if (FOpen && eventsWaiting) FWindow.DispatchEvents(FForm);
     FForm.ProcessMarks();
     if (!FOpen || !FForm.FrameDue()) return TClock::duration::max();
     if (!FWindow.ReadyToPresent()) return kBusyRetry;

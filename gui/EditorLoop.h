@@ -37,10 +37,12 @@ public:
     void Close();
     bool IsOpen() const { return FOpen; }
 
-    // One pass at time `now`. Returns how long the caller may sleep before
-    // the next pass is needed (a frame is pending), or TClock::duration::max()
-    // when only new events or marks can make work.
-    TClock::duration Step(TClock::time_point now);
+    // One pass at time `now`. `eventsWaiting` false skips asking the window
+    // for events (the caller knows none came: a wake-up that only looks for
+    // marks costs no call into the window system). Returns how long the
+    // caller may sleep before the next pass is needed (a frame is pending),
+    // or TClock::duration::max() when only new events or marks can make work.
+    TClock::duration Step(TClock::time_point now, bool eventsWaiting = true);
     // Recomposes and copies what is invalid right away, ignoring the frame
     // period (tests and benchmarks); false when the window was busy.
     bool PaintNow();

@@ -181,16 +181,18 @@ void TFormWindow::ThreadMain(std::uintptr_t parent) {
     } catch (...) {
         FOpenFailed.store(true, std::memory_order_release);
     }
+    bool eventsWaiting = true;
     while (!FStop.load(std::memory_order_acquire)) {
-        RunCommands();
-        TClock::duration wait = loop.Step(TClock::now());
+        const bool commands = RunCommands();
+        TClock::duration wait = loop.Step(TClock::now(), eventsWaiting || commands);
         PublishSize();
         if (loop.IsOpen()) wait = std::min(wait, kMarkTick);
         pollfd fds[2] = {{FWakeFd, POLLIN, 0}, {loop.IsOpen() ? FWindow->EventFd() : -1, POLLIN, 0}};
-        if (loop.IsOpen() && FWindow->PrepareToWait()) wait = TClock::duration::zero();
-        if (FQueued.load(std::memory_order_acquire)) wait = TClock::duration::zero();
+        const bool queued = loop.IsOpen() && FWindow->PrepareToWait();
+        if (queued || FQueued.load(std::memory_order_acquire)) wait = TClock::duration::zero();
         const timespec timeout = ToTimespec(wait);
         ppoll(fds, fds[1].fd >= 0 ? 2 : 1, wait == TClock::duration::max() ? nullptr : &timeout, nullptr);
+        eventsWaiting = queued || fds[1].revents != 0;
         if (fds[0].revents & POLLIN) {
             std::uint64_t count;
             [[maybe_unused]] const ssize_t got = read(FWakeFd, &count, sizeof count);

@@ -69,8 +69,9 @@ public:
     // ---- The event loop ----------------------------------------------------
     // File descriptor to wait on for input (POLLIN); -1 when there is none.
     virtual int EventFd() const = 0;
-    // Sends what is buffered; true when events are already waiting in the
-    // backend's own queue, so the caller must not sleep.
+    // True when events already wait in the backend's own queue, so the
+    // caller must not sleep. Requests are sent when they are made, so this
+    // costs no system call.
     virtual bool PrepareToWait() = 0;
     // Hands every pending event to the sink.
     virtual void DispatchEvents(TWindowEventSink& sink) = 0;

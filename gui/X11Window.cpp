@@ -623,9 +623,10 @@ void TX11Window::TakeFocus() {
 // ---- Events ------------------------------------------------------------------------------------
 
 bool TX11Window::PrepareToWait() {
-    if (!Usable()) return false;
-    XFlush(FDisplay);
-    return XEventsQueued(FDisplay, QueuedAlready) > 0;
+    // Every request is flushed where it is made (DispatchEvents flushes what
+    // event handling asked for), so nothing waits in the buffer here: an
+    // idle wake-up costs no call to the server.
+    return Usable() && XEventsQueued(FDisplay, QueuedAlready) > 0;
 }
 
 void TX11Window::DispatchEvents(TWindowEventSink& sink) {
@@ -645,6 +646,7 @@ void TX11Window::DispatchEvents(TWindowEventSink& sink) {
     }
     // Every exposure of this round becomes one copy.
     if (!exposed.IsEmpty()) sink.WindowExposed(exposed);
+    if (!FLost) XFlush(FDisplay);
 }
 
 void TX11Window::HandleEvent(XEvent& e, TWindowEventSink& sink, TRect& exposed) {
