@@ -219,5 +219,38 @@ TEST(EditorThreadTest, HostRequestsReachTheFormOnItsThread) {
     EXPECT_EQ(box, nullptr);  // OnDestroy ran, after the editor thread had ended
 }
 
+// Parameter changes on another thread reach the editor through a lease
+// while the host opens and closes it: closing waits for the lease, so no
+// change ever touches a form that is being destroyed.
+TEST(EditorThreadTest, ParameterChangesDuringOpenAndCloseNeverReachAFreedEditor) {
+    auto module = CreateModule<TEditorModule>();
+    module->SetFlags({TEffFlag::effFlagsHasEditor});
+    module->OnEditOpen = [](TBasicVSTModule&, std::unique_ptr<TEditorWindow>& gui, std::uintptr_t) {
+        gui = std::make_unique<TFormWindow>(std::make_unique<TBarsForm>(), std::make_unique<THeadlessWindow>());
+    };
+    AEffect* effect = module->GetEffectRecord();
+    std::atomic<bool> stop{false};
+    std::atomic<int> reached{0};
+    std::thread automation([&] {
+        for (int i = 0; !stop.load(std::memory_order_relaxed); ++i) {
+            const TEditorLease lease = module->LeaseEditor();
+            if (!lease) continue;
+            auto* form = dynamic_cast<TBarsForm*>(lease.Window()->Content());
+            form->Value[0].store(i % 100, std::memory_order_release);
+            form->PostMarks(1);
+            reached.fetch_add(1, std::memory_order_relaxed);
+        }
+    });
+    for (int cycle = 0; cycle < 30; ++cycle) {
+        effect->dispatcher(effect, effEditOpen, 0, 0, reinterpret_cast<void*>(std::uintptr_t{5}), 0);
+        std::this_thread::sleep_for(1ms);
+        effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0);
+    }
+    stop = true;
+    automation.join();
+    EXPECT_GT(reached.load(), 0);
+    EXPECT_FALSE(module->LeaseEditor());
+}
+
 }  // namespace
 }  // namespace tessel
