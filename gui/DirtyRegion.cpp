@@ -26,8 +26,7 @@ bool WorthMerging(const TRect& a, const TRect& b) {
 TRect UnionRect(const TRect& a, const TRect& b) {
     if (a.IsEmpty()) return b.IsEmpty() ? TRect{} : b;
     if (b.IsEmpty()) return a;
-    return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
-            std::max(a.Bottom, b.Bottom)};
+    return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)};
 }
 
 void TDirtyRegion::Add(const TRect& r) {

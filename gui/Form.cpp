@@ -135,7 +135,8 @@ void TForm::PaintParentBackground(TBitmap32& target, const TRect& bounds) {
         const int left = source.Left - bounds.Left;
         const int count = std::min(source.Right - bounds.Left, target.Width()) - left;
         if (left < 0 || count <= 0) continue;
-        std::memcpy(to + left, FBackBuffer.RowPixels(y) + source.Left, static_cast<std::size_t>(count) * sizeof(TColor32));
+        std::memcpy(to + left, FBackBuffer.RowPixels(y) + source.Left,
+                    static_cast<std::size_t>(count) * sizeof(TColor32));
     }
 }
 
@@ -191,8 +192,10 @@ void TForm::WarpPointer(int x, int y) {
 }
 
 void TForm::SetClipboardText(const std::string& text) {
-    if (FWindow) FWindow->SetClipboardText(text);
-    else FLocalClipboard = text;
+    if (FWindow)
+        FWindow->SetClipboardText(text);
+    else
+        FLocalClipboard = text;
 }
 
 std::string TForm::ClipboardText() { return FWindow ? FWindow->ClipboardText() : FLocalClipboard; }

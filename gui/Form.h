@@ -208,13 +208,13 @@ private:
     TControl* FCapture = nullptr;      // explicit or implicit (press) capture
     TControl* FFocused = nullptr;
     TControl* FHover = nullptr;
-    bool FFormPressed = false;         // a press on the form itself is held
-    unsigned FButtonsHeld = 0;         // bit per TMouseButton, presses delivered to a control or the form
-    unsigned FMenuButtons = 0;         // presses an open menu took: their releases go to it too
+    bool FFormPressed = false;  // a press on the form itself is held
+    unsigned FButtonsHeld = 0;  // bit per TMouseButton, presses delivered to a control or the form
+    unsigned FMenuButtons = 0;  // presses an open menu took: their releases go to it too
     TPoint FCursor;
     bool FWindowFocused = false;
     TMenuView FMenuView;
-    bool FSwallowKeyPress = false;     // the menu took the key whose character follows
+    bool FSwallowKeyPress = false;               // the menu took the key whose character follows
     bool FHostShift = false, FHostCtrl = false;  // modifier keys forwarded by the host
     TPlatformWindow* FWindow = nullptr;
     std::string FLocalClipboard;

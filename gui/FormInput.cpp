@@ -42,16 +42,16 @@ int VirtualKeyOfCharacter(std::int32_t c) {
     if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
     if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ') return c;
     static constexpr std::array<std::pair<char, int>, 11> kPunctuation = {{{';', vkOemSemicolon},
-                                                                          {'=', vkOemPlus},
-                                                                          {',', vkOemComma},
-                                                                          {'-', vkOemMinus},
-                                                                          {'.', vkOemPeriod},
-                                                                          {'/', vkOemSlash},
-                                                                          {'`', vkOemTilde},
-                                                                          {'[', vkOemOpenBracket},
-                                                                          {'\\', vkOemBackslash},
-                                                                          {']', vkOemCloseBracket},
-                                                                          {'\'', vkOemQuote}}};
+                                                                           {'=', vkOemPlus},
+                                                                           {',', vkOemComma},
+                                                                           {'-', vkOemMinus},
+                                                                           {'.', vkOemPeriod},
+                                                                           {'/', vkOemSlash},
+                                                                           {'`', vkOemTilde},
+                                                                           {'[', vkOemOpenBracket},
+                                                                           {'\\', vkOemBackslash},
+                                                                           {']', vkOemCloseBracket},
+                                                                           {'\'', vkOemQuote}}};
     for (const auto& [character, key] : kPunctuation)
         if (c == character) return key;
     return 0;

@@ -53,7 +53,9 @@ void THeadlessWindow::PostKeyUp(int key, TShiftState shift) {
     Push(TEvent{TKind::KeyUp, TMouseButton::Left, shift, 0, 0, key});
 }
 
-void THeadlessWindow::PostFocus(bool focused) { Push(TEvent{TKind::Focus, TMouseButton::Left, TShiftState{}, 0, 0, focused ? 1 : 0}); }
+void THeadlessWindow::PostFocus(bool focused) {
+    Push(TEvent{TKind::Focus, TMouseButton::Left, TShiftState{}, 0, 0, focused ? 1 : 0});
+}
 
 void THeadlessWindow::PostExpose(const TRect& r) {
     TEvent event(TKind::Expose);

@@ -12,14 +12,14 @@ namespace tessel {
 namespace {
 
 // Geometry of a classic menu, pixels.
-constexpr int kFrame = 3;            // raised frame (2) and padding (1)
-constexpr int kCheckGutter = 22;     // check marks and bullets, left of the text
-constexpr int kArrowGutter = 20;     // submenu arrows, right of the text
-constexpr int kTextPadding = 8;      // after the text
+constexpr int kFrame = 3;         // raised frame (2) and padding (1)
+constexpr int kCheckGutter = 22;  // check marks and bullets, left of the text
+constexpr int kArrowGutter = 20;  // submenu arrows, right of the text
+constexpr int kTextPadding = 8;   // after the text
 constexpr int kMinWidth = 90;
-constexpr int kItemExtra = 7;        // item height over the text height
+constexpr int kItemExtra = 7;  // item height over the text height
 constexpr int kSeparatorHeight = 9;
-constexpr int kSubmenuOverlap = 3;   // a submenu covers this much of its parent
+constexpr int kSubmenuOverlap = 3;  // a submenu covers this much of its parent
 
 TColor32 System(TSystemColorIndex index) { return FromSystemColor(SystemColorWord(index)); }
 
@@ -57,9 +57,9 @@ void RaisedFrame(TBitmap32& target, const TRect& r) {
 }
 
 void CheckMark(TBitmap32& target, double cx, double cy, TColor32 c) {
-    const std::array<TFixedPoint, 6> tick = {
-        FixedPoint(cx - 3.5, cy - 0.5), FixedPoint(cx - 1.5, cy + 1.5), FixedPoint(cx + 3.5, cy - 4.5),
-        FixedPoint(cx + 3.5, cy - 2.0), FixedPoint(cx - 1.5, cy + 4.0), FixedPoint(cx - 3.5, cy + 2.0)};
+    const std::array<TFixedPoint, 6> tick = {FixedPoint(cx - 3.5, cy - 0.5), FixedPoint(cx - 1.5, cy + 1.5),
+                                             FixedPoint(cx + 3.5, cy - 4.5), FixedPoint(cx + 3.5, cy - 2.0),
+                                             FixedPoint(cx - 1.5, cy + 4.0), FixedPoint(cx - 3.5, cy + 2.0)};
     target.FillPolygon(tick, c);
 }
 
@@ -113,8 +113,8 @@ TMenuView::TLevel TMenuView::Layout(TMenuItem& parent, int x, int y) const {
         if (!item.IsSeparator()) textWidth = std::max(textWidth, FMeasure.TextWidth(item.DisplayCaption()));
         anySubmenu = anySubmenu || item.HasSubmenu();
     }
-    const int width = std::max(kMinWidth, 2 * kFrame + kCheckGutter + textWidth + kTextPadding +
-                                              (anySubmenu ? kArrowGutter : 0));
+    const int width =
+        std::max(kMinWidth, 2 * kFrame + kCheckGutter + textWidth + kTextPadding + (anySubmenu ? kArrowGutter : 0));
     int top = y + kFrame;
     for (int i = 0; i < parent.Count(); ++i) {
         TMenuItem& item = parent.Item(i);
@@ -388,12 +388,16 @@ void TMenuView::PaintRow(TBitmap32& target, const TRow& row, bool highlighted) c
         return;
     }
     if (highlighted) target.FillRect(r.Left, r.Top, r.Right, r.Bottom, System(scHighlight));
-    const TColor32 ink = !item.Enabled ? System(scGrayText) : highlighted ? System(scHighlightText) : System(scMenuText);
+    const TColor32 ink = !item.Enabled ? System(scGrayText)
+                         : highlighted ? System(scHighlightText)
+                                       : System(scMenuText);
     const double cy = (r.Top + r.Bottom) / 2.0;
     if (item.Checked()) {
         const double cx = r.Left + kCheckGutter / 2.0;
-        if (item.RadioItem) RadioBullet(target, cx, cy, ink);
-        else CheckMark(target, cx, cy, ink);
+        if (item.RadioItem)
+            RadioBullet(target, cx, cy, ink);
+        else
+            CheckMark(target, cx, cy, ink);
     }
     const std::string caption = item.DisplayCaption();
     const int textX = r.Left + kCheckGutter;

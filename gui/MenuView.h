@@ -25,9 +25,9 @@ public:
     // What an input event did to the menu.
     struct TResult {
         bool Consumed = false;
-        bool Closed = false;               // the menu went away
-        TMenuItem* Chosen = nullptr;       // click this item (the menu has closed)
-        TRect Dirty;                       // repaint (client pixels), may be empty
+        bool Closed = false;          // the menu went away
+        TMenuItem* Chosen = nullptr;  // click this item (the menu has closed)
+        TRect Dirty;                  // repaint (client pixels), may be empty
     };
 
     // Opens `menu` with its top-left corner at (x, y), moved so that it fits

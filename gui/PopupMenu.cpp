@@ -33,8 +33,7 @@ void TMenuItem::SetChecked(bool checked) {
     FChecked = checked;
     if (!checked || !RadioItem || !FParent) return;
     for (const auto& sibling : FParent->FItems)
-        if (sibling.get() != this && sibling->RadioItem && sibling->GroupIndex == GroupIndex)
-            sibling->FChecked = false;
+        if (sibling.get() != this && sibling->RadioItem && sibling->GroupIndex == GroupIndex) sibling->FChecked = false;
 }
 
 std::string TMenuItem::DisplayCaption() const {
@@ -105,8 +104,10 @@ void BuildMenus(std::span<TPopupMenu* const> menus, std::span<const TMenuItemRow
         TMenuItem* parent = nullptr;
         for (TPopupMenu* menu : menus) {
             if (!menu) continue;
-            if (menu->Name == row.Parent) parent = &menu->Items();
-            else if (TMenuItem* item = menu->Find(row.Parent); item && !row.Parent.empty()) parent = item;
+            if (menu->Name == row.Parent)
+                parent = &menu->Items();
+            else if (TMenuItem* item = menu->Find(row.Parent); item && !row.Parent.empty())
+                parent = item;
             if (parent) break;
         }
         if (!parent) throw std::invalid_argument("Unknown menu parent \"" + std::string(row.Parent) + "\"");
@@ -119,7 +120,8 @@ void BuildMenus(std::span<TPopupMenu* const> menus, std::span<const TMenuItemRow
         item->GroupIndex = row.GroupIndex;
         if (!row.OnClick.empty()) {
             item->OnClick = resolve ? resolve(row.OnClick) : nullptr;
-            if (!item->OnClick) throw std::invalid_argument("Unknown menu handler \"" + std::string(row.OnClick) + "\"");
+            if (!item->OnClick)
+                throw std::invalid_argument("Unknown menu handler \"" + std::string(row.OnClick) + "\"");
         }
         parent->Add(std::move(item)).SetChecked((row.Flags & mfChecked) != 0);
     }

@@ -53,9 +53,8 @@ constexpr auto kCompletionTimeout = std::chrono::milliseconds(250);
 // Largest clipboard text read or offered, bytes (no INCR transfers).
 constexpr long kMaxSelectionBytes = 1 << 20;
 
-constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                            EnterWindowMask | LeaveWindowMask | KeyPressMask | KeyReleaseMask | FocusChangeMask |
-                            StructureNotifyMask;
+constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask |
+                            LeaveWindowMask | KeyPressMask | KeyReleaseMask | FocusChangeMask | StructureNotifyMask;
 
 // XEmbed: protocol version 0, "map me" flag, and the focus messages.
 constexpr long kXEmbedVersion = 0;
@@ -144,30 +143,75 @@ struct TKeyMapping {
 
 // Keysyms without a printable character and their virtual-key codes.
 constexpr std::array<TKeyMapping, 46> kSpecialKeys = {{
-    {XK_BackSpace, vkBack},      {XK_Tab, vkTab},           {XK_ISO_Left_Tab, vkTab},   {XK_Clear, vkClear},
-    {XK_Return, vkReturn},       {XK_Pause, vkPause},       {XK_Scroll_Lock, vkScroll}, {XK_Escape, vkEscape},
-    {XK_Home, vkHome},           {XK_Left, vkLeft},         {XK_Up, vkUp},              {XK_Right, vkRight},
-    {XK_Down, vkDown},           {XK_Prior, vkPrior},       {XK_Next, vkNext},          {XK_End, vkEnd},
-    {XK_Begin, vkClear},         {XK_Print, vkSnapshot},    {XK_Insert, vkInsert},      {XK_Menu, vkApps},
-    {XK_Num_Lock, vkNumLock},    {XK_Shift_L, vkShift},     {XK_Shift_R, vkShift},      {XK_Control_L, vkControl},
-    {XK_Control_R, vkControl},   {XK_Caps_Lock, vkCapital}, {XK_Alt_L, vkMenu},         {XK_Alt_R, vkMenu},
-    {XK_ISO_Level3_Shift, vkMenu}, {XK_Super_L, vkLWin},    {XK_Super_R, vkRWin},       {XK_Delete, vkDelete},
-    {XK_KP_Enter, vkReturn},     {XK_KP_Home, vkHome},      {XK_KP_Left, vkLeft},       {XK_KP_Up, vkUp},
-    {XK_KP_Right, vkRight},      {XK_KP_Down, vkDown},      {XK_KP_Prior, vkPrior},     {XK_KP_Next, vkNext},
-    {XK_KP_End, vkEnd},          {XK_KP_Begin, vkClear},    {XK_KP_Insert, vkInsert},   {XK_KP_Delete, vkDelete},
-    {XK_KP_Space, vkSpace},      {XK_KP_Tab, vkTab},
+    {XK_BackSpace, vkBack},
+    {XK_Tab, vkTab},
+    {XK_ISO_Left_Tab, vkTab},
+    {XK_Clear, vkClear},
+    {XK_Return, vkReturn},
+    {XK_Pause, vkPause},
+    {XK_Scroll_Lock, vkScroll},
+    {XK_Escape, vkEscape},
+    {XK_Home, vkHome},
+    {XK_Left, vkLeft},
+    {XK_Up, vkUp},
+    {XK_Right, vkRight},
+    {XK_Down, vkDown},
+    {XK_Prior, vkPrior},
+    {XK_Next, vkNext},
+    {XK_End, vkEnd},
+    {XK_Begin, vkClear},
+    {XK_Print, vkSnapshot},
+    {XK_Insert, vkInsert},
+    {XK_Menu, vkApps},
+    {XK_Num_Lock, vkNumLock},
+    {XK_Shift_L, vkShift},
+    {XK_Shift_R, vkShift},
+    {XK_Control_L, vkControl},
+    {XK_Control_R, vkControl},
+    {XK_Caps_Lock, vkCapital},
+    {XK_Alt_L, vkMenu},
+    {XK_Alt_R, vkMenu},
+    {XK_ISO_Level3_Shift, vkMenu},
+    {XK_Super_L, vkLWin},
+    {XK_Super_R, vkRWin},
+    {XK_Delete, vkDelete},
+    {XK_KP_Enter, vkReturn},
+    {XK_KP_Home, vkHome},
+    {XK_KP_Left, vkLeft},
+    {XK_KP_Up, vkUp},
+    {XK_KP_Right, vkRight},
+    {XK_KP_Down, vkDown},
+    {XK_KP_Prior, vkPrior},
+    {XK_KP_Next, vkNext},
+    {XK_KP_End, vkEnd},
+    {XK_KP_Begin, vkClear},
+    {XK_KP_Insert, vkInsert},
+    {XK_KP_Delete, vkDelete},
+    {XK_KP_Space, vkSpace},
+    {XK_KP_Tab, vkTab},
 }};
 
 constexpr std::array<TKeyMapping, 6> kKeypadOperators = {{
-    {XK_KP_Multiply, vkMultiply}, {XK_KP_Add, vkAdd},         {XK_KP_Separator, vkSeparator},
-    {XK_KP_Subtract, vkSubtract}, {XK_KP_Decimal, vkDecimal}, {XK_KP_Divide, vkDivide},
+    {XK_KP_Multiply, vkMultiply},
+    {XK_KP_Add, vkAdd},
+    {XK_KP_Separator, vkSeparator},
+    {XK_KP_Subtract, vkSubtract},
+    {XK_KP_Decimal, vkDecimal},
+    {XK_KP_Divide, vkDivide},
 }};
 
 constexpr std::array<TKeyMapping, 11> kPunctuationKeys = {{
-    {XK_semicolon, vkOemSemicolon},     {XK_equal, vkOemPlus},           {XK_comma, vkOemComma},
-    {XK_minus, vkOemMinus},             {XK_period, vkOemPeriod},        {XK_slash, vkOemSlash},
-    {XK_grave, vkOemTilde},             {XK_bracketleft, vkOemOpenBracket}, {XK_backslash, vkOemBackslash},
-    {XK_bracketright, vkOemCloseBracket}, {XK_apostrophe, vkOemQuote},
+    {XK_semicolon, vkOemSemicolon},
+    {XK_equal, vkOemPlus},
+    {XK_comma, vkOemComma},
+    {XK_minus, vkOemMinus},
+    {XK_period, vkOemPeriod},
+    {XK_slash, vkOemSlash},
+    {XK_grave, vkOemTilde},
+    {XK_bracketleft, vkOemOpenBracket},
+    {XK_backslash, vkOemBackslash},
+    {XK_bracketright, vkOemCloseBracket},
+    {XK_apostrophe, vkOemQuote},
 }};
 
 template <std::size_t N>
@@ -291,9 +335,7 @@ public:
     int EventFd() const override { return Usable() ? ConnectionNumber(FDisplay) : -1; }
     bool PrepareToWait() override;
     void DispatchEvents(TWindowEventSink& sink) override;
-    bool ReadyToPresent() const override {
-        return !FPutInFlight || TClock::now() - FPutTime > kCompletionTimeout;
-    }
+    bool ReadyToPresent() const override { return !FPutInFlight || TClock::now() - FPutTime > kCompletionTimeout; }
     void Present(const TBitmap32& frame, std::span<const TRect> rects) override;
     void SetCursorHidden(bool hidden) override;
     void WarpPointer(int x, int y) override;
@@ -589,8 +631,10 @@ void TX11Window::Reparent(std::uintptr_t parent) {
 
 void TX11Window::SetVisible(bool visible) {
     if (!Usable()) return;
-    if (visible) XMapRaised(FDisplay, FWindow);
-    else XUnmapWindow(FDisplay, FWindow);
+    if (visible)
+        XMapRaised(FDisplay, FWindow);
+    else
+        XUnmapWindow(FDisplay, FWindow);
     XFlush(FDisplay);
 }
 
@@ -603,8 +647,10 @@ void TX11Window::SetBounds(int left, int top, int width, int height) {
 
 void TX11Window::SetCursorHidden(bool hidden) {
     if (!Usable()) return;
-    if (hidden) XDefineCursor(FDisplay, FWindow, FBlankCursor);
-    else XUndefineCursor(FDisplay, FWindow);
+    if (hidden)
+        XDefineCursor(FDisplay, FWindow, FBlankCursor);
+    else
+        XUndefineCursor(FDisplay, FWindow);
     XFlush(FDisplay);
 }
 
@@ -731,8 +777,8 @@ void TX11Window::HandleKey(const XKeyEvent& e, TWindowEventSink& sink) {
     KeySym sym = NoSymbol;
     unsigned consumed = 0;
     XkbLookupKeySym(FDisplay, static_cast<KeyCode>(e.keycode), e.state, &consumed, &sym);
-    const KeySym base =
-        XkbKeycodeToKeysym(FDisplay, static_cast<KeyCode>(e.keycode), static_cast<int>(XkbGroupForCoreState(e.state)), 0);
+    const KeySym base = XkbKeycodeToKeysym(FDisplay, static_cast<KeyCode>(e.keycode),
+                                           static_cast<int>(XkbGroupForCoreState(e.state)), 0);
     const int key = VirtualKeyOf(sym, base);
     const TShiftState shift = ShiftFromState(e.state);
     if (e.type == KeyRelease) {

@@ -31,7 +31,7 @@ constexpr TColor32 kBarColor[2] = {0xFFFF0000u, 0xFF0000FFu};
 class TBarsForm : public TForm {
 public:
     TBarsForm() { SetClientSize(kSize, kSize); }
-    std::atomic<int> Value[2] = {0, 0};   // written by the posting threads
+    std::atomic<int> Value[2] = {0, 0};    // written by the posting threads
     std::atomic<int> Shown[2] = {-1, -1};  // written by the editor thread
 
 protected:
@@ -139,7 +139,8 @@ TEST(EditorThreadTest, ClosingDuringADragOrWithAMenuOpenIsSafe) {
         // Controls are made and freed on the editor thread once it runs.
         std::unique_ptr<testing::TDragControl> knob;
         editor.Window->RunOnEditorThread([&] {
-            knob = std::make_unique<testing::TDragControl>(editor.Form, log, "knob", 0xFF00FF00u, TRect{10, 10, 50, 90});
+            knob =
+                std::make_unique<testing::TDragControl>(editor.Form, log, "knob", 0xFF00FF00u, TRect{10, 10, 50, 90});
             // Freed with the form's other state when it is destroyed, as an editor frees its knobs.
             editor.Form->OnDestroy = [&](TForm&) { knob.reset(); };
         });

@@ -34,7 +34,8 @@ protected:
         form.SetClientSize(200, 120);
         form.BackBuffer().Clear(kBackground);
         form.OnMouseDown = [this](TForm&, TMouseButton button, TShiftState, int x, int y) {
-            log.push_back("form down " + testing::ButtonName(button) + " " + std::to_string(x) + "," + std::to_string(y));
+            log.push_back("form down " + testing::ButtonName(button) + " " + std::to_string(x) + "," +
+                          std::to_string(y));
         };
         form.OnMouseUp = [this](TForm&, TMouseButton, TShiftState, int, int) { log.push_back("form up"); };
         form.OnClick = [this](TForm&) { log.push_back("form click"); };
@@ -87,7 +88,8 @@ TEST_F(FormTest, MouseGoesToTheCaptureHolderElseTheTopmostControlElseTheForm) {
     window.PostMouseLeave();
     Move(250, -40);
     Release(250, -40);
-    EXPECT_EQ(Take(), (Log{"b focus", "b down L 10,10", "b move 110,80", "b move 210,-60", "b up L 210,-60", "b leave"}));
+    EXPECT_EQ(Take(),
+              (Log{"b focus", "b down L 10,10", "b move 110,80", "b move 210,-60", "b up L 210,-60", "b leave"}));
     EXPECT_EQ(form.Capture(), nullptr);
 
     // A click is a press and release inside the control.
@@ -169,8 +171,8 @@ TEST_F(FormTest, KeysGoToTheFocusedControlAndWhatItLeavesToTheForm) {
     form.HostKeyMessage(TKeyMessage::KeyDown, vkShift, kKeyFlagExtended);
     form.HostKeyMessage(TKeyMessage::KeyDown, 'B', 0);
     form.HostKeyMessage(TKeyMessage::Char, 1, 0);  // a shifted digit the host sent as a control character
-    EXPECT_EQ(Take(), (Log{"b key 65", "b char 97", "b key 37", "b key 13", "b char 13", "b key 16 shift",
-                           "b key 66 shift"}));
+    EXPECT_EQ(Take(),
+              (Log{"b key 65", "b char 97", "b key 37", "b key 13", "b char 13", "b key 16 shift", "b key 66 shift"}));
     EXPECT_EQ(b.Text, U"xa\r");
 
     // A hidden focused control gets no keys; the form does.

@@ -45,9 +45,8 @@ protected:
         TPopupMenu* menus[] = {&menu};
         BuildMenus(menus, kRows, [this](std::string_view name) -> TMenuItem::TClickEvent {
             if (name != "DisplayClick" && name != "ShadowClick") return nullptr;
-            return [this, handler = std::string(name)](TMenuItem& sender) {
-                log.push_back(handler + " " + sender.Name);
-            };
+            return
+                [this, handler = std::string(name)](TMenuItem& sender) { log.push_back(handler + " " + sender.Name); };
         });
         form.SetClientSize(240, 200);
         form.OnMouseDown = [this](TForm& f, TMouseButton button, TShiftState, int, int) {
@@ -234,7 +233,8 @@ TEST_F(PopupMenuTest, KeyboardMovesOpensChoosesByMnemonicAndEscapes) {
     Key(vkReturn, 13);
     EXPECT_TRUE(Checked("MIFrequency"));
     Key('A', U'a');
-    EXPECT_EQ(Take(), (Log{"box focus", "DisplayClick MINote", "DisplayClick MIFrequency", "box key 65", "box char 97"}));
+    EXPECT_EQ(Take(),
+              (Log{"box focus", "DisplayClick MINote", "DisplayClick MIFrequency", "box key 65", "box char 97"}));
 }
 
 TEST_F(PopupMenuTest, TheMenuFitsInsideTheEditorAndIsDrawnOverTheFrame) {

@@ -52,7 +52,8 @@ public:
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x)
                 FBackBuffer.RowPixels(y)[x] = Color32(static_cast<std::uint8_t>(x * 255 / kWidth),
-                                                      static_cast<std::uint8_t>(y * 255 / kHeight), 0x80);
+                                                      static_cast<std::uint8_t>(y * 255 / kHeight), 0x80,
+                                                      0x80);  // half transparent: the window must still be opaque
         Menu.Items().Add("MIOne", "&One");
         Menu.Items().Add("MITwo", "&Two").OnClick = [this](TMenuItem& item) { Events.push_back("menu " + item.Name); };
         OnMouseDown = [this](TForm&, TMouseButton button, TShiftState, int, int) {
@@ -92,7 +93,8 @@ int OwnSharedSegments() {
 class X11WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "No X display: DISPLAY is unset (the test script runs under xvfb-run)";
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "No X display: DISPLAY is unset (the test script runs under xvfb-run)";
         // A server that just saw many connections close may drop the next
         // one for a few milliseconds.
         for (int attempt = 0; attempt < 20 && !display; ++attempt) {
@@ -252,9 +254,48 @@ TEST_F(X11WindowTest, RealInputReachesTheFormAndTheWindowShowsTheComposedFrame) 
     // What the window shows is the composed frame, pixel for pixel.
     EXPECT_TRUE(Eventually([&] {
         return !OnEditor<bool>([&] { return form->FrameDue(); }) && DifferencesFromFrame(editor) == 0;
-    })) << DifferencesFromFrame(editor) << " pixels differ";
+    })) << DifferencesFromFrame(editor)
+        << " pixels differ";
     EXPECT_EQ(OnEditor<TColor32>([&] { return form->Frame().Pixel(kKnob.Left + 1, kKnob.Bottom - 1); }),
               0xFF00FF00u);  // the knob's travel bar
+}
+
+TEST_F(X11WindowTest, AParentWithA32BitVisualGetsOpaquePixels) {
+    // Compositing hosts give their windows 32-bit ARGB visuals; the editor
+    // window takes the parent's visual and must not show through.
+    XVisualInfo info{};
+    if (!XMatchVisualInfo(display, DefaultScreen(display), 32, TrueColor, &info))
+        GTEST_SKIP() << "The X server offers no 32-bit TrueColor visual";
+    XSetWindowAttributes a{};
+    a.colormap = XCreateColormap(display, DefaultRootWindow(display), info.visual, AllocNone);
+    a.border_pixel = 0;
+    a.background_pixel = 0;
+    const Window argb = XCreateWindow(display, parent, 0, 0, 400, 300, 0, 32, InputOutput, info.visual,
+                                      CWColormap | CWBorderPixel | CWBackPixel, &a);
+    XMapWindow(display, argb);
+    XSync(display, False);
+    const Window hostParent = parent;
+    parent = argb;
+    Open(std::make_unique<TTestForm>());
+    const Window editor = EditorWindow();
+    ASSERT_NE(editor, 0u);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display, editor, &attributes);
+    EXPECT_EQ(attributes.depth, 32);
+    EXPECT_TRUE(Eventually([&] {
+        if (OnEditor<bool>([&] { return form->FrameDue(); })) return false;
+        XImage* image = XGetImage(display, editor, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
+        if (!image) return false;
+        int wrong = 0;
+        for (int y = 0; y < kHeight; y += 7)
+            for (int x = 0; x < kWidth; x += 7)
+                if ((XGetPixel(image, x, y) >> 24) != 0xFF) ++wrong;
+        XDestroyImage(image);
+        return wrong == 0 && DifferencesFromFrame(editor) == 0;
+    }));
+    window.reset();
+    parent = hostParent;
+    XFreeColormap(display, a.colormap);
 }
 
 TEST_F(X11WindowTest, TheClipboardSelectionWorksBothWays) {
@@ -274,7 +315,8 @@ TEST_F(X11WindowTest, TheClipboardSelectionWorksBothWays) {
     int format;
     unsigned long count, after;
     unsigned char* data = nullptr;
-    XGetWindowProperty(display, parent, property, 0, 1024, True, AnyPropertyType, &type, &format, &count, &after, &data);
+    XGetWindowProperty(display, parent, property, 0, 1024, True, AnyPropertyType, &type, &format, &count, &after,
+                       &data);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(data), count), "h\xC3\xA9llo");
     XFree(data);
 
