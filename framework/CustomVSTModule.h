@@ -23,6 +23,7 @@
 #include "framework/EditorWindow.h"
 #include "framework/EnumSet.h"
 #include "framework/PropertyTable.h"
+#include "framework/VSTCanDo.h"
 
 namespace tessel {
 
@@ -41,14 +42,6 @@ enum class TVstPluginCategory {
 };
 extern const std::array<std::string_view, 12> kPluginCategoryNames;
 
-// Member number = bit number in the can-do set.
-enum class TVstCanDo {
-    vcdSendVstEvents, vcdSendVstMidiEvent, vcdSendVstTimeInfo, vcdReceiveVstEvents,
-    vcdReceiveVstMidiEvent, vcdReceiveVstTimeInfo, vcdOffline, vcdPlugAsChannelInsert, vcdPlugAsSend,
-    vcdMixDryWet, vcdNoRealTime, vcdMultipass, vcdMetapass, vcd1in1out, vcd1in2out, vcd2in1out,
-    vcd2in2out, vcd2in4out, vcd4in2out, vcd4in4out, vcd4in8out, vcd8in4out, vcd8in8out,
-    vcdMidiProgramNames, vcdLiveWithoutToolbar, vcdConformsToWindowRules, vcdBypass
-};
 using TVstCanDos = TEnumSet<TVstCanDo>;
 extern const std::array<std::string_view, 27> kCanDoNames;
 
@@ -104,7 +97,8 @@ public:
     void ConnectHost(audioMasterCallback hostCallback) override;
     // Destroys a remaining editor window while the whole module is still alive.
     void BeforeDestruction() override;
-    // The host's product text, asked once and cached; "Unknown" when the host does not say.
+    // The host's product text, asked once per instance (once connected) and
+    // kept; "Unknown" when the host does not say.
     std::string HostProduct();
 
     // ---- Identity ----
@@ -314,6 +308,7 @@ private:
     std::int32_t FIORatio = 1;
     std::int32_t FRequestedInitialDelay = 0;
     std::string FHostProductCache;
+    std::atomic<bool> FHostProductAsked{false};  // FHostProductCache holds the host's answer
     std::unique_ptr<TEditorWindow> FEditorForm;
     mutable TEditorShare FEditorShare;  // FEditorForm as other threads may reach it
     ERect FEditorRect{};  // its address is handed to the host, so it lives in the module

@@ -51,8 +51,11 @@ void TForm::SetClientSize(int width, int height) {
 void TForm::SetColor(std::int32_t colorWord) {
     if (colorWord == FColor) return;
     FColor = colorWord;
-    // Controls whose colour follows the form repaint themselves.
-    for (TControl* control : FControls) control->Invalidate();
+    // Controls whose colour follows the form take the new one.
+    for (TControl* control : FControls) {
+        Guarded([&] { control->ParentColorChanged(); });
+        control->Invalidate();
+    }
 }
 
 void TForm::SetFont(const TFont32& font) {

@@ -15,7 +15,9 @@
 // last button is released, and the focus when it can take it. Keys go to
 // the focused control; the form's OnKeyDown/OnKeyPress get what the
 // control does not take (or everything when no control has the focus).
-// While a menu is open it takes all input.
+// While a menu is open it takes all input. A second press of the same button
+// within kDoubleClickTime and kDoubleClickSlop of the first carries
+// TShiftState::Double.
 //
 // Threads: everything is [editor-thread] — the thread that runs the
 // window (FormWindow.h) — except where marked. Before the window opens and
@@ -24,6 +26,7 @@
 // post marks with PostMarks; the editor thread applies them in HandleMarks.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -42,6 +45,9 @@ namespace tessel {
 
 class TForm : public TControlHost, public TWindowEventSink, public TEditorContent {
 public:
+    static constexpr std::chrono::milliseconds kDoubleClickTime{500};
+    static constexpr int kDoubleClickSlop = 4;  // pixels each way
+
     TForm();
     TForm(const TForm&) = delete;
     TForm& operator=(const TForm&) = delete;
@@ -189,6 +195,7 @@ private:
     void ApplyMenuResult(const TMenuView::TResult& result);
     void Compose(const TRect& r);
     void EndPress(int x, int y);
+    bool IsDoubleClick(TMouseButton button, int x, int y);
     // Runs an event handler; what it throws is reported, not propagated.
     template <class F>
     void Guarded(F&& handler) {
@@ -212,6 +219,13 @@ private:
     unsigned FButtonsHeld = 0;  // bit per TMouseButton, presses delivered to a control or the form
     unsigned FMenuButtons = 0;  // presses an open menu took: their releases go to it too
     TPoint FCursor;
+    // The last press, for double clicks: button, place and time.
+    struct TPress {
+        TMouseButton Button = TMouseButton::Left;
+        TPoint At;
+        std::chrono::steady_clock::time_point Time;
+        bool Double = false;
+    } FLastPress;
     bool FWindowFocused = false;
     TMenuView FMenuView;
     bool FSwallowKeyPress = false;               // the menu took the key whose character follows

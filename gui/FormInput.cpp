@@ -2,6 +2,7 @@
 // handlers, and forwarded host keys.
 
 #include <array>
+#include <cstdlib>
 
 #include "gui/Form.h"
 
@@ -70,8 +71,19 @@ void TForm::UpdateHover(int x, int y) {
     if (now && FHover == now) Guarded([&] { now->MouseEnter(); });
 }
 
+bool TForm::IsDoubleClick(TMouseButton button, int x, int y) {
+    const auto now = std::chrono::steady_clock::now();
+    // A third quick press starts a new pair.
+    const bool isDouble = !FLastPress.Double && button == FLastPress.Button && now - FLastPress.Time <= kDoubleClickTime &&
+                          std::abs(x - FLastPress.At.x) <= kDoubleClickSlop &&
+                          std::abs(y - FLastPress.At.y) <= kDoubleClickSlop;
+    FLastPress = {button, {x, y}, now, isDouble};
+    return isDouble;
+}
+
 void TForm::WindowMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     FCursor = {x, y};
+    shift.Double = IsDoubleClick(button, x, y);
     const unsigned bit = ButtonBit(button);
     if (FMenuView.IsOpen()) {
         FMenuButtons |= bit;

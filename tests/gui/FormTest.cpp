@@ -109,6 +109,15 @@ TEST_F(FormTest, MouseGoesToTheCaptureHolderElseTheTopmostControlElseTheForm) {
     Release(50, 30, TMouseButton::Right);
     EXPECT_EQ(Take(), (Log{"b leave", "a enter", "a down R 40,20", "a up R 40,20"}));
     EXPECT_EQ(form.HoverControl(), &a);
+
+    // A second quick press at the same place is a double click; a third
+    // starts a new pair.
+    for (int i = 0; i < 3; ++i) {
+        Press(20, 15);
+        Release(21, 15);
+    }
+    EXPECT_EQ(Take(), (Log{"a down L 10,5", "a up L 11,5", "a down L 10,5 double", "a up L 11,5", "a down L 10,5",
+                           "a up L 11,5"}));
 }
 
 TEST_F(FormTest, ADragKeepsItsMotionOutsideTheWindowAndDoesNotNeedTheWarp) {

@@ -40,7 +40,7 @@ public:
         if (Focused()) target.FillRect(b.Left, b.Top, b.Right, b.Top + 2, 0xFFFFFF00u);
     }
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override {
-        Log("down " + ButtonName(button) + " " + Point(x, y));
+        Log("down " + ButtonName(button) + " " + Point(x, y) + (shift.Double ? " double" : ""));
         TControl::MouseDown(button, shift, x, y);
     }
     void MouseMove(TShiftState shift, int x, int y) override {
