@@ -74,9 +74,9 @@ void TForm::UpdateHover(int x, int y) {
 bool TForm::IsDoubleClick(TMouseButton button, int x, int y) {
     const auto now = std::chrono::steady_clock::now();
     // A third quick press starts a new pair.
-    const bool isDouble = !FLastPress.Double && button == FLastPress.Button && now - FLastPress.Time <= kDoubleClickTime &&
-                          std::abs(x - FLastPress.At.x) <= kDoubleClickSlop &&
-                          std::abs(y - FLastPress.At.y) <= kDoubleClickSlop;
+    const bool isDouble =
+        !FLastPress.Double && button == FLastPress.Button && now - FLastPress.Time <= kDoubleClickTime &&
+        std::abs(x - FLastPress.At.x) <= kDoubleClickSlop && std::abs(y - FLastPress.At.y) <= kDoubleClickSlop;
     FLastPress = {button, {x, y}, now, isDouble};
     return isDouble;
 }

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -20,8 +21,10 @@
 #include <thread>
 #include <vector>
 
+#include "gui/FlatEdit.h"
 #include "gui/Form.h"
 #include "gui/FormWindow.h"
+#include "gui/MetalDial32.h"
 #include "tests/gui/FormTesting.h"
 
 // clang-format off
@@ -64,6 +67,21 @@ public:
     testing::TDragControl Knob;
     testing::TProbeControl Box;
     TPopupMenu Menu{"PUTest"};
+};
+
+// The editor's own controls: a metal knob and a flat edit box.
+class TControlsForm : public TTestForm {
+public:
+    TControlsForm() : Dial(this), Edit(this) {
+        Dial.SetBounds(200, 60, 81, 83);
+        Dial.SetLockCursor(true);
+        Dial.SetTransparent(true);
+        Edit.SetBounds(200, 160, 81, 19);
+        Edit.OnKeyPress = [this](TControl&, char32_t& key) { Keys.push_back(key); };
+    }
+    TMetalDial32 Dial;
+    TFlatEdit Edit;
+    std::u32string Keys;  // what the box reported through OnKeyPress
 };
 
 int CountEntries(const char* directory) {
@@ -135,6 +153,13 @@ protected:
             std::this_thread::sleep_for(5ms);
         }
         return false;
+    }
+    void Chord(KeySym modifier, KeySym sym) {
+        const KeyCode held = XKeysymToKeycode(display, modifier);
+        XTestFakeKeyEvent(display, held, True, 0);
+        Type(sym);
+        XTestFakeKeyEvent(display, held, False, 0);
+        XSync(display, False);
     }
     template <class T>
     T OnEditor(const std::function<T()>& read) {
@@ -258,6 +283,48 @@ TEST_F(X11WindowTest, RealInputReachesTheFormAndTheWindowShowsTheComposedFrame) 
         << " pixels differ";
     EXPECT_EQ(OnEditor<TColor32>([&] { return form->Frame().Pixel(kKnob.Left + 1, kKnob.Bottom - 1); }),
               0xFF00FF00u);  // the knob's travel bar
+}
+
+TEST_F(X11WindowTest, TheKnobAndTheEditBoxFollowRealInput) {
+    auto owned = std::make_unique<TControlsForm>();
+    TControlsForm* controls = owned.get();
+    Open(std::move(owned));
+    const Window editor = EditorWindow();
+    ASSERT_NE(editor, 0u);
+
+    // 30 pixels up turn the knob by 0.3; the pointer comes back to its centre.
+    MoveTo(240, 100);
+    Button(1, true);
+    for (int y = 90; y >= 70; y -= 10) MoveTo(240, y);
+    Button(1, false);
+    XSync(display, False);
+    EXPECT_TRUE(Eventually([&] {
+        return !OnEditor<bool>([&] { return controls->Dial.Dragging(); }) &&
+               std::abs(OnEditor<float>([&] { return controls->Dial.Position(); }) - 0.3f) < 1e-4f;
+    })) << OnEditor<float>([&] { return controls->Dial.Position(); });
+    EXPECT_TRUE(Eventually([&] {
+        Window root, child;
+        int rootX, rootY, x, y;
+        unsigned mask;
+        XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y, &mask);
+        return rootX == kParentX + 240 && rootY == kParentY + 101;
+    }));
+
+    // Typing, editing keys and Ctrl combinations reach the focused box.
+    Click(240, 169);
+    for (const KeySym key : {XK_2, XK_period, XK_5, XK_k, XK_BackSpace}) Type(key);
+    Type(XK_m, /*shift=*/true);
+    EXPECT_TRUE(Eventually([&] { return OnEditor<std::string>([&] { return controls->Edit.Text(); }) == "2.5M"; }));
+    Chord(XK_Control_L, XK_a);
+    Type(XK_7);
+    Type(XK_Return);
+    EXPECT_TRUE(Eventually([&] { return OnEditor<std::string>([&] { return controls->Edit.Text(); }) == "7"; }));
+    EXPECT_TRUE(Eventually([&] { return OnEditor<std::u32string>([&] { return controls->Keys; }).ends_with(U'\r'); }));
+
+    EXPECT_TRUE(Eventually([&] {
+        return !OnEditor<bool>([&] { return form->FrameDue(); }) && DifferencesFromFrame(editor) == 0;
+    })) << DifferencesFromFrame(editor)
+        << " pixels differ";
 }
 
 TEST_F(X11WindowTest, AParentWithA32BitVisualGetsOpaquePixels) {
