@@ -82,7 +82,7 @@ public:
     TNotifyEvent OnCreate, OnDestroy;
     // OnPaint: the window asked for a repaint (it was exposed); the frame is
     // copied from the composed image afterwards. OnResize: the client size
-    // changed, or the window was first shown.
+    // changed.
     TNotifyEvent OnPaint, OnResize;
     // A left press and release on the form itself.
     TNotifyEvent OnClick;

@@ -323,6 +323,7 @@ unsigned long Place(std::uint8_t value, const TChannel& c) {
 
 class TX11Window final : public TPlatformWindow {
 public:
+    explicit TX11Window(const TX11WindowOptions& options) : FOptions(options) {}
     ~TX11Window() override { Close(); }
 
     void Open(std::uintptr_t parent, int width, int height) override;
@@ -361,6 +362,7 @@ private:
     std::optional<std::string> ReadSelection(Atom target);
     Time EventTime() const { return FLastTime != 0 ? FLastTime : CurrentTime; }
 
+    TX11WindowOptions FOptions;
     Display* FDisplay = nullptr;
     bool FLost = false;  // the connection broke
     Window FWindow = 0;
@@ -519,7 +521,7 @@ void TX11Window::CreateImage(int width, int height) {
 }
 
 bool TX11Window::CreateSharedImage(int width, int height) {
-    if (!XShmQueryExtension(FDisplay)) return false;
+    if (!FOptions.SharedMemory || !XShmQueryExtension(FDisplay)) return false;
     XImage* image = XShmCreateImage(FDisplay, FVisual, static_cast<unsigned>(FDepth), ZPixmap, nullptr, &FShm,
                                     static_cast<unsigned>(width), static_cast<unsigned>(height));
     if (!image) return false;
@@ -876,6 +878,8 @@ std::string TX11Window::ClipboardText() {
 
 }  // namespace
 
-std::unique_ptr<TPlatformWindow> CreateX11Window() { return std::make_unique<TX11Window>(); }
+std::unique_ptr<TPlatformWindow> CreateX11Window(const TX11WindowOptions& options) {
+    return std::make_unique<TX11Window>(options);
+}
 
 }  // namespace tessel

@@ -16,6 +16,12 @@
 
 namespace tessel {
 
-std::unique_ptr<TPlatformWindow> CreateX11Window();
+struct TX11WindowOptions {
+    // Copy frames through MIT-SHM when the server offers it; off, always
+    // with XPutImage (what a remote server gets anyway).
+    bool SharedMemory = true;
+};
+
+std::unique_ptr<TPlatformWindow> CreateX11Window(const TX11WindowOptions& options = {});
 
 }  // namespace tessel

@@ -71,15 +71,17 @@ private:
     std::vector<std::unique_ptr<TFaceControl>> FKnobs;
 };
 
-std::unique_ptr<TPlatformWindow> OpenBackend(bool x11, TEditorLoop*& loop, TBenchForm& form,
+enum class TBackend { Headless, X11, X11WithoutSharedMemory };
+
+std::unique_ptr<TPlatformWindow> OpenBackend(TBackend backend, TEditorLoop*& loop, TBenchForm& form,
                                              std::unique_ptr<TEditorLoop>& holder, benchmark::State& state) {
     std::unique_ptr<TPlatformWindow> window;
-    if (x11) {
+    if (backend != TBackend::Headless) {
         if (!std::getenv("DISPLAY")) {
             state.SkipWithError("no X display");
             return nullptr;
         }
-        window = CreateX11Window();
+        window = CreateX11Window({.SharedMemory = backend == TBackend::X11});
     } else {
         window = std::make_unique<THeadlessWindow>();
     }
@@ -105,11 +107,11 @@ void Paint(TEditorLoop& loop, TPlatformWindow& window, TBenchForm& form) {
     }
 }
 
-void DragFrame(benchmark::State& state, bool x11) {
+void DragFrame(benchmark::State& state, TBackend backend) {
     TBenchForm form;
     TEditorLoop* loop = nullptr;
     std::unique_ptr<TEditorLoop> holder;
-    auto window = OpenBackend(x11, loop, form, holder, state);
+    auto window = OpenBackend(backend, loop, form, holder, state);
     if (!window) return;
     Paint(*loop, *window, form);
     for (auto _ : state) {
@@ -120,11 +122,11 @@ void DragFrame(benchmark::State& state, bool x11) {
     holder.reset();
 }
 
-void FullFrame(benchmark::State& state, bool x11) {
+void FullFrame(benchmark::State& state, TBackend backend) {
     TBenchForm form;
     TEditorLoop* loop = nullptr;
     std::unique_ptr<TEditorLoop> holder;
-    auto window = OpenBackend(x11, loop, form, holder, state);
+    auto window = OpenBackend(backend, loop, form, holder, state);
     if (!window) return;
     for (auto _ : state) {
         form.InvalidateAll();
@@ -133,14 +135,18 @@ void FullFrame(benchmark::State& state, bool x11) {
     holder.reset();
 }
 
-void BM_DragFrameHeadless(benchmark::State& state) { DragFrame(state, false); }
-void BM_DragFrameX11(benchmark::State& state) { DragFrame(state, true); }
-void BM_FullFrameHeadless(benchmark::State& state) { FullFrame(state, false); }
-void BM_FullFrameX11(benchmark::State& state) { FullFrame(state, true); }
+void BM_DragFrameHeadless(benchmark::State& state) { DragFrame(state, TBackend::Headless); }
+void BM_DragFrameX11(benchmark::State& state) { DragFrame(state, TBackend::X11); }
+void BM_DragFrameX11PutImage(benchmark::State& state) { DragFrame(state, TBackend::X11WithoutSharedMemory); }
+void BM_FullFrameHeadless(benchmark::State& state) { FullFrame(state, TBackend::Headless); }
+void BM_FullFrameX11(benchmark::State& state) { FullFrame(state, TBackend::X11); }
+void BM_FullFrameX11PutImage(benchmark::State& state) { FullFrame(state, TBackend::X11WithoutSharedMemory); }
 BENCHMARK(BM_DragFrameHeadless)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DragFrameX11)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DragFrameX11PutImage)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullFrameHeadless)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullFrameX11)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullFrameX11PutImage)->Unit(benchmark::kMicrosecond);
 
 double ProcessCpuSeconds() {
     rusage usage{};

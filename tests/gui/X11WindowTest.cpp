@@ -25,6 +25,7 @@
 #include "gui/Form.h"
 #include "gui/FormWindow.h"
 #include "gui/MetalDial32.h"
+#include "gui/X11Window.h"
 #include "tests/gui/FormTesting.h"
 
 // clang-format off
@@ -136,9 +137,9 @@ protected:
     }
 
     // Opens the editor the way the framework does on effEditOpen.
-    void Open(std::unique_ptr<TTestForm> f) {
+    void Open(std::unique_ptr<TTestForm> f, const TX11WindowOptions& options = {}) {
         form = f.get();
-        window = CreateX11FormWindow(std::move(f));
+        window = std::make_unique<TFormWindow>(std::move(f), CreateX11Window(options));
         window->SetParentWindow(parent);
         window->Show();
         window->RemoveBorder();
@@ -321,6 +322,18 @@ TEST_F(X11WindowTest, TheKnobAndTheEditBoxFollowRealInput) {
     EXPECT_TRUE(Eventually([&] { return OnEditor<std::string>([&] { return controls->Edit.Text(); }) == "7"; }));
     EXPECT_TRUE(Eventually([&] { return OnEditor<std::u32string>([&] { return controls->Keys; }).ends_with(U'\r'); }));
 
+    EXPECT_TRUE(Eventually([&] {
+        return !OnEditor<bool>([&] { return form->FrameDue(); }) && DifferencesFromFrame(editor) == 0;
+    })) << DifferencesFromFrame(editor)
+        << " pixels differ";
+}
+
+TEST_F(X11WindowTest, WithoutSharedMemoryTheFramesArriveAllTheSame) {
+    Open(std::make_unique<TTestForm>(), {.SharedMemory = false});
+    const Window editor = EditorWindow();
+    ASSERT_NE(editor, 0u);
+    Click(50, 100);  // the knob's press marks its area
+    window->RunOnEditorThread([&] { form->InvalidateRect({0, 0, 10, 10}); });
     EXPECT_TRUE(Eventually([&] {
         return !OnEditor<bool>([&] { return form->FrameDue(); }) && DifferencesFromFrame(editor) == 0;
     })) << DifferencesFromFrame(editor)
