@@ -159,7 +159,7 @@ std::unique_ptr<TEditorWindow> TOrvaneModule::CreateEditorForm(std::uintptr_t) {
 void TOrvaneModule::VSTModuleEditOpen(TBasicVSTModule&, std::unique_ptr<TEditorWindow>& gui,
                                       std::uintptr_t parentWindow) {
     if (!gui) gui = CreateEditorForm(parentWindow);
-    auto* editor = dynamic_cast<TOrvaneEditor*>(gui.get());
+    TOrvaneEditor* editor = EditorOf(gui.get());
     if (!editor) return;
     for (int band = 0; band < kBandCount; ++band) {
         UpdateEditorType(band, editor);
@@ -305,10 +305,15 @@ double TOrvaneModule::TotalResponseDb(double frequencyHz) {
     return 10.0 * std::log10(product);
 }
 
-TOrvaneEditor* TOrvaneModule::CurrentEditor() const { return dynamic_cast<TOrvaneEditor*>(EditorForm()); }
+TOrvaneEditor* TOrvaneModule::EditorOf(TEditorWindow* window) {
+    if (!window) return nullptr;
+    if (auto* editor = dynamic_cast<TOrvaneEditor*>(window)) return editor;
+    return dynamic_cast<TOrvaneEditor*>(window->Content());
+}
 
 void TOrvaneModule::UpdateEditorType(int band, TOrvaneEditor* editor) {
-    if (!editor) editor = CurrentEditor();
+    const TEditorLease lease = LeaseEditor();  // keeps the editor alive while it is told
+    if (!editor) editor = EditorOf(lease.Window());
     if (!editor || !ValidBand(band)) return;
     editor->DrawFilterType(band);
     const double value = ReadParameter(kParametersPerBand * band);
@@ -323,7 +328,8 @@ void TOrvaneModule::UpdateEditorType(int band, TOrvaneEditor* editor) {
 }
 
 void TOrvaneModule::UpdateEditorGain(int band, TOrvaneEditor* editor) {
-    if (!editor) editor = CurrentEditor();
+    const TEditorLease lease = LeaseEditor();  // keeps the editor alive while it is told
+    if (!editor) editor = EditorOf(lease.Window());
     if (!editor || !ValidBand(band)) return;
     editor->DrawGain(band);
     editor->DrawResponse();
@@ -332,7 +338,8 @@ void TOrvaneModule::UpdateEditorGain(int band, TOrvaneEditor* editor) {
 }
 
 void TOrvaneModule::UpdateEditorFrequency(int band, TOrvaneEditor* editor) {
-    if (!editor) editor = CurrentEditor();
+    const TEditorLease lease = LeaseEditor();  // keeps the editor alive while it is told
+    if (!editor) editor = EditorOf(lease.Window());
     if (!editor || !ValidBand(band)) return;
     editor->DrawFrequency(band);
     editor->DrawResponse();
@@ -341,7 +348,8 @@ void TOrvaneModule::UpdateEditorFrequency(int band, TOrvaneEditor* editor) {
 }
 
 void TOrvaneModule::UpdateEditorBandwidth(int band, TOrvaneEditor* editor) {
-    if (!editor) editor = CurrentEditor();
+    const TEditorLease lease = LeaseEditor();  // keeps the editor alive while it is told
+    if (!editor) editor = EditorOf(lease.Window());
     if (!editor || !ValidBand(band)) return;
     editor->DrawBandwidth(band);
     editor->DrawResponse();
@@ -365,7 +373,8 @@ void TOrvaneModule::SelectSnapshot(int slot) {
     FCurrentSnapshot = static_cast<std::uint8_t>(slot);
     const auto values = FSnapshots[static_cast<std::size_t>(slot)];  // handlers may store into slots
     for (std::size_t j = 0; j < values.size(); ++j) AutomateParameter(static_cast<std::int32_t>(j), values[j]);
-    if (auto* editor = CurrentEditor()) editor->DrawSnapshotButtons();
+    const TEditorLease lease = LeaseEditor();
+    if (auto* editor = EditorOf(lease.Window())) editor->DrawSnapshotButtons();
 }
 
 // ---- Audio [audio-thread] ----

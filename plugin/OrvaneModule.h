@@ -105,7 +105,9 @@ private:
     // One filter of every kind, built with the module, so that a change of
     // kind (automation may arrive on the audio thread) allocates nothing.
     using TKindFilters = std::array<TFilterPtr, kBandKinds.size()>;
-    TOrvaneEditor* CurrentEditor() const;
+    // The equaliser's editor in an editor window: the window itself or the
+    // form it shows (Content). Null for none.
+    static TOrvaneEditor* EditorOf(TEditorWindow* window);
     // Hands a band's kind and current coefficients to the audio engine; the store is held.
     void PublishBand(int band);
 
