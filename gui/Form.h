@@ -15,7 +15,9 @@
 // last button is released, and the focus when it can take it. Keys go to
 // the focused control; the form's OnKeyDown/OnKeyPress get what the
 // control does not take (or everything when no control has the focus).
-// While a menu is open it takes all input. A second press of the same button
+// While a menu is open it takes all input. A keystroke that reaches the
+// form both as a forwarded host key and as an X key event is applied once
+// (KeyDeduplicator.h). A second press of the same button
 // within kDoubleClickTime and kDoubleClickSlop of the first carries
 // TShiftState::Double.
 //
@@ -37,6 +39,7 @@
 #include "gui/Bitmap32.h"
 #include "gui/Control.h"
 #include "gui/DirtyRegion.h"
+#include "gui/KeyDeduplicator.h"
 #include "gui/MenuView.h"
 #include "gui/PlatformWindow.h"
 #include "gui/PopupMenu.h"
@@ -192,6 +195,8 @@ private:
     void DeliverKeyDown(int key, TShiftState shift);
     void DeliverKeyUp(int key, TShiftState shift);
     void DeliverKeyPress(char32_t character);
+    // False for the twin of a key that came by the other path moments ago.
+    bool FirstOfTwins(TKeyPath path, TKeyStroke stroke, std::int32_t code);
     void ApplyMenuResult(const TMenuView::TResult& result);
     void Compose(const TRect& r);
     void EndPress(int x, int y);
@@ -230,6 +235,7 @@ private:
     TMenuView FMenuView;
     bool FSwallowKeyPress = false;               // the menu took the key whose character follows
     bool FHostShift = false, FHostCtrl = false;  // modifier keys forwarded by the host
+    TKeyDeduplicator FKeyTwins;
     TPlatformWindow* FWindow = nullptr;
     std::string FLocalClipboard;
     std::string FLastError;

@@ -214,12 +214,21 @@ void TForm::DeliverKeyPress(char32_t character) {
     if (!taken && character != 0 && OnKeyPress) Guarded([&] { OnKeyPress(*this, character); });
 }
 
-void TForm::WindowKeyDown(int key, TShiftState shift, char32_t character) {
-    DeliverKeyDown(key, shift);
-    DeliverKeyPress(character);
+bool TForm::FirstOfTwins(TKeyPath path, TKeyStroke stroke, std::int32_t code) {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
+    return FKeyTwins.Admit(path, stroke, code, static_cast<std::uint64_t>(ms));
 }
 
-void TForm::WindowKeyUp(int key, TShiftState shift) { DeliverKeyUp(key, shift); }
+void TForm::WindowKeyDown(int key, TShiftState shift, char32_t character) {
+    if (FirstOfTwins(TKeyPath::Window, TKeyStroke::Down, key)) DeliverKeyDown(key, shift);
+    if (character != 0 && FirstOfTwins(TKeyPath::Window, TKeyStroke::Char, static_cast<std::int32_t>(character)))
+        DeliverKeyPress(character);
+}
+
+void TForm::WindowKeyUp(int key, TShiftState shift) {
+    if (FirstOfTwins(TKeyPath::Window, TKeyStroke::Up, key)) DeliverKeyUp(key, shift);
+}
 
 void TForm::HostKeyMessage(TKeyMessage message, std::int32_t keyCode, std::uint32_t keyFlags) {
     // With the extended flag the code is a virtual key; without it, it is
@@ -239,18 +248,20 @@ void TForm::HostKeyMessage(TKeyMessage message, std::int32_t keyCode, std::uint3
     switch (message) {
         case TKeyMessage::KeyDown:
         case TKeyMessage::SysKeyDown:
-            DeliverKeyDown(key, shift);
+            if (FirstOfTwins(TKeyPath::HostForwarded, TKeyStroke::Down, key)) DeliverKeyDown(key, shift);
             break;
         case TKeyMessage::KeyUp:
         case TKeyMessage::SysKeyUp:
-            DeliverKeyUp(key, shift);
+            if (FirstOfTwins(TKeyPath::HostForwarded, TKeyStroke::Up, key)) DeliverKeyUp(key, shift);
             break;
         case TKeyMessage::Char: {
             // Control characters other than the editing keys are dropped
             // (a shifted digit can arrive as one).
             const char32_t c = virtualKey ? CharacterOfVirtualKey(keyCode) : static_cast<char32_t>(keyCode);
             const bool editing = c == 8 || c == 9 || c == 13 || c == 27;
-            DeliverKeyPress(keyCode > 0 && (c >= 32 || editing) ? c : 0);
+            const char32_t typed = keyCode > 0 && (c >= 32 || editing) ? c : 0;
+            if (typed == 0 || FirstOfTwins(TKeyPath::HostForwarded, TKeyStroke::Char, static_cast<std::int32_t>(typed)))
+                DeliverKeyPress(typed);
             break;
         }
     }

@@ -4,11 +4,13 @@
 // Hosts hand keys to a plug-in editor in different ways: through
 // effEditKeyDown/Up (the framework forwards them as key messages), by
 // letting the editor's window have the X focus (real X key events), or by
-// sending X KeyPress events to the editor's window themselves. Some do two
-// of these for the same keystroke, so a digit typed into the value box
-// could appear twice. A keystroke that arrives by a second path shortly
-// after the same keystroke came by another is that keystroke's twin and is
-// dropped; repeats by one path (the user typing "11") always pass.
+// sending X KeyPress events to the editor's window themselves. Some do both
+// a forwarded and an X event for the same keystroke, so a digit typed into
+// the value box could appear twice. A keystroke that arrives by the other
+// path shortly after the same keystroke came by one is that keystroke's
+// twin and is dropped; repeats by one path (the user typing "11") always
+// pass. Real and sent X events count as one path: while the editor's window
+// has the X focus the host never sees the key, so it cannot send it too.
 //
 // Threads: the editor thread (the one that applies keys). Times are
 // milliseconds of a monotonic clock, stamped when each key arrived.
@@ -19,7 +21,7 @@
 
 namespace tessel {
 
-enum class TKeyPath : std::uint8_t { HostForwarded, XFocus, XSent };
+enum class TKeyPath : std::uint8_t { HostForwarded, Window };
 enum class TKeyStroke : std::uint8_t { Down, Up, Char };
 
 class TKeyDeduplicator {

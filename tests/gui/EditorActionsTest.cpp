@@ -215,22 +215,22 @@ TEST(KeyDeduplicator, AKeyByTwoPathsCountsOnceRepeatsByOnePathAlwaysCount) {
     TKeyDeduplicator d;
     // The host forwards '1' and also sends it to the window: one '1'.
     EXPECT_TRUE(d.Admit(P::HostForwarded, S::Char, '1', 1000));
-    EXPECT_FALSE(d.Admit(P::XSent, S::Char, '1', 1003));
+    EXPECT_FALSE(d.Admit(P::Window, S::Char, '1', 1003));
     // The user types "11" through one path.
-    EXPECT_TRUE(d.Admit(P::XFocus, S::Char, '1', 1100));
-    EXPECT_TRUE(d.Admit(P::XFocus, S::Char, '1', 1180));
+    EXPECT_TRUE(d.Admit(P::Window, S::Char, '1', 1100));
+    EXPECT_TRUE(d.Admit(P::Window, S::Char, '1', 1180));
     // Both copies of "22" by two paths, interleaved either way: two '2's.
     EXPECT_TRUE(d.Admit(P::HostForwarded, S::Char, '2', 2000));
     EXPECT_TRUE(d.Admit(P::HostForwarded, S::Char, '2', 2010));
-    EXPECT_FALSE(d.Admit(P::XSent, S::Char, '2', 2015));
-    EXPECT_FALSE(d.Admit(P::XSent, S::Char, '2', 2020));
-    EXPECT_TRUE(d.Admit(P::XSent, S::Char, '2', 2025));  // a third '2' has no twin left
+    EXPECT_FALSE(d.Admit(P::Window, S::Char, '2', 2015));
+    EXPECT_FALSE(d.Admit(P::Window, S::Char, '2', 2020));
+    EXPECT_TRUE(d.Admit(P::Window, S::Char, '2', 2025));  // a third '2' has no twin left
     // Strokes differ: a key-down does not swallow the character.
     EXPECT_TRUE(d.Admit(P::HostForwarded, S::Down, 13, 3000));
-    EXPECT_TRUE(d.Admit(P::XSent, S::Char, 13, 3001));
+    EXPECT_TRUE(d.Admit(P::Window, S::Char, 13, 3001));
     // Too late to be a twin.
     EXPECT_TRUE(d.Admit(P::HostForwarded, S::Char, '3', 4000));
-    EXPECT_TRUE(d.Admit(P::XSent, S::Char, '3', 4000 + TKeyDeduplicator::kTwinWindowMs + 1));
+    EXPECT_TRUE(d.Admit(P::Window, S::Char, '3', 4000 + TKeyDeduplicator::kTwinWindowMs + 1));
 }
 
 }  // namespace

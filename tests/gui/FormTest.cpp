@@ -173,15 +173,16 @@ TEST_F(FormTest, KeysGoToTheFocusedControlAndWhatItLeavesToTheForm) {
     // without it the typed character. Forwarded Shift is remembered.
     form.HostKeyMessage(TKeyMessage::KeyDown, 'a', 0);
     form.HostKeyMessage(TKeyMessage::Char, 'a', 0);
-    form.HostKeyMessage(TKeyMessage::KeyDown, vkLeft, kKeyFlagExtended);
-    form.HostKeyMessage(TKeyMessage::Char, vkLeft, kKeyFlagExtended);
+    // (vkRight: a vkLeft this soon after the window's would be its twin.)
+    form.HostKeyMessage(TKeyMessage::KeyDown, vkRight, kKeyFlagExtended);
+    form.HostKeyMessage(TKeyMessage::Char, vkRight, kKeyFlagExtended);
     form.HostKeyMessage(TKeyMessage::KeyDown, vkReturn, kKeyFlagExtended);
     form.HostKeyMessage(TKeyMessage::Char, vkReturn, kKeyFlagExtended);
     form.HostKeyMessage(TKeyMessage::KeyDown, vkShift, kKeyFlagExtended);
     form.HostKeyMessage(TKeyMessage::KeyDown, 'B', 0);
     form.HostKeyMessage(TKeyMessage::Char, 1, 0);  // a shifted digit the host sent as a control character
     EXPECT_EQ(Take(),
-              (Log{"b key 65", "b char 97", "b key 37", "b key 13", "b char 13", "b key 16 shift", "b key 66 shift"}));
+              (Log{"b key 65", "b char 97", "b key 39", "b key 13", "b char 13", "b key 16 shift", "b key 66 shift"}));
     EXPECT_EQ(b.Text, U"xa\r");
 
     // A hidden focused control gets no keys; the form does.
@@ -190,6 +191,23 @@ TEST_F(FormTest, KeysGoToTheFocusedControlAndWhatItLeavesToTheForm) {
     EXPECT_EQ(Take(), (Log{"form key 81", "form char 113"}));
     form.SetFocus();
     EXPECT_EQ(Take(), (Log{"b unfocus"}));
+}
+
+TEST_F(FormTest, AKeyTheHostForwardsAndAlsoSendsToTheWindowActsOnce) {
+    Press(50, 30);
+    Release(50, 30);
+    b.TakeKeys = true;
+    Take();
+    form.HostKeyMessage(TKeyMessage::KeyDown, '5', 0);
+    form.HostKeyMessage(TKeyMessage::Char, '5', 0);
+    window.PostKeyDown('5', {}, U'5');
+    window.PostKeyUp('5', {});
+    form.HostKeyMessage(TKeyMessage::KeyUp, '5', 0);
+    // The user then types "55" in the window alone: both count.
+    window.PostKeyDown('5', {}, U'5');
+    window.PostKeyDown('5', {}, U'5');
+    EXPECT_EQ(Take(), (Log{"b key 53", "b char 53", "b key 53", "b char 53", "b key 53", "b char 53"}));
+    EXPECT_EQ(b.Text, U"555");
 }
 
 TEST_F(FormTest, TheFrameIsRecomposedOnlyWhereInvalidAndExposuresOnlyCopy) {
