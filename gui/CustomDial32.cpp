@@ -18,6 +18,9 @@ constexpr int kDarkChannel = 128;
 constexpr float kCoarseStep = 0.005f;
 constexpr float kCtrlStep = 0.0005f;
 constexpr float kShiftFactor = 0.1f;
+// Wheel notches, as fractions of (Max - Min).
+constexpr float kWheelFraction = 0.01f;
+constexpr float kFineWheelFraction = 0.001f;  // with Shift
 
 // The plain knob of this class: a disc and a line pointer of this radius,
 // as a fraction of min(width, height).
@@ -209,6 +212,13 @@ void TCustomDial32::MouseUp(TMouseButton button, TShiftState shift, int x, int y
     }
     if (FButtonsHeld == 0 && Host() && Host()->Capture() == this) Host()->ReleaseCapture(this);
     TControl::MouseUp(button, shift, x, y);
+}
+
+bool TCustomDial32::MouseWheel(int notches, TShiftState shift, int, int) {
+    if (!Enabled()) return false;
+    const float fraction = shift.Shift ? kFineWheelFraction : kWheelFraction;
+    SetPosition(FPosition + static_cast<float>(notches) * fraction * (FMax - FMin));
+    return true;
 }
 
 void TCustomDial32::EndDrag() {

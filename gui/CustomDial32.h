@@ -14,6 +14,10 @@
 // A press takes the mouse capture until every button is up; the knob lets
 // go of it itself. OnClick fires on the left press, as the knob always has.
 //
+// The mouse wheel turns the knob too, as users of current plug-ins expect:
+// one notch is a hundredth of Min..Max, a thousandth with Shift, through
+// SetPosition like a drag (so OnChange sees it the same way).
+//
 // Threads: editor thread only, like every control.
 
 #include <functional>
@@ -82,6 +86,7 @@ public:
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    bool MouseWheel(int notches, TShiftState shift, int x, int y) override;
     void MouseEnter() override;
     void MouseLeave() override;
 

@@ -12,8 +12,6 @@ namespace {
 constexpr double kGainRangeDb = 15.0;
 constexpr float kCentrePosition = 0.5f;  // 0 dB and one octave
 constexpr std::array<double, 7> kDefaultFrequenciesHz = {40.0, 100.0, 500.0, 1500.0, 4000.0, 8000.0, 16000.0};
-constexpr float kWheelStep = 0.01f;       // of a knob's 0..1 range per notch
-constexpr float kFineWheelStep = 0.001f;  // with Shift
 
 }  // namespace
 
@@ -45,11 +43,6 @@ float DialDefaultPosition(TDialKind kind, int band) {
     if (kind != TDialKind::Frequency) return kCentrePosition;
     const auto b = static_cast<std::size_t>(std::clamp(band, 0, static_cast<int>(kDefaultFrequenciesHz.size()) - 1));
     return static_cast<float>(PositionFromFrequency(kDefaultFrequenciesHz[b]));
-}
-
-float DialWheelPosition(float position, int notches, TShiftState shift) {
-    const float step = shift.Shift ? kFineWheelStep : kWheelStep;
-    return std::clamp(position + static_cast<float>(notches) * step, 0.0f, 1.0f);
 }
 
 }  // namespace tessel

@@ -1,8 +1,7 @@
 #pragma once
 // What the editor does with its knobs: which parameter each turns and how a
 // knob position (0..1) becomes a natural value, the knobs' tabled defaults
-// (Ctrl + right-button release), which clicks open the knob menu, and the
-// mouse wheel.
+// (Ctrl + right-button release) and which clicks open the knob menu.
 
 #include <cstdint>
 
@@ -32,9 +31,5 @@ constexpr bool IsDialResetRelease(TMouseButton button, TShiftState shift) {
 
 // The knob menu opens for the right button alone: no other button, no modifier.
 constexpr bool OpensDialMenu(TShiftState shift) { return shift == TShiftState{.Right = true}; }
-
-// One wheel notch turns a knob by 0.01 of its range, 0.001 with Shift;
-// `notches` > 0 turns it up. The result is clamped to 0..1.
-float DialWheelPosition(float position, int notches, TShiftState shift);
 
 }  // namespace tessel

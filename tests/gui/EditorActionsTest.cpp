@@ -16,6 +16,8 @@
 #include "gui/FrequencySnap.h"
 #include "gui/HintState.h"
 #include "gui/KeyDeduplicator.h"
+#include "gui/MetalDial32.h"
+#include "tests/gui/FakeControlHost.h"
 
 namespace tessel {
 namespace {
@@ -132,11 +134,25 @@ TEST(DialActions, OnlyTheRightButtonAloneOpensTheMenuAndCtrlRightResets) {
 }
 
 TEST(DialActions, OneWheelNotchIsAHundredthOfTheRangeAThousandthWithShift) {
-    EXPECT_FLOAT_EQ(DialWheelPosition(0.5f, 1, {}), 0.51f);
-    EXPECT_FLOAT_EQ(DialWheelPosition(0.5f, -3, {}), 0.47f);
-    EXPECT_FLOAT_EQ(DialWheelPosition(0.5f, 1, {.Shift = true}), 0.501f);
-    EXPECT_EQ(DialWheelPosition(0.995f, 1, {}), 1.0f);
-    EXPECT_EQ(DialWheelPosition(0.0f, -1, {}), 0.0f);
+    testing::TFakeControlHost host;
+    TMetalDial32 dial(&host);
+    int changes = 0;
+    dial.OnChange = [&](TControl&) { ++changes; };
+    dial.SetPosition(0.5f);
+    EXPECT_TRUE(dial.MouseWheel(1, {}, 0, 0));
+    EXPECT_FLOAT_EQ(dial.Position(), 0.51f);
+    dial.MouseWheel(-3, {}, 0, 0);
+    EXPECT_FLOAT_EQ(dial.Position(), 0.48f);
+    dial.MouseWheel(1, {.Shift = true}, 0, 0);
+    EXPECT_FLOAT_EQ(dial.Position(), 0.481f);
+    EXPECT_EQ(changes, 4);
+    dial.MouseWheel(200, {}, 0, 0);
+    EXPECT_EQ(dial.Position(), 1.0f);
+    dial.MouseWheel(1, {}, 0, 0);  // already at the end: no change to report
+    EXPECT_EQ(changes, 5);
+    dial.SetEnabled(false);
+    EXPECT_FALSE(dial.MouseWheel(-1, {}, 0, 0));
+    EXPECT_EQ(dial.Position(), 1.0f);
 }
 
 TEST(HintState, EachHintIsDrawnOnceOnEnteringAndTheResponseOnLeaving) {
