@@ -1,0 +1,141 @@
+// The editor's drawing with the real module's start-up values: golden images
+// of both styles and every colour scheme, the flat response line, and the
+// program name in place of the response.
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "framework/CustomVstParameterProperty.h"
+#include "gui/OrvanePainter.h"
+#include "gui/OrvanePalette.h"
+#include "gui/OrvaneSettings.h"
+#include "plugin/OrvaneModule.h"
+#include "tests/gui/SurfaceTesting.h"
+
+namespace tessel {
+namespace {
+
+using testing::MatchesGolden;
+
+// What the form shows of a module: its values, and knobs enabled as the
+// module enables them for each band kind.
+class TModuleSource final : public TOrvaneDrawSource {
+public:
+    explicit TModuleSource(TOrvaneModule& m) : FModule(m) {}
+    std::string FilterTypeText(int band) override {
+        std::string text;
+        const auto& description = FModule.ParameterProperties()[4 * band];
+        if (description.OnCustomParameterDisplay) description.OnCustomParameterDisplay(FModule, 4 * band, text);
+        return text;
+    }
+    float ParameterValue(int index) override { return FModule.ReadParameter(index); }
+    bool ValueEnabled(TBandValue value, int band) override {
+        const double kind = std::nearbyint(FModule.ReadParameter(4 * band));
+        if (value == TBandValue::Gain) return kind == 1 || kind == 3 || kind == 5;
+        return kind != 7;
+    }
+    int CurrentSnapshot() override { return FModule.CurrentSnapshot(); }
+    std::string CurrentProgramName() override { return FModule.CurrentProgramName(); }
+    std::string EffectName() override { return FModule.EffectName(); }
+    double TotalResponseDb(double f) override { return FModule.TotalResponseDb(f); }
+
+private:
+    TOrvaneModule& FModule;
+};
+
+class EditorPainting : public ::testing::Test {
+protected:
+    EditorPainting() : FModule(CreateModule<TOrvaneModule>()), FSource(*FModule) {
+        FModule->SetSampleRate(44100.0f);
+        FPainter.SetRandomSource(&FRandom);
+    }
+    void Render(TGuiStyle style, std::int32_t color = kDefaultFormColor) {
+        FAppearance.GuiStyle = style;
+        FAppearance.FormColor = color;
+        FLayout = CalculateOrvaneLayout(style);
+        FPainter.RenderBackground(255);
+        FPainter.RedrawAll();
+    }
+
+    std::unique_ptr<TOrvaneModule, TModuleDeleter> FModule;
+    TModuleSource FSource;
+    TXorShiftRandom FRandom{1};
+    TBitmap32 FBackBuffer;
+    TBackgroundImage FBackground;
+    TOrvaneLayout FLayout;
+    TOrvaneAppearance FAppearance;
+    TOrvanePainter FPainter{FBackBuffer, FBackground, FLayout, FAppearance, FSource};
+};
+
+// Text is drawn by whatever FreeType and DejaVu build the machine has: up to
+// 2% of the pixels (the text is about 4%) may differ by more than 8 levels.
+constexpr int kTextDelta = 8;
+constexpr double kTextFraction = 0.02;
+
+TEST_F(EditorPainting, BothStylesInTheDefaultScheme) {
+    Render(TGuiStyle::Knobs);
+    EXPECT_TRUE(MatchesGolden(FBackBuffer, "editor_knobs_default", kTextDelta, kTextFraction));
+    Render(TGuiStyle::Display);
+    EXPECT_TRUE(MatchesGolden(FBackBuffer, "editor_display_default", kTextDelta, kTextFraction));
+}
+
+TEST_F(EditorPainting, KnobsStyleInTheOtherSchemes) {
+    for (const auto& scheme : kColorSchemes) {
+        if (scheme.ColorWord == kDefaultFormColor) continue;
+        Render(TGuiStyle::Knobs, scheme.ColorWord);
+        std::string name = "editor_knobs_" + std::string(scheme.Item.substr(std::string_view("MIColor").size()));
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_TRUE(MatchesGolden(FBackBuffer, name, kTextDelta, kTextFraction));
+    }
+}
+
+// Every pixel the response drawing changed lies on one row.
+void ExpectFlatLineAtMiddle(const TBitmap32& drawn, const TBackgroundImage& background, const TRect& g) {
+    const int middle = g.Top + g.Height() / 2;
+    int onLine = 0;
+    for (int y = g.Top; y < g.Bottom; ++y)
+        for (int x = g.Left; x < g.Right; ++x) {
+            if (drawn.Pixel(x, y) == background.Pixel(x, y)) continue;
+            EXPECT_EQ(y, middle) << "curve ink at " << x << "," << y;
+            ++onLine;
+        }
+    // From the first point (Left + 1) to the last (Right - 1); the aliased
+    // chain leaves out its end pixel.
+    EXPECT_GE(onLine, g.Width() - 3);
+}
+
+TEST_F(EditorPainting, AFlatResponseIsAHorizontalLineAtTheMiddle) {
+    // Start-up: every gain 0 dB, bands 1 and 7 bypassed.
+    for (TGuiStyle style : {TGuiStyle::Knobs, TGuiStyle::Display})
+        for (std::uint8_t quality : {kFontQualityLow, kFontQualityHigh}) {
+            FAppearance.FontQuality = quality;
+            Render(style);
+            SCOPED_TRACE(::testing::Message() << "style " << static_cast<int>(style) << " quality " << int{quality});
+            ExpectFlatLineAtMiddle(FBackBuffer, FBackground, FLayout.GraphRect);
+        }
+    // A boost bends it upwards: ink above the middle.
+    FModule->AutomateParameter(9, 12.0f);
+    FPainter.DrawResponse();
+    const TRect& g = FLayout.GraphRect;
+    int above = 0;
+    for (int y = g.Top; y < g.Top + g.Height() / 2 - 2; ++y)
+        for (int x = g.Left; x < g.Right; ++x) above += FBackBuffer.Pixel(x, y) != FBackground.Pixel(x, y);
+    EXPECT_GT(above, 20);
+}
+
+TEST_F(EditorPainting, WithMagnitudeOffTheDisplayShowsTheProgramName) {
+    FAppearance.Magnitude = false;
+    Render(TGuiStyle::Knobs);
+    EXPECT_EQ(FModule->CurrentProgramName(), "Init");
+    const TRect& g = FLayout.GraphRect;
+    TBitmap32 crop(g.Width(), g.Height());
+    FBackBuffer.DrawOnto(crop, crop.BoundsRect(), g);
+    EXPECT_TRUE(MatchesGolden(crop, "editor_preset_init", kTextDelta, 0.05));
+}
+
+}  // namespace
+}  // namespace tessel
