@@ -55,6 +55,20 @@ public:
                                          std::int32_t sampleFrames) noexcept;
 
     // ---- For the editor ----
+    // The bands' coefficients as they are now, to evaluate the response
+    // without holding the filters: the editor draws a whole curve from one
+    // snapshot, so a parameter change never waits for a drawing.
+    struct TResponseSnapshot {
+        struct TBand {
+            TBiquadCoefficients coefficients;
+            double sampleRateReciprocal = 0.0;  // s
+            bool present = false;
+        };
+        std::array<TBand, kBandCount> bands;
+        // Half the combined gain of the bands in dB at a frequency in Hz.
+        double TotalResponseDb(double frequencyHz) const noexcept;
+    };
+    TResponseSnapshot ResponseSnapshot();
     // Half the combined gain of the seven bands in dB at a frequency in Hz.
     double TotalResponseDb(double frequencyHz);
     void StoreSnapshot(int slot);
@@ -79,6 +93,8 @@ protected:
     void PublishMethods(TMethodTable& methods) override;
     // The editor window for effEditOpen; none until the GUI is linked in.
     virtual std::unique_ptr<TEditorWindow> CreateEditorForm(std::uintptr_t parentWindow);
+    // The editor's fixed client size, 718 × 381 pixels.
+    std::pair<int, int> EditorSizeBeforeOpen() const override;
 
 private:
     using TFilterPtr = std::unique_ptr<TOrvBiquadFilter>;
