@@ -10,6 +10,7 @@
 // runs only the engine and never touches a filter object.
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -73,7 +74,7 @@ public:
     double TotalResponseDb(double frequencyHz);
     void StoreSnapshot(int slot);
     void SelectSnapshot(int slot);
-    int CurrentSnapshot() const { return FCurrentSnapshot; }
+    int CurrentSnapshot() const { return FCurrentSnapshot.load(std::memory_order_relaxed); }
     // The kind number of a band (0..7), or -1 before its filters exist.
     int FilterKind(int band);
     void UpdateEditorType(int band, TOrvaneEditor* editor = nullptr);
@@ -91,6 +92,9 @@ public:
 
 protected:
     void PublishMethods(TMethodTable& methods) override;
+    // The editor stops receiving updates before its window goes.
+    std::intptr_t HandleEditClose(std::int32_t index, std::intptr_t value, void* ptr, float opt) override;
+    void BeforeDestruction() override;
     // The editor window for effEditOpen; none until the GUI is linked in.
     virtual std::unique_ptr<TEditorWindow> CreateEditorForm(std::uintptr_t parentWindow);
     // The editor's fixed client size, 718 × 381 pixels.
@@ -101,7 +105,15 @@ private:
     // One filter of every kind, built with the module, so that a change of
     // kind (automation may arrive on the audio thread) allocates nothing.
     using TKindFilters = std::array<TFilterPtr, kBandKinds.size()>;
-    TOrvaneEditor* CurrentEditor() const;
+    // Runs fn with the open editor, if there is one. [any thread, lock-free]
+    // The editor is published when it opens and withdrawn before its window
+    // is destroyed; withdrawing waits for calls already inside fn, which
+    // only leave marks for the editor thread, so the wait is a few
+    // nanoseconds and no thread ever reaches a destroyed editor.
+    template <class F>
+    void WithEditor(F&& fn);
+    void PublishEditor(TOrvaneEditor* editor);
+    void WithdrawEditor();
     // Hands a band's kind and current coefficients to the audio engine. [control side, filters locked]
     void PublishBand(int band);
 
@@ -111,7 +123,9 @@ private:
     std::array<std::array<TOrvBiquadFilter*, kBandCount>, kChannelCount> FFilters{};
     TOrvaneAudioEngine FEngine;
     std::array<std::vector<float>, kSnapshotCount> FSnapshots;
-    std::uint8_t FCurrentSnapshot = 0;
+    std::atomic<std::uint8_t> FCurrentSnapshot{0};  // read by the editor thread
+    std::atomic<TOrvaneEditor*> FEditor{nullptr};
+    std::atomic<int> FEditorUsers{0};
 };
 
 }  // namespace tessel
