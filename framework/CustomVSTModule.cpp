@@ -38,41 +38,6 @@ constexpr std::size_t kPinShortLabelLength = 7;
 constexpr std::uint8_t kDefaultSpeakerArrangement = 1;
 constexpr float kVuScale = 32767.0f;
 
-// Can-do query texts in the order they are compared.
-struct TCanDoQuery {
-    std::string_view text;
-    TVstCanDo member;
-};
-constexpr std::array<TCanDoQuery, 27> kCanDoQueries = {{
-    {"receiveVstEvents", TVstCanDo::vcdReceiveVstEvents},
-    {"receiveVstMidiEvent", TVstCanDo::vcdReceiveVstMidiEvent},
-    {"receiveVstTimeInfo", TVstCanDo::vcdReceiveVstTimeInfo},
-    {"sendVstEvents", TVstCanDo::vcdSendVstEvents},
-    {"sendVstMidiEvent", TVstCanDo::vcdSendVstMidiEvent},
-    {"sendVstTimeInfo", TVstCanDo::vcdSendVstTimeInfo},
-    {"offline", TVstCanDo::vcdOffline},
-    {"plugAsChannelInsert", TVstCanDo::vcdPlugAsChannelInsert},
-    {"plugAsSend", TVstCanDo::vcdPlugAsSend},
-    {"mixDryWet", TVstCanDo::vcdMixDryWet},
-    {"noRealTime", TVstCanDo::vcdNoRealTime},
-    {"multipass", TVstCanDo::vcdMultipass},
-    {"metapass", TVstCanDo::vcdMetapass},
-    {"1in1out", TVstCanDo::vcd1in1out},
-    {"1in2out", TVstCanDo::vcd1in2out},
-    {"2in1out", TVstCanDo::vcd2in1out},
-    {"2in2out", TVstCanDo::vcd2in2out},
-    {"2in4out", TVstCanDo::vcd2in4out},
-    {"4in2out", TVstCanDo::vcd4in2out},
-    {"4in4out", TVstCanDo::vcd4in4out},
-    {"4in8out", TVstCanDo::vcd4in8out},
-    {"8in4out", TVstCanDo::vcd8in4out},
-    {"8in8out", TVstCanDo::vcd8in8out},
-    {"midiProgramNames", TVstCanDo::vcdMidiProgramNames},
-    {"conformsToWindowRules", TVstCanDo::vcdConformsToWindowRules},
-    {"LiveWithoutToolbar", TVstCanDo::vcdLiveWithoutToolbar},
-    {"bypass", TVstCanDo::vcdBypass},
-}};
-
 std::intptr_t Answer(bool fired) { return fired ? 1 : 0; }
 
 }  // namespace
@@ -462,7 +427,7 @@ std::intptr_t TCustomVSTModule::HandleVendorSpecific(std::int32_t index, std::in
 std::intptr_t TCustomVSTModule::HandleCanDo(std::int32_t, std::intptr_t, void* ptr, float) {
     const std::string_view query = TextFromHost(ptr);
     std::intptr_t answer = 0;
-    for (const auto& entry : kCanDoQueries) {
+    for (const auto& entry : kVstCanDoTexts) {
         if (entry.text == query) {
             answer = FCanDos.Contains(entry.member) ? 1 : -1;
             break;

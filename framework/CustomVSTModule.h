@@ -23,6 +23,7 @@
 #include "framework/EditorWindow.h"
 #include "framework/EnumSet.h"
 #include "framework/PropertyTable.h"
+#include "framework/VSTCanDo.h"
 
 namespace tessel {
 
@@ -41,14 +42,6 @@ enum class TVstPluginCategory {
 };
 extern const std::array<std::string_view, 12> kPluginCategoryNames;
 
-// Member number = bit number in the can-do set.
-enum class TVstCanDo {
-    vcdSendVstEvents, vcdSendVstMidiEvent, vcdSendVstTimeInfo, vcdReceiveVstEvents,
-    vcdReceiveVstMidiEvent, vcdReceiveVstTimeInfo, vcdOffline, vcdPlugAsChannelInsert, vcdPlugAsSend,
-    vcdMixDryWet, vcdNoRealTime, vcdMultipass, vcdMetapass, vcd1in1out, vcd1in2out, vcd2in1out,
-    vcd2in2out, vcd2in4out, vcd4in2out, vcd4in4out, vcd4in8out, vcd8in4out, vcd8in8out,
-    vcdMidiProgramNames, vcdLiveWithoutToolbar, vcdConformsToWindowRules, vcdBypass
-};
 using TVstCanDos = TEnumSet<TVstCanDo>;
 extern const std::array<std::string_view, 27> kCanDoNames;
 

@@ -9,6 +9,7 @@ packages=(
   libsndfile1-dev libpng-dev libfreetype-dev libfontconfig-dev libx11-dev
   fonts-dejavu-core
   binutils            # readelf, for the exported-symbol test
+  dpkg-dev file       # dpkg-shlibdeps, and the ELF check CPack runs before it, for the Debian package
   zam-plugins         # third-party LinuxVST plug-ins our host is tested against
   lsp-plugins-vst     # benchmark peer
   xvfb xauth          # headless X server for editor tests

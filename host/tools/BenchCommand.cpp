@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "host/tools/BlockRunner.h"
-#include "host/tools/NumberArgument.h"
 #include "host/tools/OpenPlugin.h"
 #include "host/tools/PlayOptions.h"
 #include "host/tools/Subcommand.h"
@@ -42,54 +41,36 @@ struct TBenchResult {
     const char* routine = "";
 };
 
-int RunBench(const std::vector<std::string>& arguments);
-
-const TSubcommand kBench{
-    "bench",
-    "PLUGIN.so [--seconds S] [--runs N] [--terse] [--set I=V]... [--param NAME=TEXT]... [--program N] "
-    "[--block N] [--rate HZ] [--double]",
-    "time the plug-in's processing: nanoseconds per sample frame (median of timed runs) and the "
-    "realtime factor",
-    RunBench};
-
 constexpr const char* kBenchDetails =
     "White noise at -12 dBFS goes into every input (at most two) in blocks of --block frames\n"
-    "(default 512) at --rate (default 48000 Hz). After a short untimed warm-up, --runs timed\n"
-    "runs (default 7) each process --seconds of audio (default 5); the report gives the\n"
-    "median time per frame and the realtime factor (audio time / processing time).\n"
-    "A frame holds all of the plug-in's channels: for a stereo plug-in it is a stereo frame;\n"
-    "a mono plug-in's figures are per instance (a stereo path needs two).\n"
-    "\n"
-    "  --terse   print only: NS_PER_FRAME REALTIME_FACTOR CHANNELS\n";
+    "at --rate. After a short untimed warm-up, --runs timed runs each process --seconds of\n"
+    "audio; the report gives the median time per frame and the realtime factor (audio time /\n"
+    "processing time). A frame holds all of the plug-in's channels: for a stereo plug-in it is\n"
+    "a stereo frame; a mono plug-in's figures are per instance (a stereo path needs two).\n";
 
-int TakeOwnOption(const std::vector<std::string>& arguments, size_t& i, TBenchOptions& options) {
-    const std::string& option = arguments[i];
-    if (option == "--terse") {
-        options.terse = true;
-        return kExitOk;
-    }
-    if (option != "--seconds" && option != "--runs") return UsageError(kBench, "unknown option " + option);
-    if (i + 1 >= arguments.size()) return UsageError(kBench, option + " needs a value");
-    const std::string& value = arguments[++i];
-    if (option == "--seconds") {
-        const auto seconds = ParseReal(value);
-        if (!seconds || *seconds <= 0.0 || *seconds > kMaxSeconds)
-            return UsageError(kBench, "--seconds takes a duration from 0 to 3600 s, not '" + value + "'");
-        options.seconds = *seconds;
-    } else {
-        const auto runs = ParseInteger(value);
-        if (!runs || *runs < 1 || *runs > kMaxRuns)
-            return UsageError(kBench, "--runs takes 1 to 1000 runs, not '" + value + "'");
-        options.runs = static_cast<int>(*runs);
-    }
-    return kExitOk;
+TOptionTable<TBenchOptions> BenchOptionRows() {
+    using T = TBenchOptions;
+    return Join<T>({
+        {Argument<T>("PLUGIN.so", "plug-in", &T::pluginPath),
+         Real<T>(
+             "--seconds", "S", [](double seconds) { return seconds > 0.0 && seconds <= kMaxSeconds; },
+             "a duration from 0 to 3600 s", "seconds of audio per timed run (default 5)", &T::seconds),
+         Integer<T>("--runs", "N", 1, kMaxRuns, "1 to 1000 runs", "timed runs (default 7)", &T::runs),
+         Switch<T>("--terse", "print only: NS_PER_FRAME REALTIME_FACTOR CHANNELS", &T::terse)},
+        Within(&T::play, PlayOptionRows(true)),
+    });
 }
 
-int ParseArguments(const std::vector<std::string>& arguments, TBenchOptions& options) {
-    const auto takeOwn = [&](const std::vector<std::string>& all, size_t& i) { return TakeOwnOption(all, i, options); };
-    if (const int status = ParsePluginCommandLine(kBench, arguments, options, takeOwn); status != kExitOk) return status;
-    return kExitOk;
-}
+int RunBench(TBenchOptions& options);
+
+const TCommand<TBenchOptions> kBench{
+    "bench",
+    "time the plug-in's processing: nanoseconds per sample frame (median of timed runs) and the "
+    "realtime factor",
+    kBenchDetails,
+    BenchOptionRows(),
+    nullptr,
+    RunBench};
 
 template <typename TSample>
 void FillWithNoise(TBlockRunner<TSample>& runner) {
@@ -163,12 +144,7 @@ void Report(TPluginInstance& plugin, const TBenchOptions& options, const TBenchR
     std::cout << line;
 }
 
-int RunBench(const std::vector<std::string>& arguments) {
-    if (std::find(arguments.begin(), arguments.end(), "--help") != arguments.end())
-        return CommandHelp(kBench, kBenchDetails);
-    TBenchOptions options;
-    if (const int status = ParseArguments(arguments, options); status != kExitOk) return status;
-
+int RunBench(TBenchOptions& options) {
     std::ostream null(nullptr);
     std::ostream& report = options.terse ? null : std::cout;
     int status = kExitOk;

@@ -4,7 +4,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "host/CanDoTexts.h"
+#include "framework/VSTCanDo.h"
 #include "host/tools/Format.h"
 #include "host/tools/OpenPlugin.h"
 #include "host/tools/Subcommand.h"
@@ -88,7 +88,8 @@ void PrintIdentity(std::ostream& out, TPluginInstance& plugin) {
 
 void PrintCanDos(std::ostream& out, TPluginInstance& plugin) {
     out << "Can do\n";
-    for (const char* text : kPluginCanDoTexts) {
+    for (const TVstCanDoText& query : kVstCanDoTexts) {
+        const std::string text(query.text);
         const intptr_t answer = plugin.CanDo(text);
         Line(out, text, Number(answer) + " (" + CanDoAnswerText(answer) + ")");
     }
@@ -141,38 +142,25 @@ void PrintPrograms(std::ostream& out, TPluginInstance& plugin) {
     Line(out, "current name", Text(plugin.GetProgramName(), kVstMaxProgNameLen));
 }
 
-int ParseArguments(const TSubcommand& self, const std::vector<std::string>& arguments, TInfoOptions& options) {
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (argument == "--calls") {
-            options.dumpCalls = true;
-        } else if (argument == "--host-product") {
-            if (++i == arguments.size()) return UsageError(self, "--host-product needs a text");
-            options.open.productString = arguments[i];
-        } else if (!argument.empty() && argument[0] == '-') {
-            return UsageError(self, "unknown option " + argument);
-        } else if (options.path.empty()) {
-            options.path = argument;
-        } else {
-            return UsageError(self, "only one plug-in at a time");
-        }
-    }
-    if (options.path.empty()) return UsageError(self, "no plug-in given");
-    return kExitOk;
-}
+int RunInfo(TInfoOptions& options);
 
-int RunInfo(const std::vector<std::string>& arguments);
-
-const TSubcommand kInfo{
-    "info", "[--calls] [--host-product TEXT] PLUGIN.so",
+const TCommand<TInfoOptions> kInfo{
+    "info",
     "print the plug-in's record, names, capabilities, pins, parameters and programs "
     "(--calls: also every host callback it made)",
+    "",
+    Join<TInfoOptions>({
+        {Switch<TInfoOptions>("--calls", "also list every host callback the plug-in made, in order",
+                              &TInfoOptions::dumpCalls)},
+        Within(&TInfoOptions::open, TOptionTable<TOpenOptions>{Text<TOpenOptions>(
+                                        "--host-product", "TEXT", "the product string the host gives when asked",
+                                        &TOpenOptions::productString)}),
+        {Argument<TInfoOptions>("PLUGIN.so", "plug-in", &TInfoOptions::path)},
+    }),
+    nullptr,
     RunInfo};
 
-int RunInfo(const std::vector<std::string>& arguments) {
-    TInfoOptions options;
-    if (const int status = ParseArguments(kInfo, arguments, options); status != kExitOk) return status;
-
+int RunInfo(TInfoOptions& options) {
     auto host = std::make_shared<TScriptedHost>();
     std::unique_ptr<TPluginInstance> plugin = OpenPlugin(options.path, host, options.open);
     if (!plugin) return kExitLoadFailure;

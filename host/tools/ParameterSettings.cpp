@@ -26,37 +26,28 @@ int Problem(const std::string& text) {
     return kExitUsage;
 }
 
-TOptionMatch TakeNormalised(const std::string& value, TParameterSettings& settings, std::string& problem) {
+bool TakeNormalised(TParameterSettings& settings, const std::string& value) {
     const auto assignment = SplitAssignment(value);
     const auto index = assignment ? ParseInteger(assignment->first) : std::nullopt;
     const auto normalised = assignment ? ParseReal(assignment->second) : std::nullopt;
-    if (!index || !normalised || *index < 0 || *index > INT32_MAX) {
-        problem = "--set takes INDEX=VALUE with a parameter index and a normalised value, not '" + value + "'";
-        return TOptionMatch::Invalid;
-    }
-    if (*normalised < 0.0 || *normalised > 1.0) {
-        problem = "--set " + value + ": normalised values run from 0 to 1";
-        return TOptionMatch::Invalid;
-    }
+    if (!index || !normalised || *index < 0 || *index > INT32_MAX || *normalised < 0.0 || *normalised > 1.0)
+        return false;
     TParameterSetting setting;
     setting.index = static_cast<int32_t>(*index);
     setting.normalised = static_cast<float>(*normalised);
     settings.parameters.push_back(setting);
-    return TOptionMatch::Taken;
+    return true;
 }
 
-TOptionMatch TakeNatural(const std::string& value, TParameterSettings& settings, std::string& problem) {
+bool TakeNatural(TParameterSettings& settings, const std::string& value) {
     const auto assignment = SplitAssignment(value);
-    if (!assignment) {
-        problem = "--param takes NAME=TEXT (a parameter name or #INDEX, and a natural value), not '" + value + "'";
-        return TOptionMatch::Invalid;
-    }
+    if (!assignment) return false;
     TParameterSetting setting;
     setting.natural = true;
     setting.name = assignment->first;
     setting.text = assignment->second;
     settings.parameters.push_back(setting);
-    return TOptionMatch::Taken;
+    return true;
 }
 
 // The index NAME stands for, or a usage problem: "#I", else an exact
@@ -133,24 +124,18 @@ int ApplyText(TPluginInstance& plugin, const TParameterSetting& setting, std::os
 
 }  // namespace
 
-TOptionMatch TakeSettingOption(const std::vector<std::string>& arguments, size_t& i, TParameterSettings& settings,
-                               std::string& problem) {
-    const std::string& option = arguments[i];
-    if (option != "--set" && option != "--param" && option != "--program") return TOptionMatch::NotMine;
-    if (i + 1 >= arguments.size()) {
-        problem = option + " needs a value";
-        return TOptionMatch::Invalid;
-    }
-    const std::string& value = arguments[++i];
-    if (option == "--set") return TakeNormalised(value, settings, problem);
-    if (option == "--param") return TakeNatural(value, settings, problem);
-    const auto program = ParseInteger(value);
-    if (!program || *program < 0 || *program > INT32_MAX) {
-        problem = "--program takes a program number from 0, not '" + value + "'";
-        return TOptionMatch::Invalid;
-    }
-    settings.program = static_cast<int32_t>(*program);
-    return TOptionMatch::Taken;
+TOptionTable<TParameterSettings> SettingOptionRows() {
+    using T = TParameterSettings;
+    return {
+        Repeatable(Value<T>("--set", "I=V", "INDEX=VALUE with a parameter index and a normalised value from 0 to 1",
+                            "parameter I to normalised value V (0..1)", TakeNormalised)),
+        Repeatable(Value<T>("--param", "NAME=TEXT", "NAME=TEXT (a parameter name or #INDEX, and a natural value)",
+                            "parameter NAME (or #I) to natural value TEXT (effString2Parameter;\n"
+                            "for plug-ins that take no text, the value they show as TEXT)",
+                            TakeNatural)),
+        Integer<T>("--program", "N", 0, INT32_MAX, "a program number from 0", "select program N before the parameters",
+                   &T::program),
+    };
 }
 
 int ApplySettings(TPluginInstance& plugin, const TParameterSettings& settings, std::ostream& report) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "host/PluginInstance.h"
+#include "host/tools/OptionTable.h"
 
 namespace tessel::host::tool {
 
@@ -32,12 +33,8 @@ struct TParameterSettings {
     std::vector<TParameterSetting> parameters;
 };
 
-enum class TOptionMatch { NotMine, Taken, Invalid };
-
-// Takes --set, --param or --program (with its value, advancing `i`) from
-// `arguments`. Invalid: `problem` says why.
-TOptionMatch TakeSettingOption(const std::vector<std::string>& arguments, size_t& i, TParameterSettings& settings,
-                               std::string& problem);
+// The rows of --set, --param and --program.
+TOptionTable<TParameterSettings> SettingOptionRows();
 
 // Applies the settings to an opened plug-in and writes one line per
 // parameter set to `report` (index, name, the plug-in's display and label,

@@ -1,43 +1,22 @@
 #include "host/tools/PlayOptions.h"
 
-#include "host/tools/NumberArgument.h"
 #include "host/tools/OpenPlugin.h"
+#include "host/tools/Subcommand.h"
 
 namespace tessel::host::tool {
 
-TOptionMatch TakePlayOption(const std::vector<std::string>& arguments, size_t& i, TPlayOptions& options,
-                            bool withRate, std::string& problem) {
-    if (const TOptionMatch match = TakeSettingOption(arguments, i, options.settings, problem);
-        match != TOptionMatch::NotMine)
-        return match;
-    const std::string& option = arguments[i];
-    if (option == "--double") {
-        options.doublePrecision = true;
-        return TOptionMatch::Taken;
-    }
-    if (option != "--block" && !(withRate && option == "--rate")) return TOptionMatch::NotMine;
-    if (i + 1 >= arguments.size()) {
-        problem = option + " needs a value";
-        return TOptionMatch::Invalid;
-    }
-    const std::string& value = arguments[++i];
-    if (option == "--block") {
-        const auto frames = ParseInteger(value);
-        if (!frames || *frames < 1 || *frames > TPlayOptions::kMaxBlockFrames) {
-            problem = "--block takes a number of frames from 1 to " + std::to_string(TPlayOptions::kMaxBlockFrames) +
-                      ", not '" + value + "'";
-            return TOptionMatch::Invalid;
-        }
-        options.blockFrames = static_cast<int32_t>(*frames);
-        return TOptionMatch::Taken;
-    }
-    const auto hz = ParseReal(value);
-    if (!hz || *hz < TPlayOptions::kMinRateHz || *hz > TPlayOptions::kMaxRateHz) {
-        problem = "--rate takes a sample rate from 8000 to 768000 Hz, not '" + value + "'";
-        return TOptionMatch::Invalid;
-    }
-    options.rateHz = *hz;
-    return TOptionMatch::Taken;
+TOptionTable<TPlayOptions> PlayOptionRows(bool withRate) {
+    using T = TPlayOptions;
+    TOptionTable<T> rows = Within(&T::settings, SettingOptionRows());
+    rows.push_back(Integer<T>(
+        "--block", "N", 1, T::kMaxBlockFrames, "a number of frames from 1 to " + std::to_string(T::kMaxBlockFrames),
+        "frames per process call (default " + std::to_string(T::kDefaultBlockFrames) + ")", &T::blockFrames));
+    if (withRate)
+        rows.push_back(Real<T>(
+            "--rate", "HZ", [](double hz) { return hz >= T::kMinRateHz && hz <= T::kMaxRateHz; },
+            "a sample rate from 8000 to 768000 Hz", "sample rate in Hz (default 48000)", &T::rateHz));
+    rows.push_back(Switch<T>("--double", "64-bit processing (processDoubleReplacing)", &T::doublePrecision));
+    return rows;
 }
 
 std::unique_ptr<TPluginInstance> OpenForPlaying(const std::string& path, const TPlayOptions& options,

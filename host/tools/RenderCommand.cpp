@@ -49,15 +49,6 @@ struct TLevel {
     double PeakDb() const { return peak > 0.0 ? 20.0 * std::log10(peak) : kSilenceDb; }
 };
 
-int RunRender(const std::vector<std::string>& arguments);
-
-const TSubcommand kRender{
-    "render",
-    "PLUGIN.so IN OUT [--set I=V]... [--param NAME=TEXT]... [--program N] [--block N] [--double]",
-    "play sound file IN through the plug-in into OUT (same format and sample rate as IN; as many "
-    "channels as the plug-in has outputs, at most 2: a stereo plug-in writes stereo even from mono IN)",
-    RunRender};
-
 constexpr const char* kRenderDetails =
     "IN may be any format libsndfile reads; OUT is written in IN's format and sample rate\n"
     "whatever its name, and the plug-in runs at that rate. OUT has as many frames as IN\n"
@@ -67,39 +58,37 @@ constexpr const char* kRenderDetails =
     "average of stereo IN's two channels; channels beyond the second are left out (with a note).\n"
     "OUT gets the plug-in's outputs, at most two; inputs beyond two get silence.\n"
     "\n"
-    "  --set I=V          parameter I to normalised value V (0..1)\n"
-    "  --param NAME=TEXT  parameter NAME (or #I) to natural value TEXT (effString2Parameter;\n"
-    "                     for plug-ins that take no text, the value they show as TEXT)\n"
-    "  --program N        select program N before the parameters\n"
-    "  --block N          frames per process call (default 512)\n"
-    "  --double           64-bit processing (processDoubleReplacing)\n"
-    "\n"
     "A progress bar shows on stderr for long files when stderr is a terminal.\n"
     "Exit status: 0 done, 1 usage error or unknown parameter, 2 the plug-in could not be\n"
     "loaded or cannot process, 3 IN could not be read or OUT written (OUT is then removed).\n";
 
-int ParseArguments(const std::vector<std::string>& arguments, TRenderOptions& options) {
-    std::vector<std::string> positional;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        std::string problem;
-        const TOptionMatch match = TakePlayOption(arguments, i, options.play, false, problem);
-        if (match == TOptionMatch::Invalid) return UsageError(kRender, problem);
-        if (match == TOptionMatch::Taken) continue;
-        const std::string& argument = arguments[i];
-        if (argument.size() > 1 && argument[0] == '-') return UsageError(kRender, "unknown option " + argument);
-        positional.push_back(argument);
-    }
-    if (positional.size() != 3)
-        return UsageError(kRender, "needs a plug-in, an input file and an output file");
-    options.pluginPath = positional[0];
-    options.inputPath = positional[1];
-    options.outputPath = positional[2];
+TOptionTable<TRenderOptions> RenderOptionRows() {
+    using T = TRenderOptions;
+    return Join<T>({
+        {Argument<T>("PLUGIN.so", "plug-in", &T::pluginPath), Argument<T>("IN", "input file", &T::inputPath),
+         Argument<T>("OUT", "output file", &T::outputPath)},
+        Within(&T::play, PlayOptionRows(false)),
+    });
+}
+
+std::string CheckFiles(TRenderOptions& options) {
     std::error_code error;
     if (options.inputPath == options.outputPath ||
         std::filesystem::equivalent(options.inputPath, options.outputPath, error))
-        return UsageError(kRender, "OUT would overwrite IN");
-    return kExitOk;
+        return "OUT would overwrite IN";
+    return "";
 }
+
+int RunRender(TRenderOptions& options);
+
+const TCommand<TRenderOptions> kRender{
+    "render",
+    "play sound file IN through the plug-in into OUT (same format and sample rate as IN; as many "
+    "channels as the plug-in has outputs, at most 2: a stereo plug-in writes stereo even from mono IN)",
+    kRenderDetails,
+    RenderOptionRows(),
+    CheckFiles,
+    RunRender};
 
 int IoFailure(const std::string& text) {
     std::cerr << "tessel-host render: " << text << '\n';
@@ -209,12 +198,7 @@ int Render(TPluginInstance& plugin, TSoundFile& input, const TRenderOptions& opt
     return kExitOk;
 }
 
-int RunRender(const std::vector<std::string>& arguments) {
-    if (std::find(arguments.begin(), arguments.end(), "--help") != arguments.end())
-        return CommandHelp(kRender, kRenderDetails);
-    TRenderOptions options;
-    if (const int status = ParseArguments(arguments, options); status != kExitOk) return status;
-
+int RunRender(TRenderOptions& options) {
     std::string error;
     std::unique_ptr<TSoundFile> input = TSoundFile::OpenForReading(options.inputPath, error);
     if (!input) return IoFailure("cannot read " + options.inputPath + ": " + error);

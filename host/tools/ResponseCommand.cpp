@@ -48,63 +48,62 @@ struct TResponseOptions {
     TPlayOptions play;
 };
 
-int RunResponse(const std::vector<std::string>& arguments);
+constexpr const char* kResponseDetails =
+    "A unit impulse goes into every input (at most two); the first output's next --frames\n"
+    "frames are the impulse response. Its magnitude is taken by direct DFT at the table's\n"
+    "frequencies (--at; default 20 Hz to 20 kHz in 1-2-5 steps) and, for the chart, at\n"
+    "log-spaced frequencies across 20 Hz - 20 kHz. A response still ringing at the end of\n"
+    "the frames taken is reported; take more frames.\n";
 
-const TSubcommand kResponse{
+bool TakeSize(TResponseOptions& options, const std::string& value) {
+    const size_t cross = value.find('x');
+    const auto width = cross == std::string::npos ? std::nullopt : ParseInteger(value.substr(0, cross));
+    const auto height = cross == std::string::npos ? std::nullopt : ParseInteger(value.substr(cross + 1));
+    if (!width || !height || *width < kMinSide || *height < kMinSide || *width > kMaxSide || *height > kMaxSide)
+        return false;
+    options.width = static_cast<int>(*width);
+    options.height = static_cast<int>(*height);
+    return true;
+}
+
+bool TakeTableFrequency(TResponseOptions& options, const std::string& value) {
+    const auto hz = ParseReal(value);
+    if (!hz || *hz <= 0.0) return false;
+    options.tableHz.push_back(*hz);
+    return true;
+}
+
+TOptionTable<TResponseOptions> ResponseOptionRows() {
+    using T = TResponseOptions;
+    return Join<T>({
+        {Argument<T>("PLUGIN.so", "plug-in", &T::pluginPath),
+         Text<T>("--png", "FILE", "draw the chart (antialiased curve over a log-frequency grid) into FILE",
+                 &T::pngPath),
+         Value<T>("--size", "WxH", "WIDTHxHEIGHT, each 120 to 8192 pixels", "chart size in pixels (default 900x500)",
+                  TakeSize),
+         Repeatable(
+             Value<T>("--at", "HZ", "a frequency in Hz", "a frequency for the table (repeatable)", TakeTableFrequency)),
+         Integer<T>("--frames", "N", kMinFrames, kMaxFrames, "64 to 4194304 frames",
+                    "frames of impulse response taken (default 65536)", &T::frames)},
+        Within(&T::play, PlayOptionRows(true)),
+    });
+}
+
+std::string DefaultTable(TResponseOptions& options) {
+    if (options.tableHz.empty()) options.tableHz.assign(std::begin(kDefaultTableHz), std::end(kDefaultTableHz));
+    return "";
+}
+
+int RunResponse(TResponseOptions& options);
+
+const TCommand<TResponseOptions> kResponse{
     "response",
-    "PLUGIN.so [--png FILE] [--size WxH] [--at HZ]... [--frames N] [--set I=V]... [--param NAME=TEXT]... "
-    "[--program N] [--rate HZ] [--block N] [--double]",
     "measure the plug-in's magnitude response (impulse in, left output, DFT at 20 Hz - 20 kHz), print "
     "it at a few frequencies and draw it into a PNG",
+    kResponseDetails,
+    ResponseOptionRows(),
+    DefaultTable,
     RunResponse};
-
-constexpr const char* kResponseDetails =
-    "A unit impulse goes into every input (at most two); the first output's next N frames\n"
-    "(--frames, default 65536) are the impulse response. Its magnitude is taken by direct\n"
-    "DFT at the table's frequencies (--at HZ, repeatable; default 20 Hz to 20 kHz in 1-2-5\n"
-    "steps) and, for the chart, at log-spaced frequencies across 20 Hz - 20 kHz.\n"
-    "\n"
-    "  --png FILE   draw the chart (antialiased curve over a log-frequency grid) into FILE\n"
-    "  --size WxH   chart size in pixels (default 900x500)\n"
-    "  --rate HZ    sample rate (default 48000)\n"
-    "Settings (--set, --param, --program), --block and --double as for render.\n"
-    "A response still ringing at the end of the frames taken is reported; take more frames.\n";
-
-int TakeOwnOption(const std::vector<std::string>& arguments, size_t& i, TResponseOptions& options) {
-    const std::string& option = arguments[i];
-    if (option != "--png" && option != "--size" && option != "--at" && option != "--frames")
-        return UsageError(kResponse, "unknown option " + option);
-    if (i + 1 >= arguments.size()) return UsageError(kResponse, option + " needs a value");
-    const std::string& value = arguments[++i];
-    if (option == "--png") {
-        options.pngPath = value;
-    } else if (option == "--size") {
-        const size_t cross = value.find('x');
-        const auto width = cross == std::string::npos ? std::nullopt : ParseInteger(value.substr(0, cross));
-        const auto height = cross == std::string::npos ? std::nullopt : ParseInteger(value.substr(cross + 1));
-        if (!width || !height || *width < kMinSide || *height < kMinSide || *width > kMaxSide || *height > kMaxSide)
-            return UsageError(kResponse, "--size takes WIDTHxHEIGHT, each 120 to 8192 pixels, not '" + value + "'");
-        options.width = static_cast<int>(*width);
-        options.height = static_cast<int>(*height);
-    } else if (option == "--at") {
-        const auto hz = ParseReal(value);
-        if (!hz || *hz <= 0.0) return UsageError(kResponse, "--at takes a frequency in Hz, not '" + value + "'");
-        options.tableHz.push_back(*hz);
-    } else {
-        const auto frames = ParseInteger(value);
-        if (!frames || *frames < kMinFrames || *frames > kMaxFrames)
-            return UsageError(kResponse, "--frames takes 64 to 4194304 frames, not '" + value + "'");
-        options.frames = *frames;
-    }
-    return kExitOk;
-}
-
-int ParseArguments(const std::vector<std::string>& arguments, TResponseOptions& options) {
-    const auto takeOwn = [&](const std::vector<std::string>& all, size_t& i) { return TakeOwnOption(all, i, options); };
-    if (const int status = ParsePluginCommandLine(kResponse, arguments, options, takeOwn); status != kExitOk) return status;
-    if (options.tableHz.empty()) options.tableHz.assign(std::begin(kDefaultTableHz), std::end(kDefaultTableHz));
-    return kExitOk;
-}
 
 // The first output's answer to a unit impulse on every input.
 template <typename TSample>
@@ -172,12 +171,7 @@ bool DrawChart(const std::vector<double>& response, const TResponseOptions& opti
     return SavePng(surface, options.pngPath);
 }
 
-int RunResponse(const std::vector<std::string>& arguments) {
-    if (std::find(arguments.begin(), arguments.end(), "--help") != arguments.end())
-        return CommandHelp(kResponse, kResponseDetails);
-    TResponseOptions options;
-    if (const int status = ParseArguments(arguments, options); status != kExitOk) return status;
-
+int RunResponse(TResponseOptions& options) {
     int status = kExitOk;
     std::unique_ptr<TPluginInstance> plugin =
         OpenForPlaying(options.pluginPath, options.play, options.play.rateHz, std::cout, status);

@@ -1,7 +1,5 @@
 #include "host/tools/Subcommand.h"
 
-#include <algorithm>
-#include <cstring>
 #include <iostream>
 
 namespace tessel::host::tool {
@@ -17,25 +15,25 @@ std::vector<TSubcommand>& Registry() {
 
 const std::vector<TSubcommand>& Subcommands() { return Registry(); }
 
-TSubcommandRegistration::TSubcommandRegistration(const TSubcommand& subcommand) {
+TSubcommandRegistration::TSubcommandRegistration(TSubcommand subcommand) {
     std::vector<TSubcommand>& subcommands = Registry();
-    const auto place = std::lower_bound(
-        subcommands.begin(), subcommands.end(), subcommand,
-        [](const TSubcommand& a, const TSubcommand& b) { return std::strcmp(a.name, b.name) < 0; });
-    subcommands.insert(place, subcommand);
+    const auto place = std::lower_bound(subcommands.begin(), subcommands.end(), subcommand,
+                                        [](const TSubcommand& a, const TSubcommand& b) { return a.name < b.name; });
+    subcommands.insert(place, std::move(subcommand));
 }
 
-int UsageError(const TSubcommand& subcommand, const std::string& problem) {
-    if (!problem.empty()) std::cerr << "tessel-host " << subcommand.name << ": " << problem << '\n';
-    std::cerr << "usage: tessel-host " << subcommand.name << ' ' << subcommand.usage << '\n';
+int UsageError(const std::string& name, const std::string& usage, const std::string& problem) {
+    if (!problem.empty()) std::cerr << "tessel-host " << name << ": " << problem << '\n';
+    std::cerr << "usage: tessel-host " << name << ' ' << usage << '\n';
     return kExitUsage;
 }
 
-int CommandHelp(const TSubcommand& subcommand, const char* details) {
-    std::cout << "usage: tessel-host " << subcommand.name << ' ' << subcommand.usage << "\n\n"
-              << subcommand.summary << "\n\n"
-              << details;
-    return kExitOk;
+void PrintCommandHelp(const std::string& name, const char* summary, const char* details,
+                      const std::vector<TRowText>& rows) {
+    std::cout << "usage: tessel-host " << name << ' ' << UsageText(rows) << "\n\n" << summary << "\n\n";
+    if (details != nullptr && details[0] != '\0') std::cout << details << '\n';
+    const std::string options = OptionListText(rows);
+    if (!options.empty()) std::cout << "Options:\n" << options;
 }
 
 }  // namespace tessel::host::tool

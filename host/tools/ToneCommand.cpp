@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "host/tools/NumberArgument.h"
 #include "host/tools/SoundFile.h"
 #include "host/tools/Subcommand.h"
 
@@ -21,6 +20,8 @@ constexpr double kSweepEndHz = 20000.0;
 constexpr double kSweepTopOfNyquist = 0.9;  // sweeps end below the Nyquist frequency
 constexpr double kMaxSeconds = 3600.0;
 constexpr int kMaxChannels = 8;
+constexpr int kMinRateHz = 8000;
+constexpr int kMaxRateHz = 768000;
 constexpr sf_count_t kChunkFrames = 4096;
 
 enum class TKind { Sine, Sweep, Noise };
@@ -36,19 +37,46 @@ struct TToneOptions {
     int subtype = SF_FORMAT_PCM_24;
 };
 
-int RunTone(const std::vector<std::string>& arguments);
-
-const TSubcommand kTone{
-    "tone",
-    "OUT [--kind sine|sweep|noise] [--freq HZ] [--seconds S] [--rate HZ] [--channels N] [--level DBFS] "
-    "[--format pcm16|pcm24|float]",
-    "write a test signal: a sine (default 1000 Hz), a logarithmic sweep 20 Hz - 20 kHz, or white noise",
-    RunTone};
-
 constexpr const char* kToneDetails =
     "The container follows OUT's extension (.wav, .flac, .aiff, .au; anything else is WAV).\n"
-    "Defaults: 2 s, 48000 Hz, 2 channels, peak level -12 dBFS, 24-bit PCM. Every channel\n"
-    "carries the same signal; sine and sweep fade in and out over 10 ms.\n";
+    "Every channel carries the same signal; sine and sweep fade in and out over 10 ms.\n";
+
+TOptionTable<TToneOptions> ToneOptionRows() {
+    using T = TToneOptions;
+    return {
+        Argument<T>("OUT", "output file", &T::path),
+        Choice<T, TKind>("--kind", {{"sine", TKind::Sine}, {"sweep", TKind::Sweep}, {"noise", TKind::Noise}},
+                         "the signal (default sine)", &T::kind),
+        Real<T>(
+            "--freq", "HZ", [](double hz) { return hz > 0.0; }, "a frequency in Hz above 0",
+            "the sine's frequency (default 1000 Hz)", &T::frequencyHz),
+        Real<T>(
+            "--seconds", "S", [](double seconds) { return seconds > 0.0 && seconds <= kMaxSeconds; },
+            "a duration from 0 to 3600 s", "length (default 2 s)", &T::seconds),
+        Integer<T>("--rate", "HZ", kMinRateHz, kMaxRateHz, "a sample rate from 8000 to 768000 Hz",
+                   "sample rate (default 48000 Hz)", &T::rateHz),
+        Integer<T>("--channels", "N", 1, kMaxChannels, "1 to 8 channels", "channels (default 2)", &T::channels),
+        Real<T>(
+            "--level", "DBFS", [](double dbfs) { return dbfs <= 0.0; }, "a peak level in dBFS, at most 0",
+            "peak level (default -12 dBFS)", &T::levelDbfs),
+        Choice<T, int>("--format",
+                       {{"pcm16", SF_FORMAT_PCM_16}, {"pcm24", SF_FORMAT_PCM_24}, {"float", SF_FORMAT_FLOAT}},
+                       "sample format (default pcm24)", &T::subtype),
+    };
+}
+
+std::string CheckFrequency(TToneOptions& options) {
+    if (options.kind == TKind::Sine && options.frequencyHz >= options.rateHz / 2.0)
+        return "--freq must lie below half the sample rate";
+    return "";
+}
+
+int RunTone(TToneOptions& options);
+
+const TCommand<TToneOptions> kTone{
+    "tone",         "write a test signal: a sine (default 1000 Hz), a logarithmic sweep 20 Hz - 20 kHz, or white noise",
+    kToneDetails,   ToneOptionRows(),
+    CheckFrequency, RunTone};
 
 int MajorFormat(const std::string& path) {
     std::string extension = std::filesystem::path(path).extension().string();
@@ -58,64 +86,6 @@ int MajorFormat(const std::string& path) {
     if (extension == ".aiff" || extension == ".aif") return SF_FORMAT_AIFF;
     if (extension == ".au") return SF_FORMAT_AU;
     return SF_FORMAT_WAV;
-}
-
-int TakeValue(const std::vector<std::string>& arguments, size_t& i, TToneOptions& options) {
-    const std::string& option = arguments[i];
-    if (i + 1 >= arguments.size()) return UsageError(kTone, option + " needs a value");
-    const std::string& value = arguments[++i];
-    const auto bad = [&](const std::string& expected) {
-        return UsageError(kTone, option + " takes " + expected + ", not '" + value + "'");
-    };
-    if (option == "--kind") {
-        if (value == "sine") options.kind = TKind::Sine;
-        else if (value == "sweep") options.kind = TKind::Sweep;
-        else if (value == "noise") options.kind = TKind::Noise;
-        else return bad("sine, sweep or noise");
-    } else if (option == "--format") {
-        if (value == "pcm16") options.subtype = SF_FORMAT_PCM_16;
-        else if (value == "pcm24") options.subtype = SF_FORMAT_PCM_24;
-        else if (value == "float") options.subtype = SF_FORMAT_FLOAT;
-        else return bad("pcm16, pcm24 or float");
-    } else if (option == "--rate" || option == "--channels") {
-        const auto number = ParseInteger(value);
-        const bool rate = option == "--rate";
-        if (!number || *number < (rate ? 8000 : 1) || *number > (rate ? 768000 : kMaxChannels))
-            return bad(rate ? "a sample rate from 8000 to 768000 Hz" : "1 to 8 channels");
-        (rate ? options.rateHz : options.channels) = static_cast<int>(*number);
-    } else {
-        const auto number = ParseReal(value);
-        if (option == "--freq") {
-            if (!number || *number <= 0.0) return bad("a frequency in Hz above 0");
-            options.frequencyHz = *number;
-        } else if (option == "--seconds") {
-            if (!number || *number <= 0.0 || *number > kMaxSeconds) return bad("a duration from 0 to 3600 s");
-            options.seconds = *number;
-        } else if (option == "--level") {
-            if (!number || *number > 0.0) return bad("a peak level in dBFS, at most 0");
-            options.levelDbfs = *number;
-        } else {
-            return UsageError(kTone, "unknown option " + option);
-        }
-    }
-    return kExitOk;
-}
-
-int ParseArguments(const std::vector<std::string>& arguments, TToneOptions& options) {
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (argument.size() > 1 && argument[0] == '-') {
-            if (const int status = TakeValue(arguments, i, options); status != kExitOk) return status;
-        } else if (options.path.empty()) {
-            options.path = argument;
-        } else {
-            return UsageError(kTone, "only one output file");
-        }
-    }
-    if (options.path.empty()) return UsageError(kTone, "no output file given");
-    if (options.kind == TKind::Sine && options.frequencyHz >= options.rateHz / 2.0)
-        return UsageError(kTone, "--freq must lie below half the sample rate");
-    return kExitOk;
 }
 
 // The signal, one sample per frame, before level and fades.
@@ -156,12 +126,7 @@ double Fade(const TToneOptions& options, int64_t frame, int64_t frames) {
     return 0.5 - 0.5 * std::cos(std::numbers::pi * fromEdge / fadeFrames);
 }
 
-int RunTone(const std::vector<std::string>& arguments) {
-    if (std::find(arguments.begin(), arguments.end(), "--help") != arguments.end())
-        return CommandHelp(kTone, kToneDetails);
-    TToneOptions options;
-    if (const int status = ParseArguments(arguments, options); status != kExitOk) return status;
-
+int RunTone(TToneOptions& options) {
     SF_INFO info{};
     info.samplerate = options.rateHz;
     info.channels = options.channels;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "tests/host/ToolRun.h"
 
@@ -46,6 +47,26 @@ TEST(HostTool, UsageErrorsExitWithOne) {
     const TRun help = RunTool("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(Contains(help.output, "info [--calls]"));
+}
+
+// Usage lines, option lists and value checks all come from each command's option table.
+TEST(HostTool, EveryCommandExplainsItsOptionsAndNamesTheOneItRefuses) {
+    for (const auto& [command, option] : {std::pair{"info", "--host-product TEXT"},
+                                          {"tone", "--format pcm16|pcm24|float"},
+                                          {"render", "--param NAME=TEXT"},
+                                          {"response", "--rate HZ"},
+                                          {"bench", "--runs N"}}) {
+        const TRun help = RunTool(std::string(command) + " --help");
+        EXPECT_EQ(help.status, 0) << command;
+        EXPECT_TRUE(Contains(help.output, std::string("usage: tessel-host ") + command)) << help.output;
+        EXPECT_TRUE(Contains(help.output, std::string("\n  ") + option)) << command << "\n" << help.output;
+    }
+    const TRun refused = RunTool("bench x.so --runs 1001");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(Contains(refused.output, "--runs takes 1 to 1000 runs, not '1001'")) << refused.output;
+    const TRun missing = RunTool("render x.so in.wav");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(Contains(missing.output, "no output file given")) << missing.output;
 }
 
 TEST(HostTool, LoadFailuresExitWithTwoAndSayWhy) {
