@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "gui/PngFile.h"
-#include "host/tools/NumberArgument.h"
 #include "host/tools/OpenPlugin.h"
 #include "host/tools/ParameterSettings.h"
 #include "host/tools/PrivateXServer.h"
@@ -40,52 +39,36 @@ struct TEditorOptions {
     TParameterSettings settings;
 };
 
-int RunEditor(const std::vector<std::string>& arguments);
-
-const TSubcommand kEditor{"editor",
-                          "PLUGIN.so --png FILE [--set I=V]... [--param NAME=TEXT]... [--program N] [--wait MS]",
-                          "open the plug-in's editor in a window, idle it every 40 ms and write what it shows "
-                          "into a PNG",
-                          RunEditor};
-
 constexpr const char* kEditorDetails =
     "The editor opens inside a parent window of tessel-host's own on the X display named by\n"
     "DISPLAY. Without DISPLAY a private Xvfb is started (with GLX; OpenGL editors draw through\n"
-    "Mesa's software renderer) and stopped afterwards. After opening, the settings (--program,\n"
-    "--set, --param, as for render) are applied, the editor is given idle time every 40 ms for\n"
-    "--wait milliseconds (default 1000), and the window's contents are read back with XGetImage.\n"
-    "Exit status 2 when there is no X server, or the plug-in cannot be loaded or has no editor.\n";
+    "Mesa's software renderer) and stopped afterwards. After opening, the settings are applied,\n"
+    "the editor is given idle time every 40 ms for --wait milliseconds, and the window's\n"
+    "contents are read back with XGetImage. Exit status 2 when there is no X server, or the\n"
+    "plug-in cannot be loaded or has no editor.\n";
 
-int ParseArguments(const std::vector<std::string>& arguments, TEditorOptions& options) {
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        std::string problem;
-        const TOptionMatch match = TakeSettingOption(arguments, i, options.settings, problem);
-        if (match == TOptionMatch::Invalid) return UsageError(kEditor, problem);
-        if (match == TOptionMatch::Taken) continue;
-        const std::string& argument = arguments[i];
-        if (argument == "--png" || argument == "--wait") {
-            if (i + 1 >= arguments.size()) return UsageError(kEditor, argument + " needs a value");
-            const std::string& value = arguments[++i];
-            if (argument == "--png") {
-                options.pngPath = value;
-            } else {
-                const auto ms = ParseInteger(value);
-                if (!ms || *ms < 0 || *ms > kMaxWaitMs)
-                    return UsageError(kEditor, "--wait takes 0 to 600000 milliseconds, not '" + value + "'");
-                options.waitMs = *ms;
-            }
-        } else if (argument.size() > 1 && argument[0] == '-') {
-            return UsageError(kEditor, "unknown option " + argument);
-        } else if (options.pluginPath.empty()) {
-            options.pluginPath = argument;
-        } else {
-            return UsageError(kEditor, "only one plug-in at a time");
-        }
-    }
-    if (options.pluginPath.empty()) return UsageError(kEditor, "no plug-in given");
-    if (options.pngPath.empty()) return UsageError(kEditor, "--png FILE is required");
-    return kExitOk;
+TOptionTable<TEditorOptions> EditorOptionRows() {
+    using T = TEditorOptions;
+    return Join<T>({
+        {Argument<T>("PLUGIN.so", "plug-in", &T::pluginPath),
+         Text<T>("--png", "FILE", "write what the editor's window shows into FILE (required)", &T::pngPath),
+         Integer<T>("--wait", "MS", 0, kMaxWaitMs, "0 to 600000 milliseconds",
+                    "idle the open editor this long before reading it back (default 1000)", &T::waitMs)},
+        Within(&T::settings, SettingOptionRows()),
+    });
 }
+
+std::string RequirePng(TEditorOptions& options) { return options.pngPath.empty() ? "--png FILE is required" : ""; }
+
+int RunEditor(TEditorOptions& options);
+
+const TCommand<TEditorOptions> kEditor{
+    "editor",
+    "open the plug-in's editor in a window, idle it every 40 ms and write what it shows into a PNG",
+    kEditorDetails,
+    EditorOptionRows(),
+    RequirePng,
+    RunEditor};
 
 // Plug-ins' X errors (a window of theirs already gone, …) must not end the
 // host; Xlib's default handler would exit.
@@ -201,12 +184,7 @@ int ShowAndCapture(TPluginInstance& plugin, Display* display, const TEditorOptio
     return status;
 }
 
-int RunEditor(const std::vector<std::string>& arguments) {
-    if (std::find(arguments.begin(), arguments.end(), "--help") != arguments.end())
-        return CommandHelp(kEditor, kEditorDetails);
-    TEditorOptions options;
-    if (const int status = ParseArguments(arguments, options); status != kExitOk) return status;
-
+int RunEditor(TEditorOptions& options) {
     std::unique_ptr<TPrivateXServer> server;
     XSetErrorHandler(IgnoreXError);
     Display* display = OpenDisplay(server);
