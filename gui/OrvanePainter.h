@@ -40,6 +40,9 @@ public:
     virtual int CurrentSnapshot() = 0;  // 0..5
     virtual std::string CurrentProgramName() = 0;
     virtual std::string EffectName() = 0;
+    // Called before a curve's TotalResponseDb calls: a source may take the
+    // bands' state once here instead of at every point.
+    virtual void BeginResponse() {}
     // Half the bands' combined gain in dB at a frequency in Hz.
     virtual double TotalResponseDb(double frequencyHz) = 0;
 };

@@ -36,6 +36,7 @@ void TOrvanePainter::DrawCurve() {
     const TRect& g = FLayout.GraphRect;
     const int n = g.Width() - 1;
     if (n < 2 || g.Height() <= 0) return;
+    FSource.BeginResponse();
     FBackBuffer.SetClip(g);
     FBackBuffer.SetPenColor(ResponseCurveColor(FAppearance.FormColor));
     const double step = 1.0 / n;
