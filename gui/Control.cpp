@@ -51,7 +51,13 @@ void TControl::SetFocus() {
 }
 
 void TControl::Invalidate() {
+    Invalidated();
     if (FHost && FVisible) FHost->InvalidateRect(FBounds);
+}
+
+void TControl::EndLoad() {
+    FLoading = false;
+    Loaded();
 }
 
 void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {

@@ -96,8 +96,21 @@ public:
     // Whether a click gives this control the keyboard focus.
     virtual bool CanFocus() const { return false; }
 
-    // Marks the control's area for recomposition at the next frame.
+    // Marks the control's area for recomposition at the next frame (and a
+    // control's own back buffer, if it keeps one, as stale).
     void Invalidate();
+
+    // ---- Loading from the form's stored description ---------------------
+    // Between BeginLoad and EndLoad, setters skip the run-time side effects
+    // their control documents (change events, cross-checks of ranges);
+    // EndLoad then calls Loaded, where a control settles its state.
+    void BeginLoad() { FLoading = true; }
+    void EndLoad();
+    bool Loading() const { return FLoading; }
+
+    // The form calls this on its controls after its colour changed, for
+    // controls whose colour follows their parent.
+    virtual void ParentColorChanged() {}
 
     // ---- Painting -------------------------------------------------------
     // Draws the control into the form's back buffer; `target`'s clip is
@@ -136,12 +149,16 @@ public:
 
 protected:
     virtual void Resize() {}
+    virtual void Loaded() {}
+    // Called by Invalidate, before the form is asked to recompose.
+    virtual void Invalidated() {}
 
 private:
     TControlHost* FHost;
     TRect FBounds;
     bool FVisible = true;
     bool FEnabled = true;
+    bool FLoading = false;
     std::int32_t FColor = 0;
     TFont32 FFont;
 };

@@ -14,6 +14,9 @@ struct TShiftState {
     bool Left = false;    // mouse buttons held
     bool Right = false;
     bool Middle = false;
+    // Set on the second press of a double click (the window layer decides
+    // what counts as one).
+    bool Double = false;
     friend constexpr bool operator==(const TShiftState&, const TShiftState&) = default;
 };
 
