@@ -84,13 +84,20 @@ void TCustomVSTModule::SelectShellPlugin() {
 }
 
 std::string TCustomVSTModule::HostProduct() {
-    if (!FHostProductCache.empty() && FHostProductCache != "Unknown") return FHostProductCache;
+    // Asked once per instance, answered or not: each parameter description
+    // asks again as it goes, and a host that does not answer would be asked
+    // some thirty times per instance during a scan. The first ask happens
+    // while connecting, before the host holds the record, so no other thread
+    // can be asking at the same time.
+    if (FHostProductAsked.load(std::memory_order_acquire)) return FHostProductCache;
+    if (!HostCallback()) return "Unknown";  // nobody to ask yet
     // Cleared first so that a host which answers without writing reads as empty;
     // one spare zero keeps the read inside the buffer whatever the host wrote.
     char buffer[kHostProductBufferSize + 1] = {};
     std::string product = "Unknown";
     if (HostProductString(buffer)) product.assign(buffer, ::strnlen(buffer, kHostProductBufferSize));
     FHostProductCache = product;
+    FHostProductAsked.store(true, std::memory_order_release);
     return product;
 }
 

@@ -97,7 +97,8 @@ public:
     void ConnectHost(audioMasterCallback hostCallback) override;
     // Destroys a remaining editor window while the whole module is still alive.
     void BeforeDestruction() override;
-    // The host's product text, asked once and cached; "Unknown" when the host does not say.
+    // The host's product text, asked once per instance (once connected) and
+    // kept; "Unknown" when the host does not say.
     std::string HostProduct();
 
     // ---- Identity ----
@@ -304,6 +305,7 @@ private:
     std::int32_t FIORatio = 1;
     std::int32_t FRequestedInitialDelay = 0;
     std::string FHostProductCache;
+    std::atomic<bool> FHostProductAsked{false};  // FHostProductCache holds the host's answer
     std::unique_ptr<TEditorWindow> FEditorForm;
     ERect FEditorRect{};  // its address is handed to the host, so it lives in the module
     TCustomVstShellPlugins FShellPlugins{*this};

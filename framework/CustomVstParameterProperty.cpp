@@ -1,5 +1,6 @@
 #include "framework/CustomVstParameterProperty.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "framework/CustomVstParameterProperties.h"
@@ -103,6 +104,13 @@ float TCustomVstParameterProperty::FromNormalized(float normalized) const {
     return static_cast<float>(lo + (hi - lo) * uf);
 }
 
+float TCustomVstParameterProperty::Limited(float natural) const {
+    const float lo = std::min(FMin, FMax);
+    const float hi = std::max(FMin, FMax);
+    if (!(natural >= lo)) return lo;  // also NaN
+    return natural > hi ? hi : natural;
+}
+
 float TCustomVstParameterProperty::Smooth(float natural) {
     if (!std::isfinite(natural)) return natural;  // one bad value must not poison the state for good
     // s + (x - s)*k written as s*(1-k) + x*k, so that k = 1 gives x exactly
@@ -161,6 +169,7 @@ void TCustomVstParameterProperty::DefineProperties(TPropertyTable& t, const TMet
     DefineEvent(t, "OnParameterChange", OnParameterChange, m);
     DefineEvent(t, "OnCustomParameterLabel", OnCustomParameterLabel, m);
     DefineEvent(t, "OnCustomParameterDisplay", OnCustomParameterDisplay, m);
+    DefineEvent(t, "OnCustomParameterParse", OnCustomParameterParse, m);
 }
 
 }  // namespace tessel

@@ -46,6 +46,12 @@ using TParameterChangeEvent = std::function<void(TBasicVSTModule& sender, std::i
 using TCustomParameterLabelEvent =
     std::function<void(TBasicVSTModule& sender, std::int32_t index, std::string& preDefined)>;
 using TCustomParameterDisplayEvent = TCustomParameterLabelEvent;
+// Reads a text the host sends back (effString2Parameter): value arrives holding
+// the plain natural number the text reads as, or NaN when it reads as none;
+// what the handler leaves is stored, and a NaN refuses the text. Lets a
+// parameter with its own display take that display back.
+using TCustomParameterParseEvent =
+    std::function<void(TBasicVSTModule& sender, std::int32_t index, std::string_view text, float& value)>;
 
 class TCustomVstParameterProperty {
 public:
@@ -104,6 +110,7 @@ public:
     TParameterChangeEvent OnParameterChange;
     TCustomParameterLabelEvent OnCustomParameterLabel;
     TCustomParameterDisplayEvent OnCustomParameterDisplay;
+    TCustomParameterParseEvent OnCustomParameterParse;
 
     // Copies DisplayName and Units only.
     void Assign(const TCustomVstParameterProperty& source);
@@ -113,6 +120,9 @@ public:
     float ToNormalized(float natural) const;
     // Normalised -> natural through the inverse curve; no clamping, no smoothing. [thread-safe]
     float FromNormalized(float normalized) const;
+    // The natural value limited to Min..Max, the form in which values are
+    // stored; a NaN, which has no place in the range, becomes Min. [thread-safe]
+    float Limited(float natural) const;
     // Advances the two-stage smoothing one step towards natural and returns
     // the second stage. A non-finite value passes through and leaves the
     // state alone. [thread-safe]

@@ -5,8 +5,14 @@ namespace tessel {
 void ApplyStoredProperties(const std::vector<TStoredProperty>& properties, const TPropertyTable& table) {
     for (const auto& property : properties) {
         const auto* setter = table.Find(property.name);
-        if (!setter) throw EVSTError("Property " + property.name + " does not exist");
-        (*setter)(property.value);
+        if (!setter) throw EStoredRowError(property.name, "Property " + property.name + " does not exist");
+        try {
+            (*setter)(property.value);
+        } catch (const EStoredRowError& failure) {  // a row inside a collection item
+            throw EStoredRowError(property.name + failure.Row(), failure.Reason());
+        } catch (const std::exception& failure) {
+            throw EStoredRowError(property.name, failure.what());
+        }
     }
 }
 

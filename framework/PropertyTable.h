@@ -18,6 +18,7 @@
 
 #include "framework/EnumSet.h"
 #include "framework/StoredDescription.h"
+#include "framework/StoredRowError.h"
 #include "framework/VSTError.h"
 
 namespace tessel {
@@ -77,7 +78,8 @@ void DefineEvent(TPropertyTable& table, std::string name, Event& field, const TM
     });
 }
 
-// Applies assignments in order; the first failure stops loading and propagates.
+// Applies assignments in order; the first failure stops loading and
+// propagates as an EStoredRowError naming the row.
 void ApplyStoredProperties(const std::vector<TStoredProperty>& properties, const TPropertyTable& table);
 
 // Defines a collection property: assigning it clears the collection, then
@@ -89,11 +91,15 @@ void DefineCollection(TPropertyTable& table, std::string name, TCollection& coll
     table.Define(std::move(name), [&collection, &methods](const TStoredValue& v) {
         if (v.kind != TStoredValue::TKind::Collection) throw EVSTError("Invalid property value");
         collection.Clear();
-        for (const auto& stored : v.items) {
+        for (std::size_t i = 0; i < v.items.size(); ++i) {
             auto& item = collection.Add();
             TPropertyTable itemTable;
             item.DefineProperties(itemTable, methods);
-            ApplyStoredProperties(stored.properties, itemTable);
+            try {
+                ApplyStoredProperties(v.items[i].properties, itemTable);
+            } catch (const EStoredRowError& failure) {
+                throw EStoredRowError("[" + std::to_string(i) + "]." + failure.Row(), failure.Reason());
+            }
         }
     });
 }

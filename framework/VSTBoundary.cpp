@@ -97,7 +97,10 @@ AEffect* CreateEffect(audioMasterCallback hostCallback, TModuleFactory factory) 
 
 bool CopyTextToHost(void* buffer, std::string_view text, std::size_t capacity) noexcept {
     if (!buffer || capacity == 0) return false;
-    const auto length = text.size() < capacity ? text.size() : capacity - 1;
+    auto length = text.size() < capacity ? text.size() : capacity - 1;
+    // Texts are UTF-8: a cut backs off to the start of the character that does not fit whole.
+    if (length < text.size())
+        while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0u) == 0x80u) --length;
     auto* out = static_cast<char*>(buffer);
     if (length > 0) std::memcpy(out, text.data(), length);  // an empty view may have no data at all
     out[length] = '\0';

@@ -29,7 +29,8 @@ AEffect* CreateEffect(audioMasterCallback hostCallback, TModuleFactory factory) 
 // ---- Typed views of the dispatcher's pointer argument ----
 
 // Copies text into a host buffer of capacity bytes, cutting it so that the
-// terminating zero always fits. False (nothing written) for a null buffer.
+// terminating zero always fits, between UTF-8 characters, never inside one.
+// False (nothing written) for a null buffer.
 bool CopyTextToHost(void* buffer, std::string_view text, std::size_t capacity) noexcept;
 // Reads a zero-terminated text the host passed; empty view for null.
 std::string_view TextFromHost(const void* text) noexcept;

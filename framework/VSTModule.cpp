@@ -1,10 +1,24 @@
 #include "framework/VSTModule.h"
 
+#include <mutex>
+#include <set>
+#include <string>
 #include <typeinfo>
 
 #include "framework/StoredDescription.h"
+#include "framework/StoredRowError.h"
 
 namespace tessel {
+
+namespace {
+// True the first time a class's description fails to apply in this process.
+bool FirstFailureOfClass(std::string_view className) {
+    static std::mutex lock;  // instances are built on any of the host's threads
+    static std::set<std::string, std::less<>> reported;
+    std::lock_guard guard(lock);
+    return reported.emplace(className).second;
+}
+}  // namespace
 
 TVSTModule::TVSTModule() = default;
 TVSTModule::~TVSTModule() = default;
@@ -37,7 +51,15 @@ void TVSTModule::ReadStoredDescription() {
         DescriptionLoading();
         ApplyStoredProperties(description->properties, properties);
         if (OnInitialize) OnInitialize(*this);
+    } catch (const EStoredRowError& failure) {
+        // A shipped description that does not apply is a defect: say so, once
+        // per class rather than once per instance of a host's scan.
+        FDescriptionFailure = failure.what();
+        if (FirstFailureOfClass(ClassName()))
+            TModuleOwner::Instance().ReportError(
+                EVSTError("stored description of " + std::string(ClassName()) + ", row " + FDescriptionFailure));
     } catch (const std::exception&) {
+        // A missing description leaves the defaults of construction.
     }
 }
 

@@ -10,6 +10,7 @@
 // fires OnDestroy while the whole object is still alive) and then deletes.
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "framework/DspVSTModule.h"
@@ -29,6 +30,11 @@ public:
     void AfterConstruction();
     void BeforeDestruction() override;
 
+    // The row of the stored description that failed to apply, and why
+    // ("ParameterProperties[3].Min: Invalid property value"); empty when every
+    // row applied or when there is no description at all.
+    const std::string& DescriptionFailure() const { return FDescriptionFailure; }
+
     bool OldCreateOrder() const { return FOldCreateOrder; }
     void SetOldCreateOrder(bool v) { FOldCreateOrder = v; }
     TNotifyEvent OnCreate, OnDestroy;
@@ -42,6 +48,7 @@ protected:
 private:
     void ReadStoredDescription();
     bool FOldCreateOrder = false;
+    std::string FDescriptionFailure;
 };
 
 using TModulePtr = std::unique_ptr<TVSTModule, TModuleDeleter>;

@@ -164,6 +164,9 @@ void TVSTModuleWithPrograms::StoreParameter(std::int32_t index, float value) {
     if (FInStoreParameter.IsSet()) return;  // a store from inside a change handler
     TThreadFlag::TScope storing(FInStoreParameter);
     if (!ParameterInRange(index)) throw EVSTError("Index out of bounds");
+    // Whatever brought it (host, program, chunk handler, text, editor), a value
+    // outside the description's range never reaches the change handlers.
+    value = FParameterProperties[index].Limited(value);
     std::lock_guard guard(FStoreLock);
     if (ChunkMode()) {
         FireParameterChange(index, value);
@@ -473,11 +476,18 @@ std::intptr_t TVSTModuleWithPrograms::HandleCanBeAutomated(std::int32_t index, s
 }
 
 std::intptr_t TVSTModuleWithPrograms::HandleString2Parameter(std::int32_t index, std::intptr_t, void* ptr, float) {
-    if (!ptr) return 0;
-    const auto number = ParseDecimal(TextFromHost(ptr));
-    if (!number) return 0;
-    const auto natural = static_cast<float>(*number);
-    if (!std::isfinite(natural)) return 0;
+    // Outside the parameters nothing would be stored: no success to report.
+    if (!ptr || !ParameterInRange(index)) return 0;
+    const std::string_view text = TextFromHost(ptr);
+    float natural = std::numeric_limits<float>::quiet_NaN();
+    if (const auto number = ParseDecimal(text)) {
+        // A number beyond what a float holds is still beyond the range: its end is stored.
+        constexpr double kLargest = std::numeric_limits<float>::max();
+        natural = static_cast<float>(std::clamp(*number, -kLargest, kLargest));
+    }
+    const auto& description = FParameterProperties[index];
+    if (description.OnCustomParameterParse) description.OnCustomParameterParse(*this, index, text, natural);
+    if (std::isnan(natural)) return 0;
     try {
         AutomateParameter(index, natural);
     } catch (const std::exception&) {

@@ -66,9 +66,10 @@ public:
     std::string ParameterName(std::int32_t index) const;
 
     // ---- Parameter store ----
-    // Stores a natural value and fires the description's, then the module's
-    // OnParameterChange; no host notification. Ignored when the calling
-    // thread is already storing; "Index out of bounds" outside the parameters.
+    // Stores a natural value, limited to the description's Min..Max, and fires
+    // the description's, then the module's OnParameterChange; no host
+    // notification. Ignored when the calling thread is already storing;
+    // "Index out of bounds" outside the parameters.
     virtual void StoreParameter(std::int32_t index, float value);
     // Current natural value. [thread-safe, lock-free]
     virtual float ReadParameter(std::int32_t index);

@@ -1,12 +1,15 @@
 #include "plugin/OrvaneModule.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <thread>
 
 #include "dsp/BandFilterFactory.h"
 #include "dsp/BandKind.h"
 #include "framework/DecimalSeparator.h"
+#include "framework/NumberText.h"
 
 namespace tessel {
 
@@ -50,6 +53,28 @@ TBandKind KindFromTypeValue(double value) {
 double OctavesFromBandwidthValue(double v) {
     return static_cast<double>(std::exp2(6.644L * static_cast<long double>(v) - 3.322L));
 }
+
+// The inverse: the bandwidth parameter value of a width in octaves (> 0).
+double BandwidthValueFromOctaves(double octaves) {
+    return static_cast<double>((std::log2(static_cast<long double>(octaves)) + 3.322L) / 6.644L);
+}
+
+std::string_view Trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool SameLetters(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// The bandwidth's unit, which hosts show beside the display and users type along.
+constexpr std::string_view kOctaveUnit = "Oct";
 
 // Two significant digits, written with exactly two decimals: 1.26 -> "1.30".
 std::string FormatBandwidthOctaves(double octaves) {
@@ -95,12 +120,23 @@ void TOrvaneModule::PublishMethods(TMethodTable& m) {
                                                   &TOrvaneModule::OrvaneModuleTypeDisplay);
     m.PublishMember<TCustomParameterDisplayEvent>("OrvaneModuleBandwidthDisplay", this,
                                                   &TOrvaneModule::OrvaneModuleBandwidthDisplay);
+    m.PublishMember<TCustomParameterParseEvent>("OrvaneModuleTypeParse", this, &TOrvaneModule::OrvaneModuleTypeParse);
+    m.PublishMember<TCustomParameterParseEvent>("OrvaneModuleBandwidthParse", this,
+                                                &TOrvaneModule::OrvaneModuleBandwidthParse);
 }
 
 // ---- Life cycle ----
 
 void TOrvaneModule::VSTModuleCreate(TBasicVSTModule&) {
     for (const auto& initial : kInitialValues) AutomateParameter(initial.index, initial.value);
+    // Every program starts from the start-up setting. Left at zeros, a program
+    // would make seven Lowcut bands of 0.1 octave at 20 Hz: a resonance of
+    // some +30 dB at the bottom of the range.
+    const auto current = CurrentProgram();
+    if (current < 0 || current >= Programs().Count()) return;
+    const auto& startUp = Programs()[current].ParameterValues();
+    for (std::int32_t i = 0; i < Programs().Count(); ++i)
+        if (i != current) Programs()[i].ParameterValues().Assign(startUp);
 }
 
 void TOrvaneModule::VSTModuleDestroy(TBasicVSTModule&) {
@@ -230,6 +266,28 @@ void TOrvaneModule::OrvaneModuleBandwidthDisplay(TBasicVSTModule&, std::int32_t 
     if (!ValidBand(band)) return;
     std::lock_guard guard(FFiltersLock);
     if (const auto& filter = FFilters[0][static_cast<std::size_t>(band)]) text = FormatBandwidthOctaves(filter->Bandwidth());
+}
+
+void TOrvaneModule::OrvaneModuleTypeParse(TBasicVSTModule&, std::int32_t, std::string_view text, float& value) {
+    const auto name = Trimmed(text);
+    for (std::size_t k = 0; k < kBandKinds.size(); ++k)
+        if (SameLetters(name, kBandKinds[k].displayName)) value = static_cast<float>(k);
+}
+
+// The display shows octaves, so a number typed here is octaves too, never the
+// 0..1 parameter value: "1.00" is one octave, as shown.
+void TOrvaneModule::OrvaneModuleBandwidthParse(TBasicVSTModule&, std::int32_t, std::string_view text,
+                                               float& value) {
+    auto number = Trimmed(text);
+    if (number.size() >= kOctaveUnit.size() &&
+        SameLetters(number.substr(number.size() - kOctaveUnit.size()), kOctaveUnit))
+        number.remove_suffix(kOctaveUnit.size());
+    const auto octaves = ParseDecimal(number);
+    if (!octaves || !(*octaves > 0.0) || !std::isfinite(*octaves)) {
+        value = std::numeric_limits<float>::quiet_NaN();
+        return;
+    }
+    value = static_cast<float>(BandwidthValueFromOctaves(*octaves));
 }
 
 int TOrvaneModule::FilterKind(int band) {

@@ -50,6 +50,10 @@ public:
     void OrvaneModuleBandwidthChange(TBasicVSTModule& sender, std::int32_t index, float& value);  // 0..1
     void OrvaneModuleTypeDisplay(TBasicVSTModule& sender, std::int32_t index, std::string& text);
     void OrvaneModuleBandwidthDisplay(TBasicVSTModule& sender, std::int32_t index, std::string& text);
+    // Texts typed back: a kind name (any case) for Type, octaves ("1.00", "1.00 Oct") for Bandwidth.
+    void OrvaneModuleTypeParse(TBasicVSTModule& sender, std::int32_t index, std::string_view text, float& value);
+    void OrvaneModuleBandwidthParse(TBasicVSTModule& sender, std::int32_t index, std::string_view text,
+                                    float& value);
     // [audio thread]
     void VSTModuleProcess(float* const* inputs, float* const* outputs, std::int32_t sampleFrames) noexcept;
     void VSTModuleProcessDoubleReplacing(double* const* inputs, double* const* outputs,

@@ -26,16 +26,17 @@ struct TBandField {
     int minInteger, maxInteger, stepInteger, largeStepInteger;
     const char* onChange;
     const char* onDisplay;  // empty: none
+    const char* onParse;    // reads the display back; empty: none
 };
 
 constexpr std::array<TBandField, 4> kBandFields = {{
     {"Type", 0.0, 8.0, "ctLinear", 1.0, "", 1.0, 1.0, 1.0, 0, 8, 1, 1, "OrvaneModuleTypeChange",
-     "OrvaneModuleTypeDisplay"},
-    {"Gain", -15.0, 15.0, "ctLinear", 1.0, "dB", 0.5, 0.1, 1.0, -15, 15, 1, 2, "OrvaneModuleGainChange", ""},
+     "OrvaneModuleTypeDisplay", "OrvaneModuleTypeParse"},
+    {"Gain", -15.0, 15.0, "ctLinear", 1.0, "dB", 0.5, 0.1, 1.0, -15, 15, 1, 2, "OrvaneModuleGainChange", "", ""},
     {"Frequency", 20.0, 20000.0, "ctLogarithmic", 1000.0, "Hz", 100.0, 10.0, 500.0, 20, 20000, 100, 500,
-     "OrvaneModuleFreqChange", ""},
+     "OrvaneModuleFreqChange", "", ""},
     {"Bandwidth", 0.0, 1.0, "ctLinear", 1.0, "Oct", 0.1, 0.01, 0.2, 0, 1, 1, 1, "OrvaneModuleBandwidthChange",
-     "OrvaneModuleBandwidthDisplay"},
+     "OrvaneModuleBandwidthDisplay", "OrvaneModuleBandwidthParse"},
 }};
 
 // Short labels of the Gain, Frequency and Bandwidth rows, exactly as the
@@ -75,6 +76,7 @@ TStoredItem BandParameter(int band, int field) {
     p.push_back(Ident("VSTModule", "OrvaneModule"));
     p.push_back(Method("OnParameterChange", f.onChange));
     if (*f.onDisplay) p.push_back(Method("OnCustomParameterDisplay", f.onDisplay));
+    if (*f.onParse) p.push_back(Method("OnCustomParameterParse", f.onParse));
     return item;
 }
 

@@ -18,12 +18,12 @@ mkdir -p "$out"
 "$host" info "$plugin"
 
 # A musical setting: a warm low shelf, less mud, a little presence and air
-# (natural values: Type is the band kind, 1 Lowshelf, 3 Peak, 5 Highshelf).
+# (the texts the plug-in displays: kinds by name, bandwidths in octaves).
 setting=(
-  --param "Filter 2 Type=1" --param "Filter 2 Gain=3"    --param "Filter 2 Frequency=120"
-  --param "Filter 3 Type=3" --param "Filter 3 Gain=-2.5" --param "Filter 3 Frequency=350"  --param "Filter 3 Bandwidth=0.5"
-  --param "Filter 5 Type=3" --param "Filter 5 Gain=2"    --param "Filter 5 Frequency=4000" --param "Filter 5 Bandwidth=0.4"
-  --param "Filter 6 Type=5" --param "Filter 6 Gain=3"    --param "Filter 6 Frequency=10000"
+  --param "Filter 2 Type=Lowshelf" --param "Filter 2 Gain=3"    --param "Filter 2 Frequency=120"
+  --param "Filter 3 Type=Peak"     --param "Filter 3 Gain=-2.5" --param "Filter 3 Frequency=350"  --param "Filter 3 Bandwidth=1.00"
+  --param "Filter 5 Type=Peak"     --param "Filter 5 Gain=2"    --param "Filter 5 Frequency=4000" --param "Filter 5 Bandwidth=0.63"
+  --param "Filter 6 Type=Highshelf" --param "Filter 6 Gain=3"   --param "Filter 6 Frequency=10000"
 )
 echo
 echo "== Test signal: a 5 s logarithmic sweep, 20 Hz - 20 kHz"

@@ -5,54 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <memory>
-#include <new>
 #include <vector>
 
 #include "tests/framework/ModuleFixtures.h"
-
-namespace {
-thread_local bool tCounting = false;
-std::atomic<long> gAllocations{0};
-std::atomic<long> gReleases{0};
-
-void* Allocate(std::size_t bytes, std::size_t alignment = 0) noexcept {
-    if (tCounting) ++gAllocations;
-    if (bytes == 0) bytes = 1;
-    if (alignment <= alignof(std::max_align_t)) return std::malloc(bytes);
-    return std::aligned_alloc(alignment, (bytes + alignment - 1) / alignment * alignment);
-}
-void Release(void* p) noexcept {
-    if (p && tCounting) ++gReleases;
-    std::free(p);
-}
-void* AllocateOrThrow(std::size_t bytes, std::size_t alignment = 0) {
-    if (void* p = Allocate(bytes, alignment)) return p;
-    throw std::bad_alloc();
-}
-}  // namespace
-
-void* operator new(std::size_t n) { return AllocateOrThrow(n); }
-void* operator new[](std::size_t n) { return AllocateOrThrow(n); }
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return Allocate(n); }
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return Allocate(n); }
-void* operator new(std::size_t n, std::align_val_t a) { return AllocateOrThrow(n, std::size_t(a)); }
-void* operator new[](std::size_t n, std::align_val_t a) { return AllocateOrThrow(n, std::size_t(a)); }
-void operator delete(void* p) noexcept { Release(p); }
-void operator delete[](void* p) noexcept { Release(p); }
-void operator delete(void* p, std::size_t) noexcept { Release(p); }
-void operator delete[](void* p, std::size_t) noexcept { Release(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { Release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { Release(p); }
-void operator delete(void* p, std::align_val_t) noexcept { Release(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { Release(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { Release(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { Release(p); }
+#include "tests/support/AllocationCounting.h"
 
 namespace tessel {
 namespace {
 
+using test::TAllocationWatch;
 using test::TBareModule;
 
 // A host that answers without allocating: a version, and "yes" to events.
@@ -65,16 +27,6 @@ intptr_t QuietHost(AEffect*, int32_t opcode, int32_t, intptr_t, void* ptr, float
     }
     return 0;
 }
-
-// Counts allocations and releases made on this thread inside its scope.
-struct TAllocationWindow {
-    TAllocationWindow() {
-        gAllocations = 0;
-        gReleases = 0;
-        tCounting = true;
-    }
-    ~TAllocationWindow() { tCounting = false; }
-};
 
 template <class T>
 struct TBuffers {
@@ -114,13 +66,13 @@ std::pair<long, long> CountDuringProcessing(TBareModule& module) {
     TBuffers<float> in(2, 3000), out(4, 3000);
     TBuffers<double> in64(2, 3000), out64(4, 3000);
     AEffect* e = module.GetEffectRecord();
-    TAllocationWindow window;
+    const TAllocationWatch watch(TAllocationWatch::TThreads::Own);
     for (std::int32_t frames : {1, 3, 64, 255, 256, 257, 1000, 3000}) {
         e->process(e, in.Get(), out.Get(), frames);
         e->processReplacing(e, in.Get(), out.Get(), frames);
         e->processDoubleReplacing(e, in64.Get(), out64.Get(), frames);
     }
-    return {gAllocations.load(), gReleases.load()};
+    return {watch.Allocations(), watch.Releases()};
 }
 
 std::unique_ptr<TBareModule, TModuleDeleter> Prepared(TProcessingMode mode) {
@@ -149,11 +101,12 @@ TEST(AudioThreadAllocation, NoModeAllocatesWhileProcessing) {
 
 TEST(AudioThreadAllocation, TheCountingItselfWorks) {
     static std::unique_ptr<int> kept;  // escapes, so the pair cannot be optimised away
-    TAllocationWindow window;
+    const TAllocationWatch watch(TAllocationWatch::TThreads::Own);
     kept = std::make_unique<int>(1);
     kept.reset();
-    EXPECT_EQ(gAllocations.load(), 1);
-    EXPECT_EQ(gReleases.load(), 1);
+    const long allocations = watch.Allocations(), releases = watch.Releases();
+    EXPECT_EQ(allocations, 1);
+    EXPECT_EQ(releases, 1);
 }
 
 TEST(AudioThreadAllocation, MidiInAndOutAllocateNothing) {
@@ -181,15 +134,15 @@ TEST(AudioThreadAllocation, MidiInAndOutAllocateNothing) {
     AEffect* e = module->GetEffectRecord();
     gEventBlocksSent = 0;
     {
-        TAllocationWindow window;
+        const TAllocationWatch watch(TAllocationWatch::TThreads::Own);
         for (int round = 0; round < 4; ++round) {
             e->dispatcher(e, effProcessEvents, 0, 0, &block, 0.0f);
             e->processReplacing(e, in.Get(), out.Get(), 512);
             e->process(e, in.Get(), out.Get(), 512);
         }
-        tCounting = false;
-        EXPECT_EQ(gAllocations.load(), 0);
-        EXPECT_EQ(gReleases.load(), 0);
+        const long allocations = watch.Allocations(), releases = watch.Releases();
+        EXPECT_EQ(allocations, 0);
+        EXPECT_EQ(releases, 0);
     }
     EXPECT_EQ(received, 8);
     EXPECT_EQ(gEventBlocksSent.load(), 8);  // echoes after each replacing call, notes after each accumulating one

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -160,6 +161,40 @@ TEST_F(ParameterStore, TextsAndTheirBounds) {
     }
 }
 
+// A value outside Min..Max never reaches a change handler, whichever path
+// brought it; what is stored is the value at the range's end.
+TEST_F(ParameterStore, ValuesAreLimitedToTheRangeByEveryPath) {
+    auto expectStored = [&](int32_t index, float value, const char* path) {
+        ASSERT_FALSE(module->seen.empty()) << path;
+        EXPECT_EQ(module->seen.back(), value) << path;
+        EXPECT_EQ(module->ReadParameter(index), value) << path;
+        module->seen.clear();
+    };
+    module->StoreParameter(kGain, 40.0f);
+    expectStored(kGain, 15.0f, "store");
+    module->AutomateParameter(kGain, -99.0f);
+    expectStored(kGain, -15.0f, "automation");
+    EXPECT_EQ(host.CallsTo(audioMasterAutomate).back().opt, 0.0f);
+    module->HostSet(kFrequency, 1.5f);  // beyond 20 kHz before limiting
+    expectStored(kFrequency, 20000.0f, "host set");
+    module->StoreParameter(kFrequency, std::numeric_limits<float>::quiet_NaN());
+    expectStored(kFrequency, 20.0f, "not a number");
+
+    module->Programs()[2].SetParameter(kType, -4.0f);  // as a module's own code might leave it
+    module->Programs()[2].SetParameter(kFrequency, 1e9f);
+    module->SetCurrentProgram(2);
+    EXPECT_EQ(module->ReadParameter(kType), 0.0f);
+    EXPECT_EQ(module->ReadParameter(kFrequency), 20000.0f);
+    EXPECT_EQ(module->seen, (std::vector<float>{0.0f, 0.0f, 0.0f, 0.0f, 20000.0f, 20000.0f, 0.0f}));
+    module->seen.clear();
+
+    auto flags = module->Flags();
+    flags.Include(TEffFlag::effFlagsProgramChunks);  // chunk mode: handlers only, nothing stored
+    module->SetFlags(flags);
+    module->StoreParameter(kGain, 16.0f);
+    EXPECT_EQ(module->seen, (std::vector<float>{15.0f, 15.0f}));
+}
+
 TEST_F(ParameterStore, StringToParameterAndCanBeAutomated) {
     TDecimalSeparatorScope point(".");
     char text[32] = "1000";
@@ -173,8 +208,32 @@ TEST_F(ParameterStore, StringToParameterAndCanBeAutomated) {
     EXPECT_EQ(module->ReadParameter(kFrequency), 1000.0f);
     EXPECT_EQ(module->Dispatch(effString2Parameter, kFrequency, 0, nullptr), 0);
     std::strcpy(text, " -2.5E1 ");
-    EXPECT_EQ(module->Dispatch(effString2Parameter, 4, 0, text), 1);   // an ignored index still answers 1
-    EXPECT_EQ(module->Dispatch(effString2Parameter, -1, 0, text), 0);  // the store fails
+    EXPECT_EQ(module->Dispatch(effString2Parameter, kGain, 0, text), 1);
+    EXPECT_EQ(module->ReadParameter(kGain), -15.0f);  // limited to the range
+    for (int32_t outside : {4, std::numeric_limits<int32_t>::max(), -1})  // nothing stored there
+        EXPECT_EQ(module->Dispatch(effString2Parameter, outside, 0, text), 0) << outside;
+
+    // A parameter with a display of its own reads that display back; the handler
+    // gets the plain number (NaN for none) and its answer is stored.
+    std::vector<float> offered;
+    module->ParameterProperties()[kType].OnCustomParameterParse =
+        [&](TBasicVSTModule&, int32_t, std::string_view typed, float& value) {
+            offered.push_back(value);
+            if (typed == "Peak") value = 3.0f;
+            if (typed == "never") value = std::numeric_limits<float>::quiet_NaN();
+        };
+    const std::vector<std::pair<const char*, intptr_t>> answers = {{"Peak", 1}, {"5", 1}, {"never", 0}, {"x", 0}};
+    for (const auto& [typed, answer] : answers) {
+        std::strcpy(text, typed);
+        EXPECT_EQ(module->Dispatch(effString2Parameter, kType, 0, text), answer) << typed;
+        if (typed == answers[0].first) {
+            EXPECT_EQ(module->ReadParameter(kType), 3.0f);
+        }
+    }
+    EXPECT_EQ(module->ReadParameter(kType), 5.0f);
+    ASSERT_EQ(offered.size(), 4u);
+    EXPECT_TRUE(std::isnan(offered[0]));
+    EXPECT_EQ(offered[1], 5.0f);
 
     EXPECT_EQ(module->Dispatch(effCanBeAutomated, kVolume), 0);
     EXPECT_EQ(module->Dispatch(effCanBeAutomated, kGain), 1);

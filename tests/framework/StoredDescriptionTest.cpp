@@ -72,12 +72,39 @@ const bool kBrokenRegistered = TStoredDescriptions::Register(
          Text("VendorName", "never applied"),
      }});
 
-TEST(StoredDescription, AFailureWhileReadingKeepsWhatWasApplied) {
+// A row that fails is reported on standard error with the row and the
+// reason, once per class however many instances a host builds.
+TEST(StoredDescription, AFailureWhileReadingKeepsWhatWasAppliedAndIsReportedOnce) {
     ASSERT_TRUE(kBrokenRegistered);
+    testing::internal::CaptureStderr();
     auto module = CreateModule<TBrokenModule>();
+    auto another = CreateModule<TBrokenModule>();
+    const std::string reported = testing::internal::GetCapturedStderr();
     EXPECT_EQ(module->EffectName(), "Broken");
     EXPECT_EQ(module->VendorName(), "");
     EXPECT_FALSE(module->OnSampleRateChange);
+    const std::string failure = "OnSampleRateChange: Method Initialized has the wrong signature";
+    EXPECT_EQ(module->DescriptionFailure(), failure);
+    EXPECT_EQ(another->DescriptionFailure(), failure);
+    EXPECT_EQ(reported, "Tessel EQ: stored description of TBrokenModule, row " + failure + "\n");
+}
+
+// Inside a collection the row names the item.
+class TBrokenItemModule : public TDescribedModule {
+public:
+    std::string_view ClassName() const override { return "TBrokenItemModule"; }
+};
+
+const bool kBrokenItemRegistered = TStoredDescriptions::Register(
+    {"TBrokenItemModule",
+     {Collection("ParameterProperties",
+                 {TStoredItem{{Float("Max", 2.0)}}, TStoredItem{{Float("Max", 2.0), Ident("Curve", "ctSideways")}}})}});
+
+TEST(StoredDescription, AFailingRowInsideACollectionNamesItsItem) {
+    ASSERT_TRUE(kBrokenItemRegistered);
+    auto module = CreateModule<TBrokenItemModule>();
+    EXPECT_EQ(module->DescriptionFailure(), "ParameterProperties[1].Curve: Invalid property value ctSideways");
+    EXPECT_EQ(module->ParameterProperties()[1].Max(), 2.0f);
 }
 
 class TUnknownPropertyModule : public TDescribedModule {
@@ -93,12 +120,16 @@ TEST(StoredDescription, AnUnknownPropertyStopsReading) {
     auto module = CreateModule<TUnknownPropertyModule>();
     EXPECT_EQ(module->EffectName(), "Partial");
     EXPECT_EQ(module->UniqueID(), "NoEf");
+    EXPECT_EQ(module->DescriptionFailure(), "NoSuchProperty: Property NoSuchProperty does not exist");
 }
 
-TEST(StoredDescription, MissingDescriptionLeavesDefaults) {
+TEST(StoredDescription, MissingDescriptionLeavesDefaultsSilently) {
+    testing::internal::CaptureStderr();
     auto module = CreateModule<test::TBareModule>();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(module->UniqueID(), "NoEf");
     EXPECT_FALSE(module->OnCreate);
+    EXPECT_EQ(module->DescriptionFailure(), "");
 }
 
 TEST(StoredDescription, PlainTVSTModuleReadsNothing) {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "tests/host/ToolRun.h"
+#include "tests/host/ZamEq2.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ TEST(HostTool, InfoReportsTheFakePlugIn) {
 }
 
 TEST(HostTool, InfoReportsZamEq2) {
+    TESSEL_SKIP_WITHOUT_ZAMEQ2();
     const TRun run = RunTool(std::string("info ") + TESSEL_ZAMEQ2_PLUGIN);
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_TRUE(Contains(run.output, "effect name            \"ZamEQ2\"")) << run.output;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tests/host/ToolRun.h"
+#include "tests/host/ZamEq2.h"
 
 namespace {
 
@@ -81,6 +82,7 @@ const std::string kFake = TESSEL_FAKE_PLUGIN;
 const std::string kZamPeak = " --param 'Boost/Cut 1=6' --param 'Frequency 1=1000'";
 
 TEST_F(PlayTool, RenderKeepsFormatRateAndLengthAndMixesStereoIntoAMonoPlugIn) {
+    TESSEL_SKIP_WITHOUT_ZAMEQ2();
     ASSERT_EQ(RunTool("tone " + Path("in.wav") + " --kind noise --channels 2 --format pcm16 --rate 44100 "
                       "--seconds 0.37").status, 0);
     const TRun run = RunTool("render " + kZam + " " + Path("in.wav") + " " + Path("out.wav") + " --block 100");
@@ -124,6 +126,7 @@ TEST_F(PlayTool, RenderFeedsMonoIntoBothChannelsOfAStereoPlugInInAnyFormat) {
 }
 
 TEST_F(PlayTool, RenderAppliesNaturalValuesToAPlugInThatTakesNoText) {
+    TESSEL_SKIP_WITHOUT_ZAMEQ2();
     ASSERT_EQ(RunTool("tone " + Path("in.wav") + " --channels 1 --freq 1000 --format float --seconds 1").status, 0);
     const TRun run = RunTool("render " + kZam + " " + Path("in.wav") + " " + Path("out.wav") + kZamPeak);
     ASSERT_EQ(run.status, 0) << run.output;
@@ -135,6 +138,7 @@ TEST_F(PlayTool, RenderAppliesNaturalValuesToAPlugInThatTakesNoText) {
 }
 
 TEST_F(PlayTool, RenderFailuresSayWhatWentWrongAndLeaveFilesAlone) {
+    TESSEL_SKIP_WITHOUT_ZAMEQ2();
     // Unreadable input: exit 3, whatever the plug-in.
     std::ofstream(Path("junk.wav")) << "not a sound file";
     TRun run = RunTool("render " + kZam + " " + Path("junk.wav") + " " + Path("out.wav"));
@@ -161,6 +165,7 @@ TEST_F(PlayTool, RenderFailuresSayWhatWentWrongAndLeaveFilesAlone) {
 }
 
 TEST_F(PlayTool, UsageErrorsExitWithOne) {
+    TESSEL_SKIP_WITHOUT_ZAMEQ2();
     ASSERT_EQ(RunTool("tone " + Path("in.wav") + " --seconds 0.05").status, 0);
     const std::string files = " " + Path("in.wav") + " " + Path("out.wav");
     for (const std::string& arguments : {
@@ -193,6 +198,7 @@ TEST_F(PlayTool, UsageErrorsExitWithOne) {
 }
 
 TEST_F(PlayTool, ResponseOfAFlatSettingIsZeroDecibelsAndThePngHasTheAskedSize) {
+    TESSEL_SKIP_WITHOUT_ZAMEQ2();
     const TRun run = RunTool("response " + kZam + " --png " + Path("flat.png") + " --size 640x360");
     ASSERT_EQ(run.status, 0) << run.output;
     for (const char* hz : {"20", "100", "1000", "10000", "20000"})
@@ -211,6 +217,7 @@ TEST_F(PlayTool, ResponseOfAFlatSettingIsZeroDecibelsAndThePngHasTheAskedSize) {
 }
 
 TEST_F(PlayTool, ResponseMeasuresAPeakWhereItWasSet) {
+    TESSEL_SKIP_WITHOUT_ZAMEQ2();
     const TRun run = RunTool("response " + kZam + kZamPeak + " --at 1000 --at 100 --at 8000 --at 30000 --rate 44100");
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_NEAR(TableDb(run.output, "1000"), 6.0, 0.3) << run.output;
@@ -222,6 +229,7 @@ TEST_F(PlayTool, ResponseMeasuresAPeakWhereItWasSet) {
 }
 
 TEST_F(PlayTool, BenchPrintsTimesForMonoAndStereoPlugIns) {
+    TESSEL_SKIP_WITHOUT_ZAMEQ2();
     TRun run = RunTool("bench " + kZam + " --seconds 0.05 --runs 3 --block 64");
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_TRUE(Contains(run.output, "mono plug-in: figures are per instance")) << run.output;

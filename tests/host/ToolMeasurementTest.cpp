@@ -10,6 +10,7 @@
 #include "host/PluginInstance.h"
 #include "host/tools/MagnitudeResponse.h"
 #include "host/tools/ParameterTextSearch.h"
+#include "tests/host/ZamEq2.h"
 
 namespace {
 
@@ -66,6 +67,7 @@ TEST(ParameterTextSearch, ReadsNumbersAtTheStartOfDisplays) {
 
 // ZamEQ2 answers 0 to effString2Parameter and shows values with six decimals.
 TEST(ParameterTextSearch, FindsTheValueAPlugInShowsAsANumber) {
+    TESSEL_SKIP_WITHOUT_ZAMEQ2();
     TPluginInstance zam(TESSEL_ZAMEQ2_PLUGIN);
     zam.Open();
     constexpr int32_t kBoost1 = 0;  // "Boost/Cut 1", dB

@@ -6,6 +6,7 @@
 
 #include "host/LoadError.h"
 #include "host/PluginInstance.h"
+#include "tests/host/ZamEq2.h"
 
 namespace tessel::host {
 namespace {
@@ -13,6 +14,7 @@ namespace {
 class ZamEq2Test : public ::testing::Test {
 protected:
     void SetUp() override {
+        TESSEL_SKIP_WITHOUT_ZAMEQ2();
         plugin = std::make_unique<TPluginInstance>(TESSEL_ZAMEQ2_PLUGIN, host);
         plugin->Open();
         plugin->SetSampleRate(48000.0f);
@@ -75,6 +77,7 @@ TEST_F(ZamEq2Test, ProcessesABlockOfAudio) {
 }
 
 TEST(ZamEq2Refusal, AHostAnsweringNoVersionGetsNoInstance) {
+    TESSEL_SKIP_WITHOUT_ZAMEQ2();
     auto host = std::make_shared<TScriptedHost>();
     host->SetVersion(0);
     try {

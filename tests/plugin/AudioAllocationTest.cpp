@@ -3,42 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
 #include "host/PluginInstance.h"
-
-namespace {
-std::atomic<long> gAllocations{0};
-std::atomic<long> gFrees{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++gAllocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, std::align_val_t alignment) {
-    ++gAllocations;
-    const auto a = static_cast<std::size_t>(alignment);
-    if (void* p = std::aligned_alloc(a, (size + a - 1) / a * a)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size, std::align_val_t alignment) { return operator new(size, alignment); }
-void operator delete(void* p) noexcept {
-    if (p) ++gFrees;
-    std::free(p);
-}
-void operator delete[](void* p) noexcept { operator delete(p); }
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
-void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
-void operator delete(void* p, std::align_val_t) noexcept { operator delete(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { operator delete(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { operator delete(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { operator delete(p); }
+#include "tests/support/AllocationCounting.h"
 
 namespace tessel {
 namespace {
@@ -51,10 +19,10 @@ TEST(AudioAllocation, ProcessCallsAllocateNothing) {
     // The counter sees allocations made inside the plug-in: opening builds the
     // snapshot slots, and the host records no call that could have allocated.
     const std::size_t hostCalls = plugin.Host().Calls().size();
-    const long before = gAllocations.load();
+    const test::TAllocationWatch opening;
     e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
+    ASSERT_GT(opening.Allocations(), 0);
     ASSERT_EQ(plugin.Host().Calls().size(), hostCalls);
-    ASSERT_GT(gAllocations.load(), before);
     plugin.MainsChanged(true);
 
     std::vector<float> f(4096, 0.25f), g(4096, 0.25f), fo(4096), go(4096);
@@ -69,14 +37,15 @@ TEST(AudioAllocation, ProcessCallsAllocateNothing) {
         // A change before every block: the next process call picks it up.
         plugin.String2Parameter(4 * (round % 7) + 1, round % 2 ? "6" : "-3");
         plugin.String2Parameter(4 * (round % 7), "3");
-        const long allocations = gAllocations.load(), frees = gFrees.load();
+        const test::TAllocationWatch watch;
         for (int frames : {1, 17, 256, 4096}) {
             e->processReplacing(e, in, out, frames);
             e->processDoubleReplacing(e, din, dOut, frames);
             e->process(e, in, out, frames);  // accumulating
         }
-        EXPECT_EQ(gAllocations.load() - allocations, 0) << "round " << round;
-        EXPECT_EQ(gFrees.load() - frees, 0) << "round " << round;
+        const long allocations = watch.Allocations(), releases = watch.Releases();
+        EXPECT_EQ(allocations, 0) << "round " << round;
+        EXPECT_EQ(releases, 0) << "round " << round;
     }
 }
 
@@ -87,13 +56,14 @@ TEST(AudioAllocation, HostAutomationAllocatesNothing) {
     plugin.Open();
     plugin.MainsChanged(true);
     AEffect* e = plugin.Effect();
-    const long allocations = gAllocations.load(), frees = gFrees.load();
+    const test::TAllocationWatch watch;
     for (int pass = 0; pass < 2; ++pass) {
         for (int32_t index = 0; index < e->numParams; ++index)
             for (float value : {0.0f, 0.2f, 0.4f, 0.5f, 0.6f, 0.8f, 1.0f}) e->setParameter(e, index, value);
     }
-    EXPECT_EQ(gAllocations.load() - allocations, 0);
-    EXPECT_EQ(gFrees.load() - frees, 0);
+    const long allocations = watch.Allocations(), releases = watch.Releases();
+    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(releases, 0);
 }
 
 }  // namespace

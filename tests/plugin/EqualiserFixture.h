@@ -42,7 +42,9 @@ public:
         Set(4 * band, s.kind);
         Set(4 * band + 1, s.gainDb);
         Set(4 * band + 2, s.frequencyHz);
-        Set(4 * band + 3, s.bandwidth);
+        // Typed text for a bandwidth means octaves; the 0..1 value goes in as it is
+        // (normalised and natural agree on this linear 0..1 parameter).
+        FPlugin->SetParameter(4 * band + 3, static_cast<float>(s.bandwidth));
     }
     void BypassAll() {
         for (int band = 0; band < 7; ++band) Set(4 * band, 7);

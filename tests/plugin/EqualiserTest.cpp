@@ -6,6 +6,10 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include "tests/plugin/EqualiserFixture.h"
 
@@ -69,6 +73,41 @@ TEST(EqualiserParameters, BandwidthAndTypeDisplays) {
     EXPECT_EQ(p.GetParamDisplay(4), "Notch");
     p.SetParameter(4, 1.0f);  // natural 8: no kind of its own
     EXPECT_EQ(p.GetParamDisplay(4), "8");
+}
+
+// A host offers the displayed text for editing and sends back what the user
+// typed: every display reads back as the value it shows, values beyond the
+// range are limited to it, and indices outside the parameters are refused.
+TEST(EqualiserParameters, TypedTextReadsBackAsDisplayed) {
+    TEqualiser eq;
+    auto& p = eq.Plugin();
+    p.SetParameter(11, 0.3f);
+    p.SetParameter(13, 0.8f);
+    p.SetParameter(14, 0.9f);
+    for (int i = 0; i < 29; ++i) {
+        const std::string shown = p.GetParamDisplay(i);
+        const std::string withUnit = shown + " " + p.GetParamLabel(i);
+        EXPECT_EQ(p.String2Parameter(i, i % 4 == 3 ? withUnit : shown), 1) << i << " " << shown;
+        EXPECT_EQ(p.GetParamDisplay(i), shown) << i;
+    }
+    const std::vector<std::tuple<int, const char*, const char*>> typed = {
+        {12, "peak", "Peak"},      {12, " HIGHSHELF ", "Highshelf"}, {12, "2", "Bandpass"},
+        {15, "1.00", "1.00"},      {15, "2 oct", "2.00"},            {15, "0.35Oct", "0.35"},
+        {15, "50", "10.00"},       {13, "100", "15"},                {13, "-1e6", "-15"},
+        {14, "1e30", "2E0004"},    {14, "1", "20"},                  {28, "99", "6"},
+    };
+    for (const auto& [index, text, shown] : typed) {
+        EXPECT_EQ(p.String2Parameter(index, text), 1) << text;
+        EXPECT_EQ(p.GetParamDisplay(index), shown) << text;
+    }
+    p.String2Parameter(15, "1.00 Oct");
+    EXPECT_EQ(p.GetParameter(15), 0.5f);  // exactly one octave
+    for (const char* refused : {"0", "-1", "Peak", "wide", ""}) EXPECT_EQ(p.String2Parameter(15, refused), 0);
+    for (const char* refused : {"Peaks", "Oct", "3 dB"}) EXPECT_EQ(p.String2Parameter(12, refused), 0);
+    EXPECT_EQ(p.GetParamDisplay(15), "1.00");
+    EXPECT_EQ(p.GetParamDisplay(12), "Bandpass");
+    for (int index : {29, 1000, std::numeric_limits<int>::max(), -1, std::numeric_limits<int>::min()})
+        EXPECT_EQ(p.String2Parameter(index, "1"), 0) << index;
 }
 
 TEST(EqualiserParameters, NormalisedRoundTrips) {
@@ -182,12 +221,50 @@ TEST(EqualiserSound, ProgramSwitchReplaysTheStoredValues) {
     TEqualiser eq;
     eq.SetBand(3, {3, 12.0, 1000.0, 0.5});
     const double boosted = eq.GainDb(1000.0);
-    eq.Plugin().SetProgram(1);  // a fresh program: every value 0, every band Lowcut at 20 Hz
-    EXPECT_EQ(eq.Plugin().GetParamDisplay(12), "Lowcut");
+    eq.Plugin().SetProgram(1);
+    EXPECT_NEAR(eq.GainDb(1000.0), 0.0, 1e-3);
     eq.Plugin().SetProgram(0);
-    EXPECT_EQ(eq.Plugin().GetParamDisplay(12), "Peak");
     EXPECT_NEAR(eq.GainDb(1000.0), boosted, 1e-6);
     EXPECT_NEAR(boosted, 12.0, 0.01);
+}
+
+// Every program starts from the start-up setting, and stays there when a host
+// saves and restores it through the normalised values: no program may hide
+// resonant Lowcut bands at the bottom of the range.
+TEST(EqualiserSound, EveryProgramStartsFlatAndSurvivesAHostRestore) {
+    TEqualiser eq;
+    auto& p = eq.Plugin();
+    std::vector<std::string> startUp;
+    for (int i = 0; i < 29; ++i) startUp.push_back(p.GetParamDisplay(i));
+    for (int program = 1; program < 4; ++program) {
+        p.SetProgram(program);
+        std::vector<float> saved;
+        for (int i = 0; i < 29; ++i) {
+            EXPECT_EQ(p.GetParamDisplay(i), startUp[static_cast<std::size_t>(i)]) << program << " #" << i;
+            saved.push_back(p.GetParameter(i));
+        }
+        for (int i = 0; i < 29; ++i) p.SetParameter(i, saved[static_cast<std::size_t>(i)]);
+        for (double hz : {20.0, 100.0, 1000.0})
+            EXPECT_NEAR(eq.GainDb(hz), 0.0, 0.01) << "program " << program << " at " << hz << " Hz";
+    }
+}
+
+// Normalised values beyond 0..1 map to natural values beyond the range; they
+// are stored, shown and played at the range's ends.
+TEST(EqualiserSound, ValuesBeyondTheRangeAreLimitedToIt) {
+    TEqualiser eq;
+    auto& p = eq.Plugin();
+    eq.BypassAll();
+    eq.SetBand(3, {3, 0.0, 1000.0, 0.5});
+    p.SetParameter(13, 1.5f);   // +30 dB before limiting
+    p.SetParameter(15, -0.5f);  // below 0.1 octave
+    p.SetParameter(19, 7.0f);   // a bandwidth of some 10^13 octaves
+    EXPECT_EQ(p.GetParamDisplay(13), "15");
+    EXPECT_EQ(p.GetParameter(13), 1.0f);
+    EXPECT_EQ(p.GetParamDisplay(15), "0.10");
+    EXPECT_EQ(p.GetParamDisplay(19), "10.00");
+    p.SetParameter(15, 0.5f);
+    EXPECT_NEAR(eq.GainDb(1000.0), 15.0, 0.01);
 }
 
 // Hosts call in many orders; all of them must give working audio.

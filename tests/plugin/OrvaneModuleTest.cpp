@@ -38,6 +38,7 @@ std::vector<double> Impulse(std::size_t frames) {
 
 TEST(OrvaneModule, ShortLabelsAreStoredAsTheyAlwaysWere) {
     auto m = MakeModule();
+    EXPECT_EQ(m->DescriptionFailure(), "");  // every row of the shipped description applies
     const auto& parameters = m->ParameterProperties();
     ASSERT_EQ(parameters.Count(), 29);
     EXPECT_EQ(parameters[1].ShortLabel(), "Gain1");
@@ -68,10 +69,11 @@ TEST(OrvaneModule, CreationBuildsEveryBand) {
     }
 }
 
-TEST(OrvaneModule, TypeValuesRoundToEvenAndOutOfRangeIsBypass) {
+TEST(OrvaneModule, TypeValuesRoundToEvenAndEightIsBypass) {
     auto m = MakeModule();
+    // 8 is in the range but names no kind; -3 is stored as the range's 0 (Lowcut).
     const std::vector<std::pair<float, int>> cases = {{2.5f, 2}, {3.5f, 4}, {0.49f, 0}, {6.6f, 7},
-                                                      {7.5f, 7}, {8.0f, 7}, {-3.0f, 7}, {3.0f, 3}};
+                                                      {7.5f, 7}, {8.0f, 7}, {-3.0f, 0}, {3.0f, 3}};
     for (const auto& [value, kind] : cases) {
         m->AutomateParameter(8, value);
         EXPECT_EQ(m->FilterKind(2), kind) << value;

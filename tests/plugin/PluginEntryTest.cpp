@@ -6,6 +6,9 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/FourCC.h"
 #include "host/LoadError.h"
@@ -87,10 +90,39 @@ TEST(PluginRecord, ConnectingAsksVersionThenProductOnce) {
     const auto calls = scripted->Calls();
     ASSERT_GE(calls.size(), 2u);
     EXPECT_EQ(calls[0].opcode, audioMasterVersion);
-    EXPECT_EQ(scripted->CountOf(audioMasterGetProductString), 1u);
-    // A host that answered is not asked again.
-    plugin->GetEffectName();
-    EXPECT_EQ(scripted->CountOf(audioMasterGetProductString), 1u);
+    EXPECT_EQ(scripted->CountOf(audioMasterGetProductString), 1u);  // later asks: the next test
+}
+
+// A scan builds and closes many instances: each asks for the host's product
+// once, whether or not the host answers.
+TEST(PluginRecord, AWholeSessionAsksForTheProductOnce) {
+    for (bool answers : {true, false}) {
+        auto scripted = std::make_shared<TScriptedHost>();
+        if (!answers) scripted->SetAnswer(audioMasterGetProductString, 0);
+        auto plugin = Load(scripted);
+        plugin->Open();
+        plugin->SetProgram(2);
+        plugin->Close();
+        EXPECT_EQ(scripted->CountOf(audioMasterGetProductString), 1u) << (answers ? "answered" : "unanswered");
+    }
+}
+
+// Hosts give 24 bytes for a program name: a longer name is cut before a
+// character that would not fit whole, never inside it.
+TEST(Dispatcher, ProgramNamesAreCutBetweenCharacters) {
+    auto plugin = Load();
+    const std::string start(21, 'a');
+    const std::vector<std::pair<std::string, std::string>> names = {
+        {start + "b\xC3\xA9x", start + "b"},               // é would need bytes 23 and 24
+        {start + "\xE2\x82\xAC\xE2\x82\xAC", start},    // € would need bytes 22 to 24
+        {start + "\xF0\x9F\x8E\x9B", start},               // a 4-byte character
+        {start + "\xC3\xA9", start + "\xC3\xA9"},          // 23 bytes fit whole
+    };
+    for (const auto& [name, cut] : names) {
+        plugin->SetProgramName(name);
+        EXPECT_EQ(plugin->GetProgramName(), cut);
+        EXPECT_EQ(plugin->GetProgramNameIndexed(0), cut);
+    }
 }
 
 TEST(Dispatcher, UnknownOpcodesAnswerZeroAndChangeNothing) {
