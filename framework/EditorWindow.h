@@ -1,9 +1,10 @@
 #pragma once
 // The editor window as the framework sees it: a platform window that can be
-// embedded into the host's window and receive forwarded keystrokes. The X11
-// editor implements it; tests use a recording fake.
+// embedded into the host's window and receive forwarded keystrokes. An editor
+// implements it; tests use a recording fake.
 //
-// Threads: all calls come from the host's UI thread.
+// Threads: [ui-thread], every function: the framework calls them from the
+// thread the host sends editor requests on.
 
 #include <cstdint>
 
