@@ -29,8 +29,8 @@ std::string_view Trim(std::string_view s) {
 }
 
 struct TLine {
-    std::string text;         // the line as stored
-    std::string name;         // empty: a comment or a line that is not Name=integer
+    std::string text;  // the line as stored
+    std::string name;  // empty: a comment or a line that is not Name=integer
     std::optional<std::int32_t> value;
 };
 
@@ -107,8 +107,7 @@ bool EnsureFolder(const fs::path& root, const fs::path& folder) {
 
 std::optional<fs::path> TFileSettingsStore::UserConfigRoot() {
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && fs::path(xdg).is_absolute()) return fs::path(xdg);
-    if (const char* home = std::getenv("HOME"); home && fs::path(home).is_absolute())
-        return fs::path(home) / ".config";
+    if (const char* home = std::getenv("HOME"); home && fs::path(home).is_absolute()) return fs::path(home) / ".config";
     return std::nullopt;
 }
 

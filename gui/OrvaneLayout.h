@@ -20,14 +20,14 @@ inline constexpr int kOrvaneFormHeight = 381;
 inline constexpr int kOrvaneKnobWidth = 81;
 
 struct TOrvaneLayout {
-    std::array<TRect, kOrvaneBands> TypeRects;       // band kind labels
-    std::array<TRect, kOrvaneBands> GainRects;       // value texts
+    std::array<TRect, kOrvaneBands> TypeRects;  // band kind labels
+    std::array<TRect, kOrvaneBands> GainRects;  // value texts
     std::array<TRect, kOrvaneBands> FreqRects;
     std::array<TRect, kOrvaneBands> BandwidthRects;
     std::array<TRect, kOrvaneSnapshots> SnapshotRects;  // "A".."F"
-    TRect SnapshotArea;  // bounding box of the snapshot buttons
-    TRect GraphRect;     // response display
-    TRect TitleRect;     // title (Knobs) or the response display (Display)
+    TRect SnapshotArea;                                 // bounding box of the snapshot buttons
+    TRect GraphRect;                                    // response display
+    TRect TitleRect;                                    // title (Knobs) or the response display (Display)
     // Knobs sit between a band's texts: gain under the kind label, frequency
     // under the gain text, bandwidth under the frequency text.
     std::array<TRect, kOrvaneBands> GainKnobs;

@@ -26,8 +26,8 @@ TFixedPoint Whole(int x, int y) { return {FixedFromInt(x), FixedFromInt(y)}; }
 // Draws text on a temporary surface of r's size, turns it into a blurred
 // black shadow of the given opacity and blends it onto the target at
 // (r.Left + dx, r.Top + dy). y: the text's top inside the surface.
-void DrawTextShadow(TBitmap32& target, const TRect& r, std::string_view text, int y, int level,
-                    std::uint8_t alpha, int blur, TPoint offset) {
+void DrawTextShadow(TBitmap32& target, const TRect& r, std::string_view text, int y, int level, std::uint8_t alpha,
+                    int blur, TPoint offset) {
     TBitmap32 shadow(r.Width(), r.Height());
     shadow.SetDrawMode(dmBlend);
     shadow.SetCombineMode(cmMerge);
@@ -60,10 +60,10 @@ void TOrvanePainter::SetFontSize(int points) {
 }
 
 void TOrvanePainter::DrawPanel(const TRect& r, TColor32 color) {
-    const std::array<TFixedPoint, 8> octagon = {
-        Whole(r.Left + 2, r.Top),         Whole(r.Right - 3, r.Top),        Whole(r.Right - 1, r.Top + 2),
-        Whole(r.Right - 1, r.Bottom - 3), Whole(r.Right - 3, r.Bottom - 1), Whole(r.Left + 2, r.Bottom - 1),
-        Whole(r.Left, r.Bottom - 3),      Whole(r.Left, r.Top + 2)};
+    const std::array<TFixedPoint, 8> octagon = {Whole(r.Left + 2, r.Top),         Whole(r.Right - 3, r.Top),
+                                                Whole(r.Right - 1, r.Top + 2),    Whole(r.Right - 1, r.Bottom - 3),
+                                                Whole(r.Right - 3, r.Bottom - 1), Whole(r.Left + 2, r.Bottom - 1),
+                                                Whole(r.Left, r.Bottom - 3),      Whole(r.Left, r.Top + 2)};
     FBackBuffer.FillPolygon(octagon, color, pfAlternate, am8times);
     FBackBuffer.StrokePolyline(octagon, PanelOutlineColor(color), true);
 }
@@ -142,9 +142,9 @@ void TOrvanePainter::DrawSnapshotButtons() {
 void TOrvanePainter::DrawValueText(const TRect& r, const std::string& text, bool enabled, TBandValue value) {
     Restore(r);
     SetFontSize(kBandTextSize);
-    const TTextStyle& style = enabled                           ? kEnabledTextStyle
+    const TTextStyle& style = enabled                          ? kEnabledTextStyle
                               : value == TBandValue::Frequency ? kDisabledFrequencyStyle
-                                                                : kDisabledValueStyle;
+                                                               : kDisabledValueStyle;
     RenderShadowedText(r, text, style.ShadowAlpha, style.Blur, style.Color, {style.OffsetX, style.OffsetY});
     Invalidate(r);
 }
@@ -157,7 +157,8 @@ void TOrvanePainter::DrawFilterType(int band) {
 
 void TOrvanePainter::DrawGain(int band) {
     if (!ValidBand(band)) return;
-    DrawValueText(FLayout.GainRects[static_cast<std::size_t>(band)], GainText(FSource.ParameterValue(ParameterIndex(band, 1))),
+    DrawValueText(FLayout.GainRects[static_cast<std::size_t>(band)],
+                  GainText(FSource.ParameterValue(ParameterIndex(band, 1))),
                   FSource.ValueEnabled(TBandValue::Gain, band), TBandValue::Gain);
 }
 

@@ -76,8 +76,8 @@ public:
     // An octagon with corners cut by two pixels, outlined a shade darker.
     void DrawPanel(const TRect& r, TColor32 color);
     // Text centred in r, under a soft shadow when Shadow is on.
-    void RenderShadowedText(const TRect& r, std::string_view text, std::uint8_t shadowAlpha, int blur,
-                            TColor32 color, TPoint offset);
+    void RenderShadowedText(const TRect& r, std::string_view text, std::uint8_t shadowAlpha, int blur, TColor32 color,
+                            TPoint offset);
     void DrawSnapshotButtons();
     void DrawFilterType(int band);
     void DrawGain(int band);

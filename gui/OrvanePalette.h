@@ -72,8 +72,6 @@ inline constexpr int kTitleTextLevel = 4;
 // Text anti-aliasing level for a font quality: 0, 2 and 4 are the levels
 // themselves, 255 (ClearType) is the font engine's own smoothing (-1); any
 // other stored value is passed on as it is.
-inline constexpr int TextLevelForFontQuality(std::uint8_t fontQuality) {
-    return fontQuality == 255 ? -1 : fontQuality;
-}
+inline constexpr int TextLevelForFontQuality(std::uint8_t fontQuality) { return fontQuality == 255 ? -1 : fontQuality; }
 
 }  // namespace tessel

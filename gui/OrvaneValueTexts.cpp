@@ -9,7 +9,7 @@
 namespace tessel {
 namespace {
 
-constexpr int kGainDigits = 4;       // significant digits
+constexpr int kGainDigits = 4;  // significant digits
 constexpr int kFrequencyDigits = 5;
 constexpr int kBandwidthDigits = 4;
 constexpr int kDecimals = 2;
@@ -21,7 +21,7 @@ constexpr std::array<std::string_view, 12> kNoteNames = {"C",  "C#", "D",  "Eb",
 constexpr long double kConcertA = 440.0L;  // Hz, MIDI note 69
 constexpr int kConcertANote = 69;
 constexpr long double kHighestNote = 1e6L;  // beyond any audible note; keeps the note number an integer
-constexpr std::size_t kNoteTextWidth = 7;  // label and cents, when they fit
+constexpr std::size_t kNoteTextWidth = 7;   // label and cents, when they fit
 
 std::string NoteText(double frequencyHz) {
     if (!(frequencyHz > 0.0) || !std::isfinite(frequencyHz)) return "-";

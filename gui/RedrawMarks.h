@@ -59,8 +59,8 @@ private:
 // beside these marks (the form's knobs); snapshot selection additionally
 // sets every parameter, whose own rows apply.
 enum class TRedrawEvent {
-    BandKind,             // a band filled in or its kind changed
-    BandGain,             // a band's gain, frequency or bandwidth changed
+    BandKind,  // a band filled in or its kind changed
+    BandGain,  // a band's gain, frequency or bandwidth changed
     BandFrequency,
     BandBandwidth,
     SnapshotSelected,
@@ -75,13 +75,20 @@ constexpr TRedrawSet RedrawFor(TRedrawEvent event, int band = 0) {
         case TRedrawEvent::BandKind:
             return TRedrawSet::FilterType(band) | TRedrawSet::Gain(band) | TRedrawSet::Frequency(band) |
                    TRedrawSet::Bandwidth(band) | TRedrawSet::Response();
-        case TRedrawEvent::BandGain: return TRedrawSet::Gain(band) | TRedrawSet::Response();
-        case TRedrawEvent::BandFrequency: return TRedrawSet::Frequency(band) | TRedrawSet::Response();
-        case TRedrawEvent::BandBandwidth: return TRedrawSet::Bandwidth(band) | TRedrawSet::Response();
-        case TRedrawEvent::SnapshotSelected: return TRedrawSet::SnapshotButtons();
-        case TRedrawEvent::ColorOrStyle: return TRedrawSet::Background() | TRedrawSet::All();
-        case TRedrawEvent::ShadowOrFontQuality: return TRedrawSet::All();
-        case TRedrawEvent::MagnitudeToggled: return TRedrawSet::Response();
+        case TRedrawEvent::BandGain:
+            return TRedrawSet::Gain(band) | TRedrawSet::Response();
+        case TRedrawEvent::BandFrequency:
+            return TRedrawSet::Frequency(band) | TRedrawSet::Response();
+        case TRedrawEvent::BandBandwidth:
+            return TRedrawSet::Bandwidth(band) | TRedrawSet::Response();
+        case TRedrawEvent::SnapshotSelected:
+            return TRedrawSet::SnapshotButtons();
+        case TRedrawEvent::ColorOrStyle:
+            return TRedrawSet::Background() | TRedrawSet::All();
+        case TRedrawEvent::ShadowOrFontQuality:
+            return TRedrawSet::All();
+        case TRedrawEvent::MagnitudeToggled:
+            return TRedrawSet::Response();
         case TRedrawEvent::FrequencyNoteDisplay: {
             TRedrawSet s = TRedrawSet::Response();
             for (int b = 0; b < kOrvaneBands; ++b) s = s | TRedrawSet::Frequency(b);

@@ -63,12 +63,9 @@ std::string RequirePng(TEditorOptions& options) { return options.pngPath.empty()
 int RunEditor(TEditorOptions& options);
 
 const TCommand<TEditorOptions> kEditor{
-    "editor",
-    "open the plug-in's editor in a window, idle it every 40 ms and write what it shows into a PNG",
-    kEditorDetails,
-    EditorOptionRows(),
-    RequirePng,
-    RunEditor};
+    "editor",       "open the plug-in's editor in a window, idle it every 40 ms and write what it shows into a PNG",
+    kEditorDetails, EditorOptionRows(),
+    RequirePng,     RunEditor};
 
 // Plug-ins' X errors (a window of theirs already gone, …) must not end the
 // host; Xlib's default handler would exit.
@@ -113,9 +110,9 @@ std::optional<std::pair<int, int>> EditorSize(TPluginInstance& plugin) {
 
 Window CreateParentWindow(Display* display, int width, int height) {
     const int screen = DefaultScreen(display);
-    const Window window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0,
-                                              static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
-                                              BlackPixel(display, screen), BlackPixel(display, screen));
+    const Window window =
+        XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
+                            static_cast<unsigned>(height), 0, BlackPixel(display, screen), BlackPixel(display, screen));
     XStoreName(display, window, "tessel-host editor");
     XSelectInput(display, window, StructureNotifyMask);
     XMapWindow(display, window);

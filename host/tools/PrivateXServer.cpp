@@ -26,7 +26,8 @@ std::optional<int> ReadDisplayNumber(int fd) {
     std::string text;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
     while (text.find('\n') == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return std::nullopt;
         pollfd p{fd, POLLIN, 0};
         const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
@@ -98,8 +99,8 @@ std::unique_ptr<TPrivateXServer> TPrivateXServer::Start(const std::string& progr
         }
         ::setpgid(0, 0);  // the terminal's Ctrl-C reaches us, and we stop it ourselves
         const std::string fd = std::to_string(fds[1]);
-        std::vector<const char*> argv = {program.c_str(), "-displayfd", fd.c_str(), "-screen", "0", kScreen,
-                                         "-nolisten", "tcp", "+extension", "GLX", "-noreset", nullptr};
+        std::vector<const char*> argv = {program.c_str(), "-displayfd", fd.c_str(),   "-screen", "0",        kScreen,
+                                         "-nolisten",     "tcp",        "+extension", "GLX",     "-noreset", nullptr};
         ::execv(program.c_str(), const_cast<char* const*>(argv.data()));
         ::_exit(127);
     }

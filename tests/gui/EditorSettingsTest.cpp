@@ -113,8 +113,9 @@ TEST_F(EditorSettings, FirstOpenHasTheDefaultsAndARoundTripKeepsEveryValue) {
 }
 
 TEST_F(EditorSettings, MalformedValuesKeepTheirDefaultsAndOtherLinesSurviveAWrite) {
-    WriteFile("# written by hand\nFont Quality = 4\nMagnitude=yes\nShadow=99999999999\nGUI Style=7\n"
-              "garbage line\nColor Scheme=\nOther=12\n");
+    WriteFile(
+        "# written by hand\nFont Quality = 4\nMagnitude=yes\nShadow=99999999999\nGUI Style=7\n"
+        "garbage line\nColor Scheme=\nOther=12\n");
     TFileSettingsStore store(Config());
     TOrvaneSettings s = ReadOrvaneSettings(store);
     EXPECT_EQ(s.FontQuality, 4);
