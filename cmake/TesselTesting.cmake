@@ -1,4 +1,7 @@
-# tessel_add_test(NAME SOURCES a.cpp b.cpp LIBS lib... [LABELS concurrency] [PLUGIN])
+# tessel_add_test(NAME SOURCES a.cpp b.cpp LIBS lib... [LABELS concurrency|x11] [PLUGIN])
+#
+# x11: the test drives the X display (XTest moves the one pointer), so x11
+# tests never run at the same time as each other.
 #
 # PLUGIN: the test loads the built TesselEQ.so, whose path it finds in the
 # TESSEL_PLUGIN_PATH definition.
@@ -24,6 +27,9 @@ function(tessel_add_test name)
   set(properties TIMEOUT 600)
   if(T_LABELS)
     list(APPEND properties LABELS "${T_LABELS}")
+  endif()
+  if("x11" IN_LIST T_LABELS)
+    list(APPEND properties RESOURCE_LOCK x11_display)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST

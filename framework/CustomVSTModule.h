@@ -21,6 +21,7 @@
 #include "framework/BasicVSTModule.h"
 #include "framework/ChannelBuffers.h"
 #include "framework/CustomVstShellPlugins.h"
+#include "framework/EditorLease.h"
 #include "framework/EditorWindow.h"
 #include "framework/EnumSet.h"
 #include "framework/PropertyTable.h"
@@ -281,6 +282,13 @@ protected:
     TProcessDoubleReplacingEvent FActiveProcessDoubleReplacing;
 
     // ---- Editor hosting ----
+public:
+    // The editor window for any thread (parameter handlers run on whichever
+    // thread changed a parameter): effEditClose waits for the lease to end
+    // before it destroys the window. [any-thread, lock-free]
+    TEditorLease LeaseEditor() const noexcept { return FEditorShare.Lease(); }
+
+protected:
     virtual bool EditorExists() const { return FEditorForm != nullptr; }
     TEditorWindow* EditorForm() const { return FEditorForm.get(); }
     const ERect& EditorRect() const { return FEditorRect; }
@@ -324,6 +332,7 @@ private:
     std::string FHostProductCache;
     std::atomic<bool> FHostProductAsked{false};  // FHostProductCache holds the host's answer
     std::unique_ptr<TEditorWindow> FEditorForm;
+    mutable TEditorShare FEditorShare;  // FEditorForm as other threads may reach it
     ERect FEditorRect{};  // its address is handed to the host, so it lives in the module
     TCustomVstShellPlugins FShellPlugins{*this};
     std::int32_t FShellPluginPosition = 0;  // next item effShellGetNextPlugin hands out

@@ -40,6 +40,7 @@ std::int32_t VirtualKeyToPlatformKey(const VstKeyCode& key) {
 
 void TCustomVSTModule::BeforeDestruction() {
     TBasicVSTModule::BeforeDestruction();
+    FEditorShare.Withdraw();
     FEditorForm.reset();
 }
 
@@ -64,6 +65,7 @@ std::intptr_t TCustomVSTModule::HandleEditGetRect(std::int32_t, std::intptr_t, v
 std::intptr_t TCustomVSTModule::HandleEditOpen(std::int32_t, std::intptr_t, void* ptr, float) {
     if (!Flags().Contains(TEffFlag::effFlagsHasEditor)) return 0;
     if (OnEditOpen) OnEditOpen(*this, FEditorForm, reinterpret_cast<std::uintptr_t>(ptr));
+    FEditorShare.Publish(FEditorForm.get());
     if (!FEditorForm) return 0;
     try {
         FEditorForm->SetParentWindow(reinterpret_cast<std::uintptr_t>(ptr));
@@ -81,7 +83,12 @@ std::intptr_t TCustomVSTModule::HandleEditClose(std::int32_t, std::intptr_t, voi
     if (!Flags().Contains(TEffFlag::effFlagsHasEditor)) return 0;
     bool destroyForm = true;
     if (OnEditClose) OnEditClose(*this, destroyForm);
-    if (destroyForm) FEditorForm.reset();
+    if (destroyForm) {
+        // Parameter handlers on other threads may be telling the editor
+        // something right now: they finish before it goes away.
+        FEditorShare.Withdraw();
+        FEditorForm.reset();
+    }
     return 0;
 }
 

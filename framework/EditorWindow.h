@@ -1,10 +1,11 @@
 #pragma once
 // The editor window as the framework sees it: a platform window that can be
-// embedded into the host's window and receive forwarded keystrokes. An editor
-// implements it; tests use a recording fake.
+// embedded into the host's window and receive forwarded keystrokes. The GUI's
+// form window implements it (gui/FormWindow.h); tests use a recording fake.
 //
 // Threads: [ui-thread], every function: the framework calls them from the
-// thread the host sends editor requests on.
+// thread the host sends editor requests on. An implementation that
+// runs its window on a thread of its own only hands the work over.
 
 #include <cstdint>
 
@@ -16,9 +17,19 @@ enum class TKeyMessage { KeyDown, KeyUp, SysKeyDown, SysKeyUp, Char };
 inline constexpr std::uint32_t kKeyFlagExtended = 0x100;
 inline constexpr std::uint32_t kKeyFlagAltDown = 0x2000;
 
+// What an editor window shows: the module that created the window reaches
+// its editor through Content() with a dynamic_cast to its own interface.
+class TEditorContent {
+public:
+    virtual ~TEditorContent() = default;
+};
+
 class TEditorWindow {
 public:
     virtual ~TEditorWindow() = default;
+
+    // The editor inside the window, or null.
+    virtual TEditorContent* Content() { return nullptr; }
 
     // Embedding, in the order the framework calls them on effEditOpen.
     virtual void SetParentWindow(std::uintptr_t parentWindow) = 0;

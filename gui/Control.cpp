@@ -5,9 +5,14 @@
 
 namespace tessel {
 
+TControl::TControl(TControlHost* host) : FHost(host) {
+    if (FHost) FHost->InsertControl(*this);
+}
+
 TControl::~TControl() {
     // A control that goes away must not leave the form pointing at it.
     if (!FHost) return;
+    FHost->RemoveControl(*this);
     if (FHost->Capture() == this) FHost->ReleaseCapture(this);
     if (FHost->FocusedControl() == this) FHost->SetFocusedControl(nullptr);
 }

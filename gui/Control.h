@@ -61,11 +61,17 @@ public:
     // pixels) into `target`, whose (0, 0) is bounds' top-left corner: what
     // a transparent control shows through itself.
     virtual void PaintParentBackground(TBitmap32& target, const TRect& bounds) = 0;
+
+    // A control made with this host joins it (on top of the others) and
+    // leaves it when destroyed; the host drops its capture, focus and hover
+    // state without calling the departing control back.
+    virtual void InsertControl(TControl& /*control*/) {}
+    virtual void RemoveControl(TControl& /*control*/) {}
 };
 
 class TControl {
 public:
-    explicit TControl(TControlHost* host) : FHost(host) {}
+    explicit TControl(TControlHost* host);
     TControl(const TControl&) = delete;
     TControl& operator=(const TControl&) = delete;
     virtual ~TControl();
@@ -113,8 +119,8 @@ public:
     virtual void ParentColorChanged() {}
 
     // ---- Painting -------------------------------------------------------
-    // Draws the control into the form's back buffer; `target`'s clip is
-    // already set to the control's bounds.
+    // Draws the control into the form's frame at its bounds (form pixels);
+    // `target`'s clip is already set to the part of the bounds to redraw.
     virtual void Paint(TBitmap32& target) = 0;
 
     // ---- Input (editor thread; control-local coordinates) ---------------

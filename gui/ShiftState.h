@@ -40,5 +40,35 @@ inline constexpr int vkRight = 39;
 inline constexpr int vkDown = 40;
 inline constexpr int vkInsert = 45;
 inline constexpr int vkDelete = 46;
+// Letters and digits are their upper-case ASCII codes ('A' = 65, '0' = 48).
+inline constexpr int vkClear = 12;
+inline constexpr int vkPause = 19;
+inline constexpr int vkCapital = 20;  // Caps Lock
+inline constexpr int vkSnapshot = 44;  // Print
+inline constexpr int vkLWin = 91;
+inline constexpr int vkRWin = 92;
+inline constexpr int vkApps = 93;  // context-menu key
+inline constexpr int vkNumpad0 = 96;  // .. vkNumpad0 + 9
+inline constexpr int vkMultiply = 106;
+inline constexpr int vkAdd = 107;
+inline constexpr int vkSeparator = 108;
+inline constexpr int vkSubtract = 109;
+inline constexpr int vkDecimal = 110;
+inline constexpr int vkDivide = 111;
+inline constexpr int vkF1 = 112;  // .. vkF1 + 23 (F24)
+inline constexpr int vkNumLock = 144;
+inline constexpr int vkScroll = 145;
+// Punctuation keys of a US layout: ; = , - . / ` [ \ ] '
+inline constexpr int vkOemSemicolon = 186;
+inline constexpr int vkOemPlus = 187;
+inline constexpr int vkOemComma = 188;
+inline constexpr int vkOemMinus = 189;
+inline constexpr int vkOemPeriod = 190;
+inline constexpr int vkOemSlash = 191;
+inline constexpr int vkOemTilde = 192;
+inline constexpr int vkOemOpenBracket = 219;
+inline constexpr int vkOemBackslash = 220;
+inline constexpr int vkOemCloseBracket = 221;
+inline constexpr int vkOemQuote = 222;
 
 }  // namespace tessel

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
-#include <thread>
 
 #include "dsp/BandFilterFactory.h"
 #include "dsp/BandKind.h"
@@ -36,9 +35,6 @@ constexpr std::array<TInitialValue, 31> kInitialValues = {{
 
 int BandOf(std::int32_t index, int field) { return (index - field) / TOrvaneModule::kParametersPerBand; }
 bool ValidBand(int band) { return band >= 0 && band < TOrvaneModule::kBandCount; }
-
-// The editor interface of an editor window (for now the window itself).
-TOrvaneEditor* EditorOf(TEditorWindow* window) { return dynamic_cast<TOrvaneEditor*>(window); }
 
 // Type values round to the nearest kind, ties to even; anything that is not
 // one of the eight kinds (8, negative, not a number) makes the band Bypass.
@@ -176,7 +172,6 @@ void TOrvaneModule::VSTModuleEditOpen(TBasicVSTModule&, std::unique_ptr<TEditorW
         UpdateEditorBandwidth(band, editor);
     }
     editor->DrawSnapshotButtons();
-    PublishEditor(editor);
 }
 
 void TOrvaneModule::VSTModuleSampleRateChange(TBasicVSTModule&, float sampleRate) {
@@ -324,86 +319,55 @@ double TOrvaneModule::TResponseSnapshot::TotalResponseDb(double frequencyHz) con
 
 double TOrvaneModule::TotalResponseDb(double frequencyHz) { return ResponseSnapshot().TotalResponseDb(frequencyHz); }
 
-// Any thread may report a change while the UI thread closes the editor: the
-// count of callers inside tells the closing side when the editor is unused.
-template <class F>
-void TOrvaneModule::WithEditor(F&& fn) {
-    struct TUse {
-        std::atomic<int>& users;
-        explicit TUse(std::atomic<int>& u) : users(u) { users.fetch_add(1, std::memory_order_seq_cst); }
-        ~TUse() { users.fetch_sub(1, std::memory_order_release); }
-    } use(FEditorUsers);
-    if (TOrvaneEditor* editor = FEditor.load(std::memory_order_seq_cst)) fn(*editor);
-}
-
-void TOrvaneModule::PublishEditor(TOrvaneEditor* editor) { FEditor.store(editor, std::memory_order_seq_cst); }
-
-void TOrvaneModule::WithdrawEditor() {
-    FEditor.store(nullptr, std::memory_order_seq_cst);
-    while (FEditorUsers.load(std::memory_order_acquire) != 0) std::this_thread::yield();
-}
-
-std::intptr_t TOrvaneModule::HandleEditClose(std::int32_t index, std::intptr_t value, void* ptr, float opt) {
-    WithdrawEditor();
-    const std::intptr_t answer = TVSTModule::HandleEditClose(index, value, ptr, opt);
-    PublishEditor(EditorOf(EditorForm()));  // a window kept open goes on receiving updates
-    return answer;
-}
-
-void TOrvaneModule::BeforeDestruction() {
-    // The editor goes first: it reads parameters and filters until it is closed.
-    WithdrawEditor();
-    if (EditorForm()) TVSTModule::HandleEditClose(0, 0, nullptr, 0.0f);
-    TVSTModule::BeforeDestruction();
+TOrvaneEditor* TOrvaneModule::EditorOf(TEditorWindow* window) {
+    if (!window) return nullptr;
+    if (auto* editor = dynamic_cast<TOrvaneEditor*>(window)) return editor;
+    return dynamic_cast<TOrvaneEditor*>(window->Content());
 }
 
 void TOrvaneModule::UpdateEditorType(int band, TOrvaneEditor* editor) {
-    if (!ValidBand(band)) return;
-    auto update = [&](TOrvaneEditor& e) {
-        e.DrawFilterType(band);
-        const double value = ReadParameter(kParametersPerBand * band);
-        const double k = std::isfinite(value) ? std::nearbyint(value) : -1.0;
-        e.GainDial(band).SetEnabled(k == 1.0 || k == 3.0 || k == 5.0);  // shelves and Peak use gain
-        e.FreqDial(band).SetEnabled(k != 7.0);
-        e.BandwidthDial(band).SetEnabled(k != 7.0);
-        e.DrawGain(band);
-        e.DrawFrequency(band);
-        e.DrawBandwidth(band);
-        e.DrawResponse();
-    };
-    editor ? update(*editor) : WithEditor(update);
+    const TEditorLease lease = LeaseEditor();  // keeps the editor alive while it is told
+    if (!editor) editor = EditorOf(lease.Window());
+    if (!editor || !ValidBand(band)) return;
+    editor->DrawFilterType(band);
+    const double value = ReadParameter(kParametersPerBand * band);
+    const double k = std::isfinite(value) ? std::nearbyint(value) : -1.0;
+    editor->GainDial(band).SetEnabled(k == 1.0 || k == 3.0 || k == 5.0);  // shelves and Peak use gain
+    editor->FreqDial(band).SetEnabled(k != 7.0);
+    editor->BandwidthDial(band).SetEnabled(k != 7.0);
+    editor->DrawGain(band);
+    editor->DrawFrequency(band);
+    editor->DrawBandwidth(band);
+    editor->DrawResponse();
 }
 
 void TOrvaneModule::UpdateEditorGain(int band, TOrvaneEditor* editor) {
-    if (!ValidBand(band)) return;
-    auto update = [&](TOrvaneEditor& e) {
-        e.DrawGain(band);
-        e.DrawResponse();
-        const double gainDb = BandSettings(0, band).gainDb;
-        e.GainDial(band).SetPosition(static_cast<float>((gainDb + 15.0) * kInverseGainRange));
-    };
-    editor ? update(*editor) : WithEditor(update);
+    const TEditorLease lease = LeaseEditor();  // keeps the editor alive while it is told
+    if (!editor) editor = EditorOf(lease.Window());
+    if (!editor || !ValidBand(band)) return;
+    editor->DrawGain(band);
+    editor->DrawResponse();
+    const double gainDb = BandSettings(0, band).gainDb;
+    editor->GainDial(band).SetPosition(static_cast<float>((gainDb + 15.0) * kInverseGainRange));
 }
 
 void TOrvaneModule::UpdateEditorFrequency(int band, TOrvaneEditor* editor) {
-    if (!ValidBand(band)) return;
-    auto update = [&](TOrvaneEditor& e) {
-        e.DrawFrequency(band);
-        e.DrawResponse();
-        const double frequencyHz = ReadParameter(kParametersPerBand * band + 2);
-        e.FreqDial(band).SetPosition(static_cast<float>(std::log(0.05 * frequencyHz) * kInverseLog1000));
-    };
-    editor ? update(*editor) : WithEditor(update);
+    const TEditorLease lease = LeaseEditor();  // keeps the editor alive while it is told
+    if (!editor) editor = EditorOf(lease.Window());
+    if (!editor || !ValidBand(band)) return;
+    editor->DrawFrequency(band);
+    editor->DrawResponse();
+    const double frequencyHz = ReadParameter(kParametersPerBand * band + 2);
+    editor->FreqDial(band).SetPosition(static_cast<float>(std::log(0.05 * frequencyHz) * kInverseLog1000));
 }
 
 void TOrvaneModule::UpdateEditorBandwidth(int band, TOrvaneEditor* editor) {
-    if (!ValidBand(band)) return;
-    auto update = [&](TOrvaneEditor& e) {
-        e.DrawBandwidth(band);
-        e.DrawResponse();
-        e.BandwidthDial(band).SetPosition(ReadParameter(kParametersPerBand * band + 3));
-    };
-    editor ? update(*editor) : WithEditor(update);
+    const TEditorLease lease = LeaseEditor();  // keeps the editor alive while it is told
+    if (!editor) editor = EditorOf(lease.Window());
+    if (!editor || !ValidBand(band)) return;
+    editor->DrawBandwidth(band);
+    editor->DrawResponse();
+    editor->BandwidthDial(band).SetPosition(ReadParameter(kParametersPerBand * band + 3));
 }
 
 // ---- Snapshots ----
@@ -423,7 +387,8 @@ void TOrvaneModule::SelectSnapshot(int slot) {
     FCurrentSnapshot = static_cast<std::uint8_t>(slot);
     const auto values = FSnapshots[static_cast<std::size_t>(slot)];  // handlers may store into slots
     for (std::size_t j = 0; j < values.size(); ++j) AutomateParameter(static_cast<std::int32_t>(j), values[j]);
-    WithEditor([](TOrvaneEditor& editor) { editor.DrawSnapshotButtons(); });
+    const TEditorLease lease = LeaseEditor();
+    if (auto* editor = EditorOf(lease.Window())) editor->DrawSnapshotButtons();
 }
 
 // ---- Audio [audio-thread] ----

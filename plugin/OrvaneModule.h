@@ -111,9 +111,6 @@ public:
 
 protected:
     void PublishMethods(TMethodTable& methods) override;  // [ui-thread]
-    // The editor stops receiving updates before its window goes. [ui-thread]
-    std::intptr_t HandleEditClose(std::int32_t index, std::intptr_t value, void* ptr, float opt) override;
-    void BeforeDestruction() override;
     // The editor window for effEditOpen: none here (null, so effEditOpen
     // answers 0); a module with an editor overrides it. [ui-thread]
     virtual std::unique_ptr<TEditorWindow> CreateEditorForm(std::uintptr_t parentWindow);
@@ -125,15 +122,9 @@ private:
     // One filter of every kind, built with the module, so that a change of
     // kind (automation may arrive on the audio thread) allocates nothing.
     using TKindFilters = std::array<TFilterPtr, kBandKinds.size()>;
-    // Runs fn with the open editor, if there is one. [any-thread, lock-free]
-    // The editor is published when it opens and withdrawn before its window
-    // is destroyed; withdrawing waits for calls already inside fn, which
-    // only leave marks for the editor thread, so the wait is a few
-    // nanoseconds and no thread ever reaches a destroyed editor.
-    template <class F>
-    void WithEditor(F&& fn);
-    void PublishEditor(TOrvaneEditor* editor);
-    void WithdrawEditor();
+    // The equaliser's editor in an editor window: the window itself or the
+    // form it shows (Content). Null for none.
+    static TOrvaneEditor* EditorOf(TEditorWindow* window);
     // Hands a band's kind and current coefficients to the audio engine; the store is held.
     void PublishBand(int band);
 
@@ -144,8 +135,6 @@ private:
     TOrvaneAudioEngine FEngine;
     std::array<std::vector<float>, kSnapshotCount> FSnapshots;
     std::atomic<std::uint8_t> FCurrentSnapshot{0};  // read by the editor thread
-    std::atomic<TOrvaneEditor*> FEditor{nullptr};
-    std::atomic<int> FEditorUsers{0};
 };
 
 }  // namespace tessel

@@ -7,6 +7,8 @@ packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev libpng-dev libfreetype-dev libfontconfig-dev libx11-dev
+  libxext-dev         # MIT-SHM for the editor's window
+  libxtst-dev         # XTest input for the editor's X tests
   fonts-dejavu-core
   binutils            # readelf, for the exported-symbol test
   dpkg-dev file       # dpkg-shlibdeps, and the ELF check CPack runs before it, for the Debian package

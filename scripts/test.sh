@@ -2,6 +2,8 @@
 # Builds and runs the whole test suite:
 #   build/asan  — every test under AddressSanitizer + UndefinedBehaviorSanitizer
 #   build/tsan  — the concurrency tests under ThreadSanitizer
+# Both run on a virtual X server (xvfb-run), so the editor's X tests drive a
+# real display with XTest input.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -22,9 +24,10 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
+xvfb=(xvfb-run -a -s "-screen 0 1280x1024x24")
 status=0
 echo "== ThreadSanitizer: concurrency tests"
-ctest --test-dir build/tsan -L concurrency --output-on-failure -j "$jobs" || status=1
-echo "== AddressSanitizer + UndefinedBehaviorSanitizer: all tests"
-ctest --test-dir build/asan --output-on-failure -j "$jobs" || status=1
+"${xvfb[@]}" ctest --test-dir build/tsan -L concurrency --output-on-failure -j "$jobs" || status=1
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer: all tests (X tests on a virtual display)"
+"${xvfb[@]}" ctest --test-dir build/asan --output-on-failure -j "$jobs" || status=1
 exit $status
