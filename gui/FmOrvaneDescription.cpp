@@ -1,6 +1,5 @@
 #include "gui/FmOrvaneDescription.h"
 
-#include <algorithm>
 #include <array>
 
 namespace tessel {
@@ -10,73 +9,93 @@ using namespace stored;
 
 constexpr std::uint8_t kRadio = mfRadio;
 constexpr std::uint8_t kAutoRadio = mfRadio | mfAutoCheck;
+constexpr std::uint8_t kNone = 0;
 
-// Band kind: Tag is the kind number.
-constexpr std::array<TStoredMenuItem, 9> kPopupSimple = {{
-    {"MILowcut", "L&owcut", 0, kRadio, 0, "MITypeClick", 0},
-    {"MILowShelf", "&Lowshelf", 1, kRadio, 0, "MITypeClick", 0},
-    {"MIBandpass", "&Bandpass", 2, kRadio, 0, "MITypeClick", 0},
-    {"MIPeak", "&Peak", 3, kRadio, 0, "MITypeClick", 0},
-    {"MINotch", "&Notch", 4, kRadio, 0, "MITypeClick", 0},
-    {"MIHighshelf", "&Highshelf", 5, kRadio, 0, "MITypeClick", 0},
-    {"MIHighCut", "H&ighCut", 6, kRadio, 0, "MITypeClick", 0},
-    {"N1", "-", 0, mfSeparator, 0, "", 0},
-    {"MIBypass", "&Bypass", 7, kRadio, 0, "MITypeClick", 0},
-}};
+// Name, caption, tag, flags, group index, parent, handler. Captions mark
+// accelerators with "&"; "-" is a separator. The band kind items' Tags are
+// the kinds; the font quality items' Tags the qualities (-1: ClearType).
+constexpr std::array<TMenuItemRow, 35> kMenuRows = {{
+    {"MILowcut", "L&owcut", 0, kRadio, 0, "PopupSimple", "MITypeClick"},
+    {"MILowShelf", "&Lowshelf", 1, kRadio, 0, "PopupSimple", "MITypeClick"},
+    {"MIBandpass", "&Bandpass", 2, kRadio, 0, "PopupSimple", "MITypeClick"},
+    {"MIPeak", "&Peak", 3, kRadio, 0, "PopupSimple", "MITypeClick"},
+    {"MINotch", "&Notch", 4, kRadio, 0, "PopupSimple", "MITypeClick"},
+    {"MIHighshelf", "&Highshelf", 5, kRadio, 0, "PopupSimple", "MITypeClick"},
+    {"MIHighCut", "H&ighCut", 6, kRadio, 0, "PopupSimple", "MITypeClick"},
+    {"N1", "-", 0, kNone, 0, "PopupSimple", ""},
+    {"MIBypass", "&Bypass", 7, kRadio, 0, "PopupSimple", "MITypeClick"},
 
-// Frequency display and snapping.
-constexpr std::array<TStoredMenuItem, 7> kFreqDisplay = {{
-    {"MIFrequency", "&Frequency", 0, kAutoRadio | mfChecked, 0, "MINoteFrequencyClick", 0},
-    {"MINote", "&Note", 0, kAutoRadio, 0, "MINoteFrequencyClick", 0},
-    {"N2", "-", 0, mfSeparator, 0, "", 0},
-    {"MISnap", "Snap", 0, mfSubmenu, 0, "", 0},
-    {"MISnapNone", "none", 0, kAutoRadio | mfChecked, 0, "", 1},
-    {"MISnapFine", "fine", 0, kAutoRadio, 0, "", 1},
-    {"MISnapCoarse", "coarse", 0, kAutoRadio, 0, "", 1},
-}};
+    {"MIFrequency", "&Frequency", 0, kAutoRadio | mfChecked, 0, "PUFreqDisplay", "MINoteFrequencyClick"},
+    {"MINote", "&Note", 0, kAutoRadio, 0, "PUFreqDisplay", "MINoteFrequencyClick"},
+    {"N2", "-", 0, kNone, 0, "PUFreqDisplay", ""},
+    {"MISnap", "Snap", 0, kNone, 0, "PUFreqDisplay", ""},
+    {"MISnapNone", "none", 0, kAutoRadio | mfChecked, 0, "MISnap", ""},
+    {"MISnapFine", "fine", 0, kAutoRadio, 0, "MISnap", ""},
+    {"MISnapCoarse", "coarse", 0, kAutoRadio, 0, "MISnap", ""},
 
-// Appearance. The font quality items' Tags are the qualities (-1: ClearType).
-constexpr std::array<TStoredMenuItem, 17> kGui = {{
-    {"MIShadow", "Shadow", 0, mfChecked, 0, "MIShadowClick", 0},
-    {"MIMagnitude", "Magnitude", 0, mfChecked, 0, "MIMagnitudeClick", 0},
-    {"MIGuiStyle", "Gui Style", 0, mfSubmenu, 0, "", 0},
-    {"MIKnobs", "&Knobs", 0, kRadio | mfChecked, 0, "MIKnobsClick", 1},
-    {"MIDisplay", "&Display", 0, kRadio, 0, "MIDisplayClick", 1},
-    {"MIFontQuality", "Font Quality", 0, mfSubmenu, 0, "", 0},
-    {"MILow", "&Low", 0, kRadio, 1, "MIFontQualityClick", 1},
-    {"MIMiddle", "&Middle", 2, kRadio, 1, "MIFontQualityClick", 1},
-    {"MIHigh", "&High", 4, kRadio | mfChecked, 1, "MIFontQualityClick", 1},
-    {"N3", "-", 0, mfSeparator, 1, "", 1},
-    {"MIClearType", "ClearType", -1, kRadio, 1, "MIFontQualityClick", 1},
-    {"MIColorScheme", "Color Scheme", 0, mfSubmenu, 0, "", 0},
-    {"MIColorDefault", "&Default", 0, kRadio | mfChecked, 0, "MIColorDefaultClick", 1},
-    {"MIColorCopper", "&Copper", 0, kRadio, 0, "MIColorCopperClick", 1},
-    {"MIColorDark", "D&ark", 0, kRadio, 0, "MIColorDarkClick", 1},
-    {"MIColorOrange", "&Orange", 0, kRadio, 0, "MIColorOrangeClick", 1},
-    {"MIKeysRequired", "Keys Required", 0, 0, 0, "MIKeysRequiredClick", 0},
-}};
+    {"MIShadow", "Shadow", 0, mfChecked, 0, "PUGUI", "MIShadowClick"},
+    {"MIMagnitude", "Magnitude", 0, mfChecked, 0, "PUGUI", "MIMagnitudeClick"},
+    {"MIGuiStyle", "Gui Style", 0, kNone, 0, "PUGUI", ""},
+    {"MIKnobs", "&Knobs", 0, kRadio | mfChecked, 0, "MIGuiStyle", "MIKnobsClick"},
+    {"MIDisplay", "&Display", 0, kRadio, 0, "MIGuiStyle", "MIDisplayClick"},
+    {"MIFontQuality", "Font Quality", 0, kNone, 0, "PUGUI", ""},
+    {"MILow", "&Low", 0, kRadio, 1, "MIFontQuality", "MIFontQualityClick"},
+    {"MIMiddle", "&Middle", 2, kRadio, 1, "MIFontQuality", "MIFontQualityClick"},
+    {"MIHigh", "&High", 4, kRadio | mfChecked, 1, "MIFontQuality", "MIFontQualityClick"},
+    {"N3", "-", 0, kNone, 1, "MIFontQuality", ""},
+    {"MIClearType", "ClearType", -1, kRadio, 1, "MIFontQuality", "MIFontQualityClick"},
+    {"MIColorScheme", "Color Scheme", 0, kNone, 0, "PUGUI", ""},
+    {"MIColorDefault", "&Default", 0, kRadio | mfChecked, 0, "MIColorScheme", "MIColorDefaultClick"},
+    {"MIColorCopper", "&Copper", 0, kRadio, 0, "MIColorScheme", "MIColorCopperClick"},
+    {"MIColorDark", "D&ark", 0, kRadio, 0, "MIColorScheme", "MIColorDarkClick"},
+    {"MIColorOrange", "&Orange", 0, kRadio, 0, "MIColorScheme", "MIColorOrangeClick"},
+    {"MIKeysRequired", "Keys Required", 0, kNone, 0, "PUGUI", "MIKeysRequiredClick"},
 
-// Band order.
-constexpr std::array<TStoredMenuItem, 2> kDial = {{
-    {"MIMoveLeft", "Move &left <-", 0, 0, 0, "MIMoveLeftClick", 0},
-    {"MIMoveRight", "Move &right ->", 0, 0, 0, "MIMoveRightClick", 0},
-}};
-
-constexpr std::array<TStoredMenu, 4> kMenus = {{
-    {"PopupSimple", kPopupSimple},
-    {"PUFreqDisplay", kFreqDisplay},
-    {"PUGUI", kGui},
-    {"PUDial", kDial},
+    {"MIMoveLeft", "Move &left <-", 0, kNone, 0, "PUDial", "MIMoveLeftClick"},
+    {"MIMoveRight", "Move &right ->", 0, kNone, 0, "PUDial", "MIMoveRightClick"},
 }};
 
 constexpr std::array<std::string_view, 40> kComponents = {
-    "PopupSimple",   "PUGUI",          "PUFreqDisplay", "PUDial",        "MIPeak",       "MILowShelf",
-    "MIHighshelf",   "MILowcut",       "MIHighCut",     "MIBandpass",    "MINotch",      "MIBypass",
-    "MIFrequency",   "MINote",         "MIShadow",      "MIColorScheme", "MIColorDefault", "MIColorCopper",
-    "MIColorOrange", "MIMagnitude",    "MIFontQuality", "MILow",         "MIMiddle",     "MIHigh",
-    "MISnap",        "MISnapNone",     "MISnapFine",    "MISnapCoarse",  "MIGuiStyle",   "MIKnobs",
-    "MIDisplay",     "MIColorDark",    "MIClearType",   "MIKeysRequired", "MIMoveLeft",  "MIMoveRight",
-    "ValueEdit",     "N3",             "N1",            "N2",
+    "PopupSimple",
+    "PUGUI",
+    "PUFreqDisplay",
+    "PUDial",
+    "MIPeak",
+    "MILowShelf",
+    "MIHighshelf",
+    "MILowcut",
+    "MIHighCut",
+    "MIBandpass",
+    "MINotch",
+    "MIBypass",
+    "MIFrequency",
+    "MINote",
+    "MIShadow",
+    "MIColorScheme",
+    "MIColorDefault",
+    "MIColorCopper",
+    "MIColorOrange",
+    "MIMagnitude",
+    "MIFontQuality",
+    "MILow",
+    "MIMiddle",
+    "MIHigh",
+    "MISnap",
+    "MISnapNone",
+    "MISnapFine",
+    "MISnapCoarse",
+    "MIGuiStyle",
+    "MIKnobs",
+    "MIDisplay",
+    "MIColorDark",
+    "MIClearType",
+    "MIKeysRequired",
+    "MIMoveLeft",
+    "MIMoveRight",
+    "ValueEdit",
+    "N3",
+    "N1",
+    "N2",
 };
 
 TStoredDescription MakeFormDescription() {
@@ -123,12 +142,7 @@ std::vector<TStoredProperty> MakeValueEditDescription() {
 
 }  // namespace
 
-std::span<const TStoredMenu> FmOrvaneMenus() { return kMenus; }
-
-const TStoredMenu* FindFmOrvaneMenu(std::string_view name) {
-    const auto it = std::find_if(kMenus.begin(), kMenus.end(), [&](const TStoredMenu& m) { return m.Name == name; });
-    return it == kMenus.end() ? nullptr : &*it;
-}
+std::span<const TMenuItemRow> FmOrvaneMenuRows() { return kMenuRows; }
 
 std::span<const std::string_view> FmOrvaneComponents() { return kComponents; }
 

@@ -4,42 +4,19 @@
 // popup menus item by item and the in-place value box. The form applies it
 // when it is built, as a sequence of assignments.
 
-#include <cstdint>
 #include <span>
 #include <string_view>
 #include <vector>
 
 #include "framework/StoredDescription.h"
+#include "gui/PopupMenu.h"
 
 namespace tessel {
 
-// Menu item flags.
-enum TStoredMenuFlag : std::uint8_t {
-    mfRadio = 1,       // one of a group: checking it unchecks the others
-    mfAutoCheck = 2,   // checks itself when clicked
-    mfChecked = 4,     // checked as stored
-    mfSeparator = 8,   // a "-" line
-    mfSubmenu = 16,    // opens the items of the next level that follow it
-};
-
-struct TStoredMenuItem {
-    std::string_view Name;
-    std::string_view Caption;  // "&" marks the accelerator
-    std::int32_t Tag;
-    std::uint8_t Flags;
-    std::uint8_t GroupIndex;   // narrows the radio group among siblings
-    std::string_view OnClick;  // empty: none
-    int Level;                 // 0 top level; 1 inside the last submenu item above
-};
-
-struct TStoredMenu {
-    std::string_view Name;
-    std::span<const TStoredMenuItem> Items;
-};
-
-// PopupSimple (band kind), PUFreqDisplay, PUGUI (appearance), PUDial (band order).
-std::span<const TStoredMenu> FmOrvaneMenus();
-const TStoredMenu* FindFmOrvaneMenu(std::string_view name);
+// The four popup menus' items in stored order — PopupSimple (band kind),
+// PUFreqDisplay (frequency display and snapping), PUGUI (appearance) and
+// PUDial (band order) — for BuildMenus.
+std::span<const TMenuItemRow> FmOrvaneMenuRows();
 
 // The published components in declared order.
 std::span<const std::string_view> FmOrvaneComponents();

@@ -156,7 +156,9 @@ void TOrvaneModule::VSTModuleOpen(TBasicVSTModule&) {
 // ring into the new start. The engine clears its states at its next block.
 void TOrvaneModule::VSTModuleResume(TBasicVSTModule&) { FEngine.ClearAllStates(); }
 
-std::unique_ptr<TEditorWindow> TOrvaneModule::CreateEditorForm(std::uintptr_t) { return nullptr; }
+std::unique_ptr<TEditorWindow> TOrvaneModule::CreateEditorForm(std::uintptr_t) {
+    return CreateOrvaneEditorWindow(*this);
+}
 
 std::pair<int, int> TOrvaneModule::EditorSizeBeforeOpen() const { return {kEditorWidth, kEditorHeight}; }
 

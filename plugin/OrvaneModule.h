@@ -111,8 +111,8 @@ public:
 
 protected:
     void PublishMethods(TMethodTable& methods) override;  // [ui-thread]
-    // The editor window for effEditOpen: none here (null, so effEditOpen
-    // answers 0); a module with an editor overrides it. [ui-thread]
+    // The editor window for effEditOpen: the editor form in an X11 child of
+    // the host's window, on its own editor thread. [ui-thread]
     virtual std::unique_ptr<TEditorWindow> CreateEditorForm(std::uintptr_t parentWindow);
     // The editor's fixed client size, 718 × 381 pixels.
     std::pair<int, int> EditorSizeBeforeOpen() const override;
