@@ -1,10 +1,9 @@
-// The editor's drawing with the real module's start-up values: golden images
-// of both styles and every colour scheme, the flat response line, and the
-// program name in place of the response.
+// The editor's drawing with the real module's start-up values: the flat
+// response line, and the program name in place of the response. (The whole
+// editor's golden images are the form's, EditorFormTest.)
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -71,27 +70,7 @@ protected:
     TOrvanePainter FPainter{FBackBuffer, FBackground, FLayout, FAppearance, FSource};
 };
 
-// Text is drawn by whatever FreeType and DejaVu build the machine has: up to
-// 2% of the pixels (the text is about 4%) may differ by more than 8 levels.
-constexpr int kTextDelta = 8;
-constexpr double kTextFraction = 0.02;
-
-TEST_F(EditorPainting, BothStylesInTheDefaultScheme) {
-    Render(TGuiStyle::Knobs);
-    EXPECT_TRUE(MatchesGolden(FBackBuffer, "editor_knobs_default", kTextDelta, kTextFraction));
-    Render(TGuiStyle::Display);
-    EXPECT_TRUE(MatchesGolden(FBackBuffer, "editor_display_default", kTextDelta, kTextFraction));
-}
-
-TEST_F(EditorPainting, KnobsStyleInTheOtherSchemes) {
-    for (const auto& scheme : kColorSchemes) {
-        if (scheme.ColorWord == kDefaultFormColor) continue;
-        Render(TGuiStyle::Knobs, scheme.ColorWord);
-        std::string name = "editor_knobs_" + std::string(scheme.Item.substr(std::string_view("MIColor").size()));
-        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        EXPECT_TRUE(MatchesGolden(FBackBuffer, name, kTextDelta, kTextFraction));
-    }
-}
+constexpr int kTextDelta = 8;  // see the form's golden images
 
 // Every pixel the response drawing changed lies on one row.
 void ExpectFlatLineAtMiddle(const TBitmap32& drawn, const TBackgroundImage& background, const TRect& g) {
