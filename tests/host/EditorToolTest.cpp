@@ -40,8 +40,9 @@ TEST(EditorTool, ScreenshotsZamEq2sOpenGlEditorOnAPrivateServer) {
     const int serversBefore = PrivateServers();
     // Mesa's GL driver keeps strings for the life of the process on purpose;
     // they are not ours to free, so leak checking is off for this run only.
-    const auto run = RunTool("editor " + std::string(TESSEL_ZAMEQ2_PLUGIN) + " --png " + png +
-                              " --param 'Boost/Cut 1=12' --wait 1500", "env -u DISPLAY ASAN_OPTIONS=detect_leaks=0");
+    const auto run = RunTool(
+        "editor " + std::string(TESSEL_ZAMEQ2_PLUGIN) + " --png " + png + " --param 'Boost/Cut 1=12' --wait 1500",
+        "env -u DISPLAY ASAN_OPTIONS=detect_leaks=0");
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_TRUE(Contains(run.output, "the editor of ZamEQ2")) << run.output;
     TBitmap32 image;
@@ -52,6 +53,25 @@ TEST(EditorTool, ScreenshotsZamEq2sOpenGlEditorOnAPrivateServer) {
     // text and curve, all drawn with OpenGL, have hundreds.
     EXPECT_GT(DistinctColours(image), 200u);
     EXPECT_EQ(PrivateServers(), serversBefore) << "the private Xvfb was left running";
+}
+
+TEST(EditorTool, ScreenshotsOurOwnEditor) {
+    const std::string png = TempPng("tessel");
+    const auto config = std::filesystem::temp_directory_path() / "tessel_editor_tool_config";
+    std::filesystem::remove_all(config);
+    std::filesystem::remove(png);
+    const auto run =
+        RunTool("editor " + std::string(TESSEL_PLUGIN_PATH) + " --png " + png + " --param 'Filter 3 Gain=9' --wait 500",
+                "env -u DISPLAY XDG_CONFIG_HOME=" + config.string());
+    ASSERT_EQ(run.status, 0) << run.output;
+    TBitmap32 image;
+    ASSERT_TRUE(LoadPng(image, png));
+    EXPECT_EQ(image.Width(), 718);
+    EXPECT_EQ(image.Height(), 381);
+    EXPECT_GT(DistinctColours(image), 200u);
+    // Closing the editor wrote its settings where the user's configuration lives.
+    EXPECT_TRUE(std::filesystem::exists(config / "Dravik" / "TesselEQ.conf"));
+    std::filesystem::remove_all(config);
 }
 
 TEST(EditorTool, WithoutAnyXServerItFailsClearly) {
