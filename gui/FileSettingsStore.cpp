@@ -81,7 +81,9 @@ bool WriteAll(int fd, const std::string& data) {
 
 // Writes the text to a new file beside `file` and renames it over `file`.
 bool ReplaceFile(const fs::path& file, const std::string& text) {
-    std::string temporary = (file.parent_path() / ("." + file.filename().string() + ".XXXXXX")).string();
+    // A hidden name beside the file, unique through mkstemp.
+    std::string temporary = file.parent_path().string();
+    temporary.append("/.").append(file.filename().string()).append(".XXXXXX");
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) return false;
     const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
