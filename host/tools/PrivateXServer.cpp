@@ -112,7 +112,9 @@ std::unique_ptr<TPrivateXServer> TPrivateXServer::Start(const std::string& progr
         problem = program + " did not start";
         return nullptr;
     }
-    return std::unique_ptr<TPrivateXServer>(new TPrivateXServer(pid, ":" + std::to_string(*number)));
+    std::string display(1, ':');
+    display += std::to_string(*number);
+    return std::unique_ptr<TPrivateXServer>(new TPrivateXServer(pid, std::move(display)));
 }
 
 TPrivateXServer::~TPrivateXServer() { Stop(FPid); }
