@@ -7,7 +7,8 @@
 // Classes above it override the handlers of the matters they own.
 //
 // Threads: handlers run on the thread that calls the dispatcher (normally the
-// host's UI thread); the process entry points run on the audio thread.
+// host's UI thread); the process entry points run on the audio thread; the
+// parameter routines on either. Tags: see "Thread contracts" in the README.
 
 #include <cstdint>
 #include <functional>
@@ -23,18 +24,21 @@ using TNotifyEvent = std::function<void(TBasicVSTModule& sender)>;
 
 class TBasicVSTModule {
 public:
-    TBasicVSTModule();
+    TBasicVSTModule();  // [ui-thread]
     TBasicVSTModule(const TBasicVSTModule&) = delete;
     TBasicVSTModule& operator=(const TBasicVSTModule&) = delete;
-    virtual ~TBasicVSTModule();
+    virtual ~TBasicVSTModule();  // [ui-thread]
 
-    virtual AEffect* GetEffectRecord();
+    virtual AEffect* GetEffectRecord();  // [any-thread]
     // Stores the callback and asks the host for its version; a host answering
-    // 0 is refused with "AudioMaster Error".
+    // 0 is refused with "AudioMaster Error". [ui-thread]
     virtual void ConnectHost(audioMasterCallback hostCallback);
-    audioMasterCallback HostCallback() const { return FHostCallback; }
+    audioMasterCallback HostCallback() const { return FHostCallback; }  // [any-thread]
 
-    // ---- Requests to the host (neutral answers while no callback is stored) ----
+    // ---- Requests to the host [any-thread] ----
+    // Each is sent from the calling thread; which requests a host accepts from
+    // which thread is the host's business. Neutral answers while no callback
+    // is stored.
     virtual std::intptr_t HostVersion();
     virtual std::int32_t HostCurrentId();
     virtual void HostIdle();
@@ -80,19 +84,24 @@ public:
     virtual std::intptr_t HostInputSpeakerArrangement();
     virtual std::intptr_t HostOutputSpeakerArrangement();
     void HostWantMidi(std::int32_t filter);
-    bool HostProcessEvents(VstEvents* events);  // [audio thread]
+    bool HostProcessEvents(VstEvents* events);  // sent after a process call [audio-thread]
 
     // ---- Entry points behind the record's direct routines ----
-    // [audio thread] The channel arrays are the host's, passed on unchanged.
+    // The channel arrays are the host's, passed on unchanged. [audio-thread]
     virtual void Process(float** inputs, float** outputs, std::int32_t sampleFrames);
     virtual void ProcessReplacing(float** inputs, float** outputs, std::int32_t sampleFrames);
     virtual void ProcessDoubleReplacing(double** inputs, double** outputs, std::int32_t sampleFrames);
-    virtual float GetParameter(std::int32_t index);             // normalised 0..1
-    virtual void SetParameter(std::int32_t index, float value);  // normalised 0..1
+    // Normalised 0..1; hosts call these from their audio thread as well as
+    // from others, so neither ever waits. [any-thread, lock-free]
+    virtual float GetParameter(std::int32_t index);
+    virtual void SetParameter(std::int32_t index, float value);
 
-    // Observes every dispatcher request before it is routed.
+    // Observes every dispatcher request before it is routed. [ui-thread]
     virtual void BeforeDispatch(std::int32_t opcode, std::int32_t index, std::intptr_t value, void* ptr, float opt);
 
+    // ---- Dispatcher handlers [ui-thread] ----
+    // HandleProcessEvents is the exception: [audio-thread], just before the
+    // process call of the same block.
     // One handler per dispatcher opcode, in opcode order (HandleOpen ... HandleGetNumMidiOutputChannels).
 #define TESSEL_DECLARE_HANDLER(number, name) \
     virtual std::intptr_t Handle##name(std::int32_t index, std::intptr_t value, void* ptr, float opt);
@@ -100,11 +109,11 @@ public:
 #undef TESSEL_DECLARE_HANDLER
 
     // Routes an opcode other than effClose to its handler; an opcode outside
-    // 0..79 raises "unknown opcode".
+    // 0..79 raises "unknown opcode". [ui-thread], HandleProcessEvents as above.
     std::intptr_t RouteOpcode(std::int32_t opcode, std::int32_t index, std::intptr_t value, void* ptr, float opt);
 
     // Runs before the module is deleted, while every class level is still
-    // whole; derived levels extend it (destroy events, releasing handlers).
+    // whole; derived levels extend it (destroy events, releasing handlers). [ui-thread]
     virtual void BeforeDestruction() {}
 
 protected:

@@ -3,8 +3,8 @@
 // like a host buffer set (an array of channel pointers, each to `Frames()`
 // contiguous samples) so that audio handlers cannot tell them apart.
 //
-// Resizing and releasing allocate and free: control side only. Reading the
-// channels and zeroing them are [audio thread] safe.
+// Resizing and releasing allocate and free: UI thread only. Reading the
+// channels and zeroing them are fit for the audio thread.
 
 #include <algorithm>
 #include <cstddef>
@@ -17,7 +17,7 @@ template <class T>
 class TChannelBuffers {
 public:
     // channels x frames samples (negative counts mean 0). Samples that lie
-    // inside both the old and the new shape keep their values; new ones are 0.
+    // inside both the old and the new shape keep their values; new ones are 0. [ui-thread]
     void Resize(std::int32_t channels, std::int32_t frames) {
         const auto newChannels = static_cast<std::size_t>(std::max(0, channels));
         const auto newFrames = static_cast<std::size_t>(std::max(0, frames));
@@ -34,19 +34,20 @@ public:
         for (std::size_t c = 0; c < newChannels; ++c) FChannels[c] = FSamples.data() + c * newFrames;
     }
 
-    // No channels and no samples left.
+    // No channels and no samples left. [ui-thread]
     void Release() {
         std::vector<T>().swap(FSamples);
         std::vector<T*>().swap(FChannels);
         FFrames = 0;
     }
 
-    // [audio thread] Clears frames [0, frames) of every channel.
+    // Clears frames [0, frames) of every channel. [audio-thread]
     void Zero(std::int32_t frames) noexcept {
         const auto count = static_cast<std::size_t>(std::clamp(frames, 0, FFrames));
         for (T* channel : FChannels) std::fill_n(channel, count, T{0});
     }
 
+    // ---- Reading [audio-thread] ----
     std::int32_t ChannelCount() const noexcept { return static_cast<std::int32_t>(FChannels.size()); }
     std::int32_t Frames() const noexcept { return FFrames; }
     T* const* Channels() const noexcept { return FChannels.data(); }

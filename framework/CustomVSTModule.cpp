@@ -40,6 +40,10 @@ constexpr float kVuScale = 32767.0f;
 
 std::intptr_t Answer(bool fired) { return fired ? 1 : 0; }
 
+// A block size a host may mean: checked on the full pointer-sized value, so
+// that a huge one is not cut to a plausible-looking 32-bit number.
+bool PlausibleBlockSize(std::intptr_t frames) { return frames > 0 && frames <= TCustomVSTModule::kMaxBlockSize; }
+
 }  // namespace
 
 TCustomVSTModule::TCustomVSTModule() : FAbout(kAboutText) {
@@ -147,9 +151,8 @@ void TCustomVSTModule::SetSampleRate(float v) {
     SampleRateChanged();
 }
 void TCustomVSTModule::SetBlockSize(std::int32_t v) {
-    if (v == FBlockSize) return;
+    if (v == FBlockSize || !PlausibleBlockSize(v)) return;
     FBlockSize = v;
-    ResizeAccumulationScratch();
     BlockSizeChanged();
 }
 void TCustomVSTModule::SetBlockSizeAndSampleRate(std::int32_t blockSize, float sampleRate) {
@@ -203,9 +206,8 @@ double TCustomVSTModule::HostSampleRate() {
 
 std::int32_t TCustomVSTModule::HostBlockSize() {
     const std::int32_t answer = TBasicVSTModule::HostBlockSize();
-    if (answer > 0 && answer != FBlockSize) {
+    if (PlausibleBlockSize(answer) && answer != FBlockSize) {
         FBlockSize = answer;
-        ResizeAccumulationScratch();
         BlockSizeChanged();
     }
     return answer;
@@ -247,10 +249,10 @@ bool TCustomVSTModule::MatchArrangement(VstSpeakerArrangement*& to, const VstSpe
     return true;
 }
 
-// ---- Audio entry points [audio thread] ----
+// ---- Audio entry points [audio-thread] ----
 
 void TCustomVSTModule::ResizeAccumulationScratch() {
-    FScratchOutputs.Resize(numOutputs(), std::max(1, FBlockSize));
+    FScratchOutputs.Resize(numOutputs(), kScratchFrames);
     FScratchInputs.assign(static_cast<std::size_t>(std::max(1, numInputs())), nullptr);
 }
 
@@ -261,8 +263,8 @@ void TCustomVSTModule::Process(float** inputs, float** outputs, std::int32_t sam
     }
     if (!FActiveProcessReplacing || sampleFrames <= 0 || !outputs) return;
     // Only a replacing routine: run it on zeroed scratch outputs and add the
-    // result. The scratch is sized for the announced block; longer host blocks
-    // run in pieces so the audio thread never allocates.
+    // result. The scratch has a fixed size; longer host blocks run in pieces
+    // so the audio thread never allocates.
     const auto inputCount = std::min(static_cast<std::size_t>(std::max(0, numInputs())), FScratchInputs.size());
     for (std::int32_t done = 0; done < sampleFrames;) {
         const std::int32_t frames = std::min(FScratchOutputs.Frames(), sampleFrames - done);
@@ -319,7 +321,7 @@ std::intptr_t TCustomVSTModule::HandleSetSampleRate(std::int32_t, std::intptr_t,
 }
 
 std::intptr_t TCustomVSTModule::HandleSetBlockSize(std::int32_t, std::intptr_t value, void*, float) {
-    SetBlockSize(static_cast<std::int32_t>(value));
+    if (PlausibleBlockSize(value)) SetBlockSize(static_cast<std::int32_t>(value));
     return 0;
 }
 
@@ -400,7 +402,8 @@ std::intptr_t TCustomVSTModule::HandleProcessVarIo(std::int32_t, std::intptr_t, 
 
 std::intptr_t TCustomVSTModule::HandleSetBlockSizeAndSampleRate(std::int32_t, std::intptr_t value, void*,
                                                                 float opt) {
-    SetBlockSizeAndSampleRate(static_cast<std::int32_t>(value), opt);
+    // An implausible block size leaves the block size as it is; the rate still applies.
+    SetBlockSizeAndSampleRate(PlausibleBlockSize(value) ? static_cast<std::int32_t>(value) : FBlockSize, opt);
     return 1;
 }
 
@@ -412,15 +415,16 @@ std::intptr_t TCustomVSTModule::HandleSetBypass(std::int32_t, std::intptr_t valu
 
 // Name requests carry no buffer size: copies stop at the sizes hosts allocate.
 std::intptr_t TCustomVSTModule::HandleGetEffectName(std::int32_t, std::intptr_t, void* ptr, float) {
-    return Answer(CopyTextToHost(ptr, FEffectName, kVstMaxEffectNameLen));
+    return Answer(CopyTextToHost(ptr, EffectName(), kVstMaxEffectNameLen));
 }
 
 std::intptr_t TCustomVSTModule::HandleGetVendorString(std::int32_t, std::intptr_t, void* ptr, float) {
-    return Answer(CopyTextToHost(ptr, FVendorName, kVstMaxVendorStrLen));
+    return Answer(CopyTextToHost(ptr, VendorName(), kVstMaxVendorStrLen));
 }
 
 std::intptr_t TCustomVSTModule::HandleGetProductString(std::int32_t, std::intptr_t, void* ptr, float) {
-    return Answer(CopyTextToHost(ptr, FProductName.empty() ? FEffectName : FProductName, kVstMaxProductStrLen));
+    const std::string product = ProductName();
+    return Answer(CopyTextToHost(ptr, product.empty() ? EffectName() : product, kVstMaxProductStrLen));
 }
 
 std::intptr_t TCustomVSTModule::HandleGetVendorVersion(std::int32_t, std::intptr_t, void*, float) {

@@ -4,8 +4,9 @@
 // sample rate and block size, suspend/resume, latency — plus the events those
 // requests fire, and the host product query that host quirks depend on.
 //
-// Threads: everything here runs on the dispatcher's thread except the three
-// process entry points, which run on the audio thread.
+// Threads: most of it runs on the dispatcher's thread; the three process
+// entry points run on the audio thread; the names hosts read are safe from
+// any thread. Each function's tag says which (README, "Thread contracts").
 
 #include <array>
 #include <atomic>
@@ -23,6 +24,7 @@
 #include "framework/EditorWindow.h"
 #include "framework/EnumSet.h"
 #include "framework/PropertyTable.h"
+#include "framework/SharedText.h"
 #include "framework/VSTCanDo.h"
 
 namespace tessel {
@@ -81,33 +83,42 @@ using TOnEditClose = std::function<void(TBasicVSTModule& sender, bool& destroyFo
 using TVSTKeyEvent = std::function<void(TBasicVSTModule& sender, const VstKeyCode& keyCode)>;
 using TOnCheckKey = std::function<bool(TBasicVSTModule& sender, char key)>;
 
-// The platform virtual-key code for a forwarded VST key; 0 when it has none.
+// The platform virtual-key code for a forwarded VST key; 0 when it has none. [any-thread]
 std::int32_t VirtualKeyToPlatformKey(const VstKeyCode& key);
 
-// Audio routines: channel-pointer arrays and a frame count. [audio thread]
+// Audio routines: channel-pointer arrays and a frame count; they are called [audio-thread].
 using TProcessAudioEvent = std::function<void(float* const* inputs, float* const* outputs, std::int32_t frames)>;
 using TProcessDoubleReplacingEvent =
     std::function<void(double* const* inputs, double* const* outputs, std::int32_t frames)>;
 
 class TCustomVSTModule : public TBasicVSTModule {
 public:
-    TCustomVSTModule();
-    ~TCustomVSTModule() override;
+    // Largest block size a host may announce (frames); larger, zero and
+    // negative announcements are ignored.
+    static constexpr std::int32_t kMaxBlockSize = std::int32_t{1} << 20;
+    // Frames of the module's scratch buffers, whatever the host announces:
+    // longer host blocks run through them in pieces.
+    static constexpr std::int32_t kScratchFrames = 1024;
 
-    void ConnectHost(audioMasterCallback hostCallback) override;
-    // Destroys a remaining editor window while the whole module is still alive.
+    TCustomVSTModule();            // [ui-thread]
+    ~TCustomVSTModule() override;  // [ui-thread]
+
+    void ConnectHost(audioMasterCallback hostCallback) override;  // [ui-thread]
+    // Destroys a remaining editor window while the whole module is still alive. [ui-thread]
     void BeforeDestruction() override;
     // The host's product text, asked once per instance (once connected) and
-    // kept; "Unknown" when the host does not say.
+    // kept; "Unknown" when the host does not say. [any-thread] once connected.
     std::string HostProduct();
 
-    // ---- Identity ----
-    const std::string& EffectName() const { return FEffectName; }
-    void SetEffectName(std::string v) { FEffectName = std::move(v); }
-    const std::string& ProductName() const { return FProductName; }
-    void SetProductName(std::string v) { FProductName = std::move(v); }
-    const std::string& VendorName() const { return FVendorName; }
-    void SetVendorName(std::string v) { FVendorName = std::move(v); }
+    // ---- Names hosts read, from any thread [any-thread] ----
+    std::string EffectName() const { return FEffectName.Get(); }
+    void SetEffectName(std::string_view v) { FEffectName.Set(v); }
+    std::string ProductName() const { return FProductName.Get(); }
+    void SetProductName(std::string_view v) { FProductName.Set(v); }
+    std::string VendorName() const { return FVendorName.Get(); }
+    void SetVendorName(std::string_view v) { FVendorName.Set(v); }
+
+    // ---- Identity [ui-thread] ----
     const std::string& Version() const { return FVersion; }
     void SetVersion(std::string v) { FVersion = std::move(v); }
     const std::string& About() const { return FAbout; }
@@ -139,7 +150,9 @@ public:
     bool KeysRequired() const { return FKeysRequired; }
     void SetKeysRequired(bool v);
 
-    // ---- Record fields ----
+    // ---- Record fields [ui-thread] ----
+    // The audio thread reads the getters too; the setters do not synchronise
+    // with it, as the VST 2 interface allows: hosts change them while suspended.
     std::int32_t numInputs() const { return Effect().numInputs; }
     std::int32_t numOutputs() const { return Effect().numOutputs; }
     virtual void SetNumInputs(std::int32_t v);
@@ -147,6 +160,7 @@ public:
     float SampleRate() const { return FSampleRate; }  // Hz
     virtual void SetSampleRate(float v);
     std::int32_t BlockSize() const { return FBlockSize; }  // samples
+    // Ignored outside 1..kMaxBlockSize; allocates nothing.
     virtual void SetBlockSize(std::int32_t v);
     virtual std::string UniqueID() const;
     virtual void SetUniqueID(const std::string& v);
@@ -161,30 +175,33 @@ public:
     std::int32_t IORatio() const { return FIORatio; }
     void SetIORatio(std::int32_t v);
 
-    virtual void SampleRateChanged();
-    virtual void BlockSizeChanged();
-    virtual void SetBlockSizeAndSampleRate(std::int32_t blockSize, float sampleRate);
+    virtual void SampleRateChanged();  // [ui-thread]
+    virtual void BlockSizeChanged();   // [ui-thread]
+    virtual void SetBlockSizeAndSampleRate(std::int32_t blockSize, float sampleRate);  // [ui-thread]
 
-    // ---- Speaker arrangements (variable-length host records, allocated here) ----
+    // ---- Speaker arrangements (variable-length host records, allocated here) [ui-thread] ----
     virtual bool AllocateArrangement(VstSpeakerArrangement*& arrangement, std::int32_t channels);
     virtual bool DeallocateArrangement(VstSpeakerArrangement*& arrangement);
     virtual bool CopySpeaker(VstSpeakerProperties* to, const VstSpeakerProperties* from);
     virtual bool MatchArrangement(VstSpeakerArrangement*& to, const VstSpeakerArrangement* from);
 
-    // ---- Editor refresh: any thread may ask, the editor's idle handling clears it ----
+    // ---- Editor refresh: any thread may ask, the editor's idle handling clears it [any-thread, lock-free] ----
     virtual void EditorNeedsUpdateRequest() { SetEditorNeedsUpdate(true); }
     bool EditorNeedsUpdate() const { return FEditorNeedsUpdate.load(std::memory_order_relaxed); }
     void SetEditorNeedsUpdate(bool v) { FEditorNeedsUpdate.store(v, std::memory_order_relaxed); }
 
-    // ---- Host requests answered here ----
+    // ---- Host requests answered here: they adopt the host's answer [ui-thread] ----
     double HostSampleRate() override;
     std::int32_t HostBlockSize() override;
 
-    // ---- Audio entry points: run the active routines the processing layer installs ----
+    // ---- Audio entry points: run the active routines the processing layer installs [audio-thread] ----
+    // The accumulating Process runs a replacing routine on fixed-size scratch
+    // outputs, piece by piece, and adds them: nothing is allocated.
     void Process(float** inputs, float** outputs, std::int32_t sampleFrames) override;
     void ProcessReplacing(float** inputs, float** outputs, std::int32_t sampleFrames) override;
     void ProcessDoubleReplacing(double** inputs, double** outputs, std::int32_t sampleFrames) override;
 
+    // ---- Dispatcher handlers [ui-thread], HandleProcessEvents [audio-thread] ----
     void BeforeDispatch(std::int32_t opcode, std::int32_t index, std::intptr_t value, void* ptr, float opt) override;
 
     std::intptr_t HandleOpen(std::int32_t, std::intptr_t, void*, float) override;
@@ -254,7 +271,7 @@ public:
     TVSTKeyEvent OnEditorKeyDown, OnEditorKeyUp;
     TOnCheckKey OnCheckKey;
 
-    // Adds this level's settable properties; each level calls its base first.
+    // Adds this level's settable properties; each level calls its base first. [ui-thread]
     virtual void DefineProperties(TPropertyTable& table, const TMethodTable& methods);
 
 protected:
@@ -288,12 +305,12 @@ protected:
 private:
     std::intptr_t ForwardKey(bool down, std::int32_t character, std::intptr_t virtualKey, float modifiers);
     std::intptr_t AnswerPinProperties(bool input, std::int32_t index, void* ptr);
-    // Sizes the accumulating call's scratch buffers for numOutputs x BlockSize.
+    // Sizes the accumulating call's scratch buffers for numOutputs x kScratchFrames.
     void ResizeAccumulationScratch();
     // Takes on the identity of the sub-plug-in the host is loading (vpcShell only).
     void SelectShellPlugin();
 
-    std::string FEffectName, FProductName, FVendorName;
+    TSharedText FEffectName, FProductName, FVendorName;
     std::string FVersion = "0.0";
     std::string FAbout;
     std::int32_t FVersionMajor = 1, FVersionMinor = 0, FVersionRelease = 0;

@@ -3,8 +3,9 @@
 // parameter descriptions; an item's position is its parameter index.
 //
 // Adding or removing a description updates the module's parameter count and
-// resizes the stored values (see TVSTModuleWithPrograms). Control side only:
-// the collection changes while the module loads and when it is torn down.
+// resizes the stored values (see TVSTModuleWithPrograms). The collection
+// changes only while the module loads and when it is torn down [ui-thread];
+// reaching its items is [any-thread, lock-free] once loaded.
 
 #include <cstdint>
 #include <memory>
@@ -18,17 +19,20 @@ class TVSTModuleWithPrograms;
 
 class TCustomVstParameterProperties {
 public:
+    // ---- Building [ui-thread] ----
     explicit TCustomVstParameterProperties(TVSTModuleWithPrograms& module) : FModule(module) {}
     TCustomVstParameterProperties(const TCustomVstParameterProperties&) = delete;
     TCustomVstParameterProperties& operator=(const TCustomVstParameterProperties&) = delete;
     // Releases remaining items without telling the module (it is going away).
     ~TCustomVstParameterProperties() = default;
 
+    // ---- Reading [any-thread, lock-free] ----
     TVSTModuleWithPrograms& VSTModule() const { return FModule; }
     std::int32_t Count() const { return static_cast<std::int32_t>(FItems.size()); }
     // index must be within 0..Count()-1.
     TCustomVstParameterProperty& operator[](std::int32_t index) const { return *FItems[static_cast<std::size_t>(index)]; }
 
+    // ---- Building and changing [ui-thread] ----
     // A new description at the end ("Parameter <count>").
     TCustomVstParameterProperty& Add();
     // Removes one description; an index outside the collection does nothing.

@@ -34,16 +34,16 @@ TCustomVstParameterProperty::TCustomVstParameterProperty(TCustomVstParameterProp
 TVSTModuleWithPrograms& TCustomVstParameterProperty::VSTModule() const { return FCollection.VSTModule(); }
 
 void TCustomVstParameterProperty::SetDisplayName(std::string_view v) {
-    FDisplayName = TruncatedText(v, kDisplayNameLength);
+    FDisplayName.Set(TruncatedText(v, kDisplayNameLength));
 }
 
 void TCustomVstParameterProperty::SetShortLabel(std::string_view v) {
-    FShortLabel = TruncatedText(v, kShortLabelLength);
+    FShortLabel.Set(TruncatedText(v, kShortLabelLength));
 }
 
 void TCustomVstParameterProperty::Assign(const TCustomVstParameterProperty& source) {
-    FDisplayName = source.FDisplayName;
-    FUnits = source.FUnits;
+    FDisplayName.Set(source.DisplayName());
+    FUnits.Set(source.Units());
 }
 
 double TCustomVstParameterProperty::FrequencyScaleRatio() const {
@@ -129,13 +129,13 @@ void TCustomVstParameterProperty::WriteVST2Properties(VstParameterProperties& re
     record.stepFloat = FStepFloat;
     record.smallStepFloat = FSmallStepFloat;
     record.largeStepFloat = FLargeStepFloat;
-    CopyTextToHost(record.label, FDisplayName, sizeof record.label);
+    CopyTextToHost(record.label, DisplayName(), sizeof record.label);
     record.flags = static_cast<std::int32_t>(FFlags.ToBits() & kReportedFlagBits);
     record.minInteger = FMinInteger;
     record.maxInteger = FMaxInteger;
     record.stepInteger = FStepInteger;
     record.largeStepInteger = FLargeStepInteger;
-    CopyTextToHost(record.shortLabel, FShortLabel, sizeof record.shortLabel);
+    CopyTextToHost(record.shortLabel, ShortLabel(), sizeof record.shortLabel);
     record.displayIndex = 0;
 }
 

@@ -8,8 +8,10 @@
 // in the module's ParameterProperties collection is the parameter's index.
 //
 // Descriptions are created and changed while the module loads its stored
-// description (control side); afterwards only the smoothing state changes,
-// on whatever thread the host sets the parameter from (relaxed atomics).
+// description, on the UI thread; afterwards only the smoothing state changes,
+// on whatever thread the host sets the parameter from (relaxed atomics). The
+// three texts hosts read (name, units, short label) are safe to read while
+// another thread replaces them.
 
 #include <array>
 #include <atomic>
@@ -20,6 +22,7 @@
 
 #include "framework/EnumSet.h"
 #include "framework/PropertyTable.h"
+#include "framework/SharedText.h"
 #include "framework/VSTAbi.h"
 
 namespace tessel {
@@ -58,16 +61,19 @@ public:
     static constexpr std::size_t kDisplayNameLength = 30;  // characters kept on assignment
     static constexpr std::size_t kShortLabelLength = 7;
 
-    // Made by TCustomVstParameterProperties::Add only.
+    // Made by TCustomVstParameterProperties::Add only. [ui-thread]
     TCustomVstParameterProperty(TCustomVstParameterProperties& collection, std::int32_t index);
     TCustomVstParameterProperty(const TCustomVstParameterProperty&) = delete;
     TCustomVstParameterProperty& operator=(const TCustomVstParameterProperty&) = delete;
 
+    // ---- Place in the collection [any-thread, lock-free] ----
     TCustomVstParameterProperties& Collection() const { return FCollection; }
     std::int32_t Index() const { return FIndex; }
     TVSTModuleWithPrograms& VSTModule() const;
 
-    // ---- Published properties ----
+    // ---- Published properties [ui-thread] ----
+    // Set while loading; the getters are [any-thread, lock-free] afterwards.
+    // DisplayName, Units and ShortLabel are [any-thread] both ways.
     float Min() const { return FMin; }  // natural value at normalised 0
     void SetMin(float v) { FMin = v; }
     float Max() const { return FMax; }  // natural value at normalised 1
@@ -76,10 +82,10 @@ public:
     void SetCC(std::int32_t v) { FCC = v; }
     TCurveType Curve() const { return FCurve; }
     void SetCurve(TCurveType v) { FCurve = v; }
-    const std::string& DisplayName() const { return FDisplayName; }
+    std::string DisplayName() const { return FDisplayName.Get(); }
     void SetDisplayName(std::string_view v);  // keeps the first 30 characters
-    const std::string& Units() const { return FUnits; }
-    void SetUnits(std::string_view v) { FUnits = v; }
+    std::string Units() const { return FUnits.Get(); }
+    void SetUnits(std::string_view v) { FUnits.Set(v); }
     float CurveFactor() const { return FCurveFactor; }  // shape of the log and exp curves
     void SetCurveFactor(float v) { FCurveFactor = v; }
     float SmoothingFactor() const { return FSmoothingFactor; }  // 1 = no smoothing
@@ -104,7 +110,7 @@ public:
     void SetStepInteger(std::int32_t v) { FStepInteger = v; }
     std::int32_t LargeStepInteger() const { return FLargeStepInteger; }
     void SetLargeStepInteger(std::int32_t v) { FLargeStepInteger = v; }
-    const std::string& ShortLabel() const { return FShortLabel; }
+    std::string ShortLabel() const { return FShortLabel.Get(); }
     void SetShortLabel(std::string_view v);  // keeps the first 7 characters
 
     TParameterChangeEvent OnParameterChange;
@@ -112,28 +118,29 @@ public:
     TCustomParameterDisplayEvent OnCustomParameterDisplay;
     TCustomParameterParseEvent OnCustomParameterParse;
 
-    // Copies DisplayName and Units only.
+    // Copies DisplayName and Units only. [ui-thread]
     void Assign(const TCustomVstParameterProperty& source);
 
-    // ---- Mapping ----
-    // Natural -> normalised, clamped to 0..1 (a NaN gives 0). [thread-safe]
+    // ---- Mapping [any-thread, lock-free] ----
+    // Natural -> normalised, clamped to 0..1 (a NaN gives 0). [any-thread, lock-free]
     float ToNormalized(float natural) const;
-    // Normalised -> natural through the inverse curve; no clamping, no smoothing. [thread-safe]
+    // Normalised -> natural through the inverse curve; no clamping, no smoothing. [any-thread, lock-free]
     float FromNormalized(float normalized) const;
     // The natural value limited to Min..Max, the form in which values are
-    // stored; a NaN, which has no place in the range, becomes Min. [thread-safe]
+    // stored; a NaN, which has no place in the range, becomes Min. [any-thread, lock-free]
     float Limited(float natural) const;
     // Advances the two-stage smoothing one step towards natural and returns
     // the second stage. A non-finite value passes through and leaves the
-    // state alone. [thread-safe]
+    // state alone. [any-thread, lock-free]
     float Smooth(float natural);
     float SmoothState1() const { return FSmoothState1.load(std::memory_order_relaxed); }
     float SmoothState2() const { return FSmoothState2.load(std::memory_order_relaxed); }
 
-    // Writes the fields effGetParameterProperties reports; other bytes stay as the host left them.
+    // Writes the fields effGetParameterProperties reports; other bytes stay as
+    // the host left them. [any-thread]
     void WriteVST2Properties(VstParameterProperties& record) const;
 
-    // This item's published properties; handler names bind against methods.
+    // This item's published properties; handler names bind against methods. [ui-thread]
     void DefineProperties(TPropertyTable& table, const TMethodTable& methods);
 
 private:
@@ -148,8 +155,8 @@ private:
     float FMax = 1.0f;
     std::int32_t FCC = -1;
     TCurveType FCurve = TCurveType::ctLinear;
-    std::string FDisplayName;
-    std::string FUnits;
+    TSharedText FDisplayName;
+    TSharedText FUnits;
     float FCurveFactor = 1.0f;
     float FSmoothingFactor = 1.0f;
     bool FCanBeAutomated = true;
@@ -162,7 +169,7 @@ private:
     std::int32_t FMaxInteger = 100;
     std::int32_t FStepInteger = 1;
     std::int32_t FLargeStepInteger = 10;
-    std::string FShortLabel;
+    TSharedText FShortLabel;
     std::atomic<float> FSmoothState1{0.0f};
     std::atomic<float> FSmoothState2{0.0f};
 };

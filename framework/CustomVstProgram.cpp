@@ -11,7 +11,7 @@ TCustomVstProgram::TCustomVstProgram(TCustomVstPrograms& collection, std::int32_
 
 TVSTModuleWithPrograms& TCustomVstProgram::VSTModule() const { return FCollection.VSTModule(); }
 
-void TCustomVstProgram::SetDisplayName(std::string_view v) { FDisplayName = TruncatedText(v, kDisplayNameLength); }
+void TCustomVstProgram::SetDisplayName(std::string_view v) { FDisplayName.Set(TruncatedText(v, kDisplayNameLength)); }
 
 void TCustomVstProgram::SetParameter(std::int32_t index, float value) {
     if (VSTModule().ChunkMode()) return;
@@ -20,7 +20,7 @@ void TCustomVstProgram::SetParameter(std::int32_t index, float value) {
 
 void TCustomVstProgram::Assign(const TCustomVstProgram& source) {
     FParameterValues.Assign(source.FParameterValues);
-    FDisplayName = source.FDisplayName;
+    FDisplayName.Set(source.DisplayName());
 }
 
 void TCustomVstProgram::DefineProperties(TPropertyTable& t, const TMethodTable& m) {

@@ -3,8 +3,9 @@
 // values, or, for modules that keep their state as opaque data (chunk mode),
 // a block of chunk bytes the module's handlers fill and read.
 //
-// Values are read and written from any thread (relaxed atomics); the name,
-// the chunk data and the events belong to the control side.
+// Values are read and written from any thread (relaxed atomics); the name
+// may be renamed on one thread while hosts read it on others. The chunk data
+// and the events belong to the UI thread.
 
 #include <cstdint>
 #include <functional>
@@ -14,6 +15,7 @@
 #include "framework/MemoryStream.h"
 #include "framework/ParameterValues.h"
 #include "framework/PropertyTable.h"
+#include "framework/SharedText.h"
 
 namespace tessel {
 
@@ -31,35 +33,39 @@ public:
     static constexpr std::size_t kDisplayNameLength = 50;  // characters kept on assignment
 
     // Made by TCustomVstPrograms::Add only.
-    TCustomVstProgram(TCustomVstPrograms& collection, std::int32_t index);
+    TCustomVstProgram(TCustomVstPrograms& collection, std::int32_t index);  // [ui-thread]
     TCustomVstProgram(const TCustomVstProgram&) = delete;
     TCustomVstProgram& operator=(const TCustomVstProgram&) = delete;
 
+    // ---- Place in the list [any-thread, lock-free] ----
     TCustomVstPrograms& Collection() const { return FCollection; }
     std::int32_t Index() const { return FIndex; }
     TVSTModuleWithPrograms& VSTModule() const;
 
-    const std::string& DisplayName() const { return FDisplayName; }
-    void SetDisplayName(std::string_view v);  // keeps the first 50 characters
+    // ---- Name, values, chunk ----
+    std::string DisplayName() const { return FDisplayName.Get(); }  // [any-thread]
+    void SetDisplayName(std::string_view v);  // keeps the first 50 characters [any-thread]
 
-    // Natural value of parameter index; 0 outside the program's values. [thread-safe]
+    // Natural value of parameter index; 0 outside the program's values. [any-thread, lock-free]
     float Parameter(std::int32_t index) const { return FParameterValues.Get(index); }
-    // Ignored in chunk mode and outside the values. [thread-safe]
+    // Ignored in chunk mode and outside the values. [any-thread, lock-free]
     void SetParameter(std::int32_t index, float value);
+    // The values themselves: see TParameterValues for each function's thread.
     TParameterValues& ParameterValues() { return FParameterValues; }
     const TParameterValues& ParameterValues() const { return FParameterValues; }
 
-    // Chunk mode: the bytes handed to and received from the host.
+    // Chunk mode: the bytes handed to and received from the host. [ui-thread]
     TMemoryStream& ChunkData() { return FChunkData; }
 
     TProgramNotifyEvent OnInitialize;
     TChunkEvent OnLoadChunk;
     TChunkEvent OnStoreChunk;
 
-    // Copies the values (taking the source's length) and the name; not events or chunk data.
+    // Copies the values (taking the source's length) and the name; not events
+    // or chunk data. [ui-thread]
     void Assign(const TCustomVstProgram& source);
 
-    // This item's published properties; handler names bind against methods.
+    // This item's published properties; handler names bind against methods. [ui-thread]
     void DefineProperties(TPropertyTable& table, const TMethodTable& methods);
 
 private:
@@ -68,7 +74,7 @@ private:
 
     TCustomVstPrograms& FCollection;
     std::int32_t FIndex;
-    std::string FDisplayName = "Init";
+    TSharedText FDisplayName{"Init"};
     TParameterValues FParameterValues;
     TMemoryStream FChunkData;
 };

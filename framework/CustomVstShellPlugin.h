@@ -3,7 +3,8 @@
 // counts and category the module takes on when the host loads this one.
 //
 // Items live in the module's ShellPlugins collection and keep a non-owning
-// back reference to that module. Control side only.
+// back reference to that module. [ui-thread], every function but the name,
+// which hosts may read from any thread ([any-thread]).
 
 #include <cstdint>
 #include <functional>
@@ -11,6 +12,7 @@
 
 #include "framework/CustomVSTModule.h"
 #include "framework/PropertyTable.h"
+#include "framework/SharedText.h"
 
 namespace tessel {
 
@@ -26,7 +28,7 @@ public:
 
     explicit TCustomVstShellPlugin(TCustomVSTModule& module) : FVSTModule(&module) {}
 
-    const std::string& DisplayName() const { return FDisplayName; }
+    std::string DisplayName() const { return FDisplayName.Get(); }
     void SetDisplayName(const std::string& v);
     std::int32_t numInputs() const { return FNumInputs; }
     void SetNumInputs(std::int32_t v) { FNumInputs = v; }
@@ -51,14 +53,14 @@ public:
     TUIDInstantiateEvent OnInstanciate;
 
     // Copying one item onto another copies only the display name.
-    void Assign(const TCustomVstShellPlugin& source) { FDisplayName = source.FDisplayName; }
+    void Assign(const TCustomVstShellPlugin& source) { FDisplayName.Set(source.DisplayName()); }
 
     // Published properties; events bind against the owning module's methods.
     void DefineProperties(TPropertyTable& table, const TMethodTable& methods);
 
 private:
     TCustomVSTModule* FVSTModule;
-    std::string FDisplayName = "Init";
+    TSharedText FDisplayName{"Init"};
     std::int32_t FNumInputs = kKeepCount;
     std::int32_t FNumOutputs = kKeepCount;
     std::int32_t FNumParams = kKeepCount;

@@ -3,7 +3,7 @@
 //
 // Items are created through Add(), which both run-time code and loading a
 // stored description use, and are owned here; their addresses stay valid
-// until they are removed. Control side only.
+// until they are removed. [ui-thread], every function.
 
 #include <cstdint>
 #include <memory>

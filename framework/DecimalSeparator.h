@@ -6,7 +6,8 @@
 // set it up), taken afresh on every call. Tests fix it with Override so that
 // they do not depend on which locales a machine has installed.
 //
-// Threads: any thread except the audio thread (a short mutex guards the override).
+// Threads: [any-thread] everywhere here, not for the audio thread (a short
+// mutex guards the override, and texts are built).
 
 #include <string>
 
@@ -14,13 +15,14 @@ namespace tessel {
 
 class TDecimalSeparator {
 public:
-    // The fixed separator if one is set, else the locale's ("." when the locale names none).
+    // The fixed separator if one is set, else the locale's ("." when the
+    // locale names none). [any-thread]
     static std::string Current();
-    // Fixes the separator; an empty text returns to the locale's.
+    // Fixes the separator; an empty text returns to the locale's. [any-thread]
     static void Override(std::string separator);
 };
 
-// Fixes the separator for one scope and restores the previous setting.
+// Fixes the separator for one scope and restores the previous setting. [any-thread]
 class TDecimalSeparatorScope {
 public:
     explicit TDecimalSeparatorScope(std::string separator);

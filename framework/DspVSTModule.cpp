@@ -12,7 +12,7 @@ namespace {
 
 using TMode = TProcessingMode;
 
-// [audio thread] Block copies; the ranges may be the same memory when a host
+// [audio-thread] Block copies; the ranges may be the same memory when a host
 // processes in place, so they are moved rather than copied.
 template <class T>
 void MoveSamples(T* to, const T* from, std::int32_t frames) noexcept {
@@ -221,22 +221,16 @@ void TDspVSTModule::ResizeQueueBuffers() {
         FQueue64.Release();
         return;
     }
-    // Host blocks longer than the announced size are processed in pieces.
+    // Longer host blocks are processed in pieces.
     const std::int32_t channels = std::max(numInputs(), numOutputs());
-    const std::int32_t frames = std::max(1, BlockSize());
-    FQueue32.Resize(channels, frames);
-    FQueue64.Resize(channels, frames);
+    FQueue32.Resize(channels, kScratchFrames);
+    FQueue64.Resize(channels, kScratchFrames);
 }
 
 void TDspVSTModule::PinCountsChanged() {
     TVSTModuleWithPrograms::PinCountsChanged();
     PrepareBlockBuffers();
     ResizeQueueBuffers();
-}
-
-void TDspVSTModule::BlockSizeChanged() {
-    ResizeQueueBuffers();
-    TVSTModuleWithPrograms::BlockSizeChanged();
 }
 
 // ---- Changes passed on to the components ----
@@ -259,7 +253,7 @@ void TDspVSTModule::HandleMidiEvent(const TVstMidiEvent& event) {
     TVSTModuleWithPrograms::HandleMidiEvent(event);
 }
 
-// ---- Audio routines [audio thread] ----
+// ---- Audio routines [audio-thread] ----
 
 // The handler always sees whole blocks of N samples whose first O samples
 // repeat the end of the previous block's input; the host receives each
@@ -325,8 +319,8 @@ void TDspVSTModule::MuteProcess(T* const* outputs, std::int32_t frames) const no
         if (T* to = HostChannel(outputs, c, channels)) ZeroSamples(to, frames);
 }
 
-// The temporary buffer set is allocated on the control side for the announced
-// block size; longer host blocks run through it in pieces.
+// The temporary buffer set is allocated on the UI thread with a fixed size;
+// longer host blocks run through it in pieces.
 template <class T, class TRoutine>
 void TDspVSTModule::QueueProcess(TChannelBuffers<T>& queue, T* const* inputs, T* const* outputs, std::int32_t frames,
                                  TRoutine TProcessingComponent::*routine) {

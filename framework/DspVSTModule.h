@@ -5,10 +5,11 @@
 // (pmMute) or the first of its processing components (pmDspQueue) — and keeps
 // the latency reported to the host consistent with the block mode.
 //
-// Threads: setters run on the control side and are not synchronised with the
+// Threads: setters run on the UI thread and are not synchronised with the
 // process calls, as the VST 2 interface allows; everything that a process call
-// runs is marked [audio thread] and allocates nothing. Buffers are sized on
-// the control side (mode, block size, pin count and host block size changes).
+// runs is marked [audio-thread] and allocates nothing. Buffers are sized on
+// the UI thread (mode, block-mode size and pin count changes); the queue's
+// temporary buffers have a fixed size whatever the host's block size.
 
 #include <array>
 #include <cstdint>
@@ -29,10 +30,10 @@ class TDspVSTModule : public TVSTModuleWithPrograms {
 public:
     static constexpr std::int32_t kDefaultBlockModeSize = 1024;  // samples
 
-    TDspVSTModule();
-    ~TDspVSTModule() override;
+    TDspVSTModule();            // [ui-thread]
+    ~TDspVSTModule() override;  // [ui-thread]
 
-    // ---- Routing ----
+    // ---- Routing [ui-thread] ----
     TProcessingMode ProcessingMode() const { return FProcessingMode; }
     // A different mode re-routes all three calls; pmBlockSave prepares its block
     // buffers, pmDspQueue its temporary buffers.
@@ -46,7 +47,7 @@ public:
     const TProcessDoubleEvent& OnProcessDoubleReplacing() const { return FOnProcessDoubleReplacing; }
     void SetOnProcessDoubleReplacing(TProcessDoubleEvent v);
 
-    // ---- Block mode (samples) ----
+    // ---- Block mode (samples) [ui-thread] ----
     // N: values <= 0 are ignored. Either way the fill position restarts at the
     // overlap and the block buffers are prepared again.
     std::int32_t BlockModeSize() const { return FBlockModeSize; }
@@ -57,25 +58,27 @@ public:
     // Fill position inside the current block, O <= position < N.
     std::int32_t BlockPosition() const { return FBlockPosition; }
 
-    // The requested latency; in pmBlockSave at least N - O is reported.
+    // The requested latency; in pmBlockSave at least N - O is reported. [ui-thread]
     void SetInitialDelay(std::int32_t v) override;
 
     // Sizes the block buffers to numInputs / numOutputs x N in pmBlockSave
     // (keeping what fits, zeroing the rest) and restarts the fill position;
-    // in any other mode releases them.
+    // in any other mode releases them. [ui-thread]
     virtual void PrepareBlockBuffers();
 
     // ---- Components ----
+    // [ui-thread] to change the list; see TProcessingComponentList.
     TProcessingComponentList& ProcessingComponents() { return FComponents; }
     const TProcessingComponentList& ProcessingComponents() const { return FComponents; }
 
-    // Each passes the change to every component, last first, then runs the inherited behaviour.
+    // Each passes the change to every component, last first, then runs the
+    // inherited behaviour. SampleRateChanged, HostIOChanged: [ui-thread];
+    // HandleMidiEvent: [audio-thread].
     void SampleRateChanged() override;
     bool HostIOChanged() override;
-    void HandleMidiEvent(const TVstMidiEvent& event) override;  // [audio thread]
-    void BlockSizeChanged() override;
+    void HandleMidiEvent(const TVstMidiEvent& event) override;
 
-    void DefineProperties(TPropertyTable& table, const TMethodTable& methods) override;
+    void DefineProperties(TPropertyTable& table, const TMethodTable& methods) override;  // [ui-thread]
 
 protected:
     void PinCountsChanged() override;
@@ -90,10 +93,10 @@ private:
     std::int32_t EffectiveDelay(std::int32_t requested) const;
     // In pmBlockSave raises a reported delay below N - O; never lowers it.
     void CheckBlockModeDelay();
-    // Sized to max(numInputs, numOutputs) x BlockSize in pmDspQueue, released otherwise.
+    // Sized to max(numInputs, numOutputs) x kScratchFrames in pmDspQueue, released otherwise.
     void ResizeQueueBuffers();
 
-    // [audio thread] The routines of the table in the .cpp; not noexcept where
+    // [audio-thread] The routines of the table in the .cpp; not noexcept where
     // they run the module's or a component's handlers.
     template <class T, class THandler>
     void BlockProcess(TChannelBuffers<T>& blockInputs, TChannelBuffers<T>& blockOutputs, T* const* inputs,

@@ -3,8 +3,9 @@
 // embedded into the host's window and receive forwarded keystrokes. The GUI's
 // form window implements it (gui/FormWindow.h); tests use a recording fake.
 //
-// Threads: all calls come from the host's UI thread. An implementation that
-// runs its window on a thread of its own only hands the work over.
+// Threads: [ui-thread], every function: the framework calls them from the
+// thread the host sends editor requests on. An implementation that runs its
+// window on a thread of its own only hands the work over.
 
 #include <cstdint>
 

@@ -1,6 +1,8 @@
 #pragma once
 // A set of enumeration members held in one word, member n being bit n —
 // the shape the VST 2 record gives its flag fields and can-do masks.
+//
+// A value type: every function is [any-thread, lock-free] on its own copy.
 
 #include <cstdint>
 #include <initializer_list>

@@ -8,7 +8,7 @@
 
 namespace tessel {
 
-// Packs the first four characters; missing characters count as 0.
+// Packs the first four characters; missing characters count as 0. [any-thread, lock-free]
 constexpr std::int32_t PackFourCC(std::string_view text) {
     std::uint32_t word = 0;
     for (std::size_t i = 0; i < 4; ++i) {
@@ -18,7 +18,7 @@ constexpr std::int32_t PackFourCC(std::string_view text) {
     return static_cast<std::int32_t>(word);
 }
 
-// Always four characters, most significant byte first (zero bytes included).
+// Always four characters, most significant byte first (zero bytes included). [any-thread]
 inline std::string UnpackFourCC(std::int32_t value) {
     const auto word = static_cast<std::uint32_t>(value);
     std::string text(4, '\0');

@@ -3,6 +3,8 @@
 //
 // Writing at the position overwrites and extends; reading stops at the end.
 // Nothing ever reads or writes outside the bytes held.
+//
+// Threads: [ui-thread], every function (chunks come and go with dispatcher requests).
 
 #include <cstddef>
 #include <cstdint>

@@ -18,19 +18,20 @@ class TMidiEventQueue {
 public:
     static constexpr std::int32_t kCapacity = 256;  // events per audio block
 
-    TMidiEventQueue() noexcept;
+    TMidiEventQueue() noexcept;  // [ui-thread]
     TMidiEventQueue(const TMidiEventQueue&) = delete;  // the slots point into this object
     TMidiEventQueue& operator=(const TMidiEventQueue&) = delete;
 
-    // [audio thread] Copies event into the next record (type and size stay
+    // [audio-thread] Copies event into the next record (type and size stay
     // those of a MIDI event); false, and nothing queued, when the block is full.
     bool Append(const VstMidiEvent& event) noexcept;
-    std::int32_t Count() const noexcept { return FBlock.numEvents; }
-    // [audio thread] Forgets the queued events; the records stay allocated.
+    std::int32_t Count() const noexcept { return FBlock.numEvents; }  // [audio-thread]
+    // [audio-thread] Forgets the queued events; the records stay allocated.
     void Clear() noexcept { FBlock.numEvents = 0; }
+    // [audio-thread]
     const VstMidiEvent& Event(std::int32_t index) const noexcept { return FRecords[static_cast<std::size_t>(index)]; }
 
-    // The block in the host's layout, for audioMasterProcessEvents.
+    // The block in the host's layout, for audioMasterProcessEvents. [audio-thread]
     VstEvents* Block() noexcept;
 
 private:

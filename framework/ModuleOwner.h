@@ -13,6 +13,8 @@ namespace tessel {
 
 class TBasicVSTModule;
 
+// Threads: [any-thread], every function; hosts create and close instances
+// on several UI threads at once.
 class TModuleOwner {
 public:
     static TModuleOwner& Instance();
@@ -35,7 +37,7 @@ private:
     std::unordered_set<TBasicVSTModule*> FModules;
 };
 
-// Destroys a module through its owner; use as a smart pointer's deleter.
+// Destroys a module through its owner; use as a smart pointer's deleter. [any-thread]
 struct TModuleDeleter {
     void operator()(TBasicVSTModule* module) const { TModuleOwner::Instance().Destroy(module); }
 };

@@ -8,7 +8,7 @@
 // optional sign, digits with the decimal separator, an optional exponent.
 // Both take the separator explicitly or use TDecimalSeparator::Current().
 //
-// Threads: any; not for the audio thread (they build strings).
+// Threads: [any-thread], every function; not for the audio thread (they build strings).
 
 #include <optional>
 #include <string>

@@ -16,19 +16,19 @@ namespace tessel {
 class TParameterValues {
 public:
     TParameterValues() = default;
-    explicit TParameterValues(std::size_t count);
+    explicit TParameterValues(std::size_t count);  // [ui-thread]
 
-    std::size_t Count() const noexcept { return FCount; }
-    // 0.0 for an index outside the set. [thread-safe]
+    std::size_t Count() const noexcept { return FCount; }  // [any-thread, lock-free]
+    // 0.0 for an index outside the set. [any-thread, lock-free]
     float Get(std::int32_t index) const noexcept;
-    // Ignored (false) for an index outside the set. [thread-safe]
+    // Ignored (false) for an index outside the set. [any-thread, lock-free]
     bool Set(std::int32_t index, float value) noexcept;
 
-    // Keeps the existing values; new entries are 0.0. [control side]
+    // Keeps the existing values; new entries are 0.0. [ui-thread]
     void Resize(std::size_t count);
-    // Drops one entry, later ones move down. [control side]
+    // Drops one entry, later ones move down. [ui-thread]
     void EraseAt(std::size_t index);
-    // Takes the source's length and values. [control side]
+    // Takes the source's length and values. [ui-thread]
     void Assign(const TParameterValues& source);
 
 private:

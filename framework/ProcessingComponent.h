@@ -38,14 +38,14 @@ class TProcessingComponent {
 public:
     virtual ~TProcessingComponent() = default;
 
-    // Control side. Defaults ignore the change.
+    // Defaults ignore the change. [ui-thread]
     virtual void SetSampleRate(float /*sampleRateHz*/) {}
     virtual void SetChannels(std::int32_t /*channels*/) {}
-    // [audio thread]
+    // [audio-thread]
     virtual void ProcessMidiEvent(const TProcessingMidiEvent& /*event*/) {}
 
-    // [audio thread] Bound routines run on the module's temporary buffer set;
-    // unassigned ones are skipped. Must not allocate.
+    // Bound routines run on the module's temporary buffer set; unassigned
+    // ones are skipped. Must not allocate. Called [audio-thread].
     std::function<void(TSingleBuffers& buffers)> ProcessSingle;
     std::function<void(TDoubleBuffers& buffers)> ProcessDouble;
 };

@@ -1,8 +1,8 @@
 #pragma once
 // TProcessingComponentList: the module's owned processing components, in the
-// order they were added. Adding and clearing are control side; iterating is
-// [audio thread] safe as long as no one changes the list meanwhile (the
-// module does not synchronise the two).
+// order they were added. Adding and clearing are [ui-thread]; reading is
+// [audio-thread] as long as no one changes the list meanwhile (the module
+// does not synchronise the two).
 
 #include <cstdint>
 #include <memory>
@@ -14,9 +14,10 @@ namespace tessel {
 
 class TProcessingComponentList {
 public:
-    // Takes ownership and appends; a null component is ignored (null returned).
+    // Takes ownership and appends; a null component is ignored (null returned). [ui-thread]
     TProcessingComponent* Add(std::unique_ptr<TProcessingComponent> component);
-    void Clear() { FItems.clear(); }
+    void Clear() { FItems.clear(); }  // [ui-thread]
+    // ---- Reading [audio-thread] ----
 
     std::int32_t Count() const noexcept { return static_cast<std::int32_t>(FItems.size()); }
     bool Empty() const noexcept { return FItems.empty(); }

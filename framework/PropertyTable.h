@@ -6,6 +6,8 @@
 // setter taking a stored value); the concrete module adds its handlers to a
 // TMethodTable (name -> bound event of one event type). Loading looks a name
 // up and calls the setter, exactly as run-time code would.
+//
+// Threads: [ui-thread], every function: descriptions load while a module is built.
 
 #include <any>
 #include <array>

@@ -6,6 +6,9 @@
 // items with assignments of their own. Loading applies them one by one, in
 // stored order, through the same setters that run-time code calls, so a
 // description behaves exactly like a sequence of assignments.
+//
+// Threads: the builders are [any-thread]; descriptions are registered while
+// the library initialises its statics and only read afterwards.
 
 #include <cstdint>
 #include <string>
@@ -59,8 +62,9 @@ TStoredProperty Collection(std::string name, std::vector<TStoredItem> items);
 class TStoredDescriptions {
 public:
     // Adds or replaces the description of description.className; returns true
-    // so that it can initialise a namespace-scope constant.
+    // so that it can initialise a namespace-scope constant. [ui-thread]
     static bool Register(TStoredDescription description);
+    // [any-thread] once the statics are initialised.
     static const TStoredDescription* Find(std::string_view className);
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 // A row of a stored description that could not be applied: which row (its
 // property name, with the path through collection items, such as
-// "ParameterProperties[3].Min") and why.
+// "ParameterProperties[3].Min") and why. [any-thread], every function.
 
 #include <string>
 #include <utility>

@@ -9,7 +9,7 @@
 
 namespace tessel {
 
-// The first `characters` code points of text (all of it when shorter).
+// The first `characters` code points of text (all of it when shorter). [any-thread]
 std::string TruncatedText(std::string_view text, std::size_t characters);
 
 }  // namespace tessel

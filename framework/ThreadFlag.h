@@ -7,7 +7,7 @@
 // store arriving at the same moment from another thread. A TThreadFlag is set
 // only for the thread inside the scope; other threads see it clear.
 //
-// Threads: any; IsSet and TScope are noexcept and allocation-free.
+// Threads: [any-thread, lock-free], every function; each thread sees only its own scopes.
 
 namespace tessel {
 

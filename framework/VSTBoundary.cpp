@@ -41,7 +41,7 @@ void Guarded(AEffect* effect, TCall&& call) noexcept {
     }
 }
 
-// [audio thread] The direct routines only fetch the module and make one call.
+// [audio-thread] The direct routines only fetch the module and make one call.
 void ProcessAccumulating(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames) {
     Guarded(effect, [&](TBasicVSTModule& m) { m.Process(inputs, outputs, sampleFrames); });
 }

@@ -16,17 +16,17 @@ namespace tessel {
 
 class TBasicVSTModule;
 
-// Puts the six routines and the object field into a module's record.
+// Puts the six routines and the object field into a module's record. [ui-thread]
 void AttachRecord(AEffect& effect, TBasicVSTModule& module);
 
 // Builds a ready module (constructed and initialised), or throws.
 using TModuleFactory = TBasicVSTModule* (*)();
 
 // The entry point's algorithm: create, record the user field, connect the
-// host, hand out the record. Null for a null callback and on any failure.
+// host, hand out the record. Null for a null callback and on any failure. [ui-thread]
 AEffect* CreateEffect(audioMasterCallback hostCallback, TModuleFactory factory) noexcept;
 
-// ---- Typed views of the dispatcher's pointer argument ----
+// ---- Typed views of the dispatcher's pointer argument [any-thread, lock-free] ----
 
 // Copies text into a host buffer of capacity bytes, cutting it so that the
 // terminating zero always fits, between UTF-8 characters, never inside one.

@@ -21,10 +21,11 @@ namespace tessel {
 
 class TVSTModule : public TDspVSTModule {
 public:
+    // ---- Building, tearing down, loading [ui-thread] ----
     TVSTModule();
     ~TVSTModule() override;
 
-    // The name the stored description is registered under.
+    // The name the stored description is registered under. [any-thread]
     virtual std::string_view ClassName() const { return "TVSTModule"; }
 
     void AfterConstruction();
@@ -53,7 +54,7 @@ private:
 
 using TModulePtr = std::unique_ptr<TVSTModule, TModuleDeleter>;
 
-// Constructs a T and finishes it; throws what construction throws.
+// Constructs a T and finishes it; throws what construction throws. [ui-thread]
 template <class T>
 std::unique_ptr<T, TModuleDeleter> CreateModule() {
     std::unique_ptr<T, TModuleDeleter> module(new T());

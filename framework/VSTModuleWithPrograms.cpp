@@ -27,6 +27,9 @@ constexpr int kChunkDisplayExponentDigits = 0;
 // A bank chunk is, per program in list order, a 32-bit little-endian byte
 // length followed by that many bytes; no header, no program count.
 constexpr std::size_t kBankLengthBytes = 4;
+// Times a holder takes the store again for values queued while it let go;
+// a writer that finds the store free applies its own value anyway.
+constexpr int kReleaseRounds = 4;
 // Hosts for which the parameter count must not shrink while descriptions go away.
 constexpr std::array<std::string_view, 3> kHostsKeepingParameterCount = {"Cubase VST", "Unknown", ""};
 
@@ -74,6 +77,7 @@ void TVSTModuleWithPrograms::SetNumParams(std::int32_t) { Effect().numParams = F
 void TVSTModuleWithPrograms::ParameterPropertyAdded() {
     const auto count = FParameterProperties.Count();
     Effect().numParams = count;
+    FQueuedParameters.SetParameterCount(static_cast<std::size_t>(count));
     if (ChunkMode()) return;
     try {
         const auto size = static_cast<std::size_t>(count);
@@ -90,6 +94,7 @@ void TVSTModuleWithPrograms::ParameterPropertyAdded() {
 void TVSTModuleWithPrograms::ParameterPropertyRemoving(std::int32_t index) {
     const auto remaining = FParameterProperties.Count() - 1;
     try {
+        FQueuedParameters.SetParameterCount(static_cast<std::size_t>(std::max(0, remaining)));
         if (!ChunkMode()) {
             // The removed parameter's own entry goes, so later ones keep their values.
             auto shrink = [&](TParameterValues& values) {
@@ -160,14 +165,95 @@ void TVSTModuleWithPrograms::FireParameterChange(std::int32_t index, float& valu
     if (OnParameterChange) OnParameterChange(*this, index, value);
 }
 
+// ---- Holding the store ----
+
+TVSTModuleWithPrograms::TStoreHold::TStoreHold(TVSTModuleWithPrograms& module) : FModule(module) {
+    FHeld = true;
+    if (FModule.FHoldingStore.IsSet()) return;
+    FModule.FStoreGate.Enter();
+    Take();
+}
+
+TVSTModuleWithPrograms::TStoreHold::TStoreHold(TVSTModuleWithPrograms& module, std::try_to_lock_t)
+    : FModule(module) {
+    if (FModule.FHoldingStore.IsSet()) {
+        FHeld = true;
+    } else if (FModule.FStoreGate.TryEnter()) {
+        FHeld = true;
+        Take();
+    }
+}
+
+void TVSTModuleWithPrograms::TStoreHold::Take() {
+    FTook = true;
+    FHolding.emplace(FModule.FHoldingStore);
+    // Values queued before this thread got the store come first: a writer
+    // whose earlier value is still queued must not see its later one overtake it.
+    FModule.ApplyQueuedParameters();
+}
+
+TVSTModuleWithPrograms::TStoreHold::~TStoreHold() {
+    if (FTook) FModule.ReleaseStore();
+}
+
+void TVSTModuleWithPrograms::ApplyQueuedParameters() noexcept {
+    FQueuedParameters.Drain([this](const TQueuedParameter& write) {
+        try {
+            // A host's value is applied as its setParameter would have: handlers
+            // that automate do not echo it back to the host.
+            std::optional<TThreadFlag::TScope> hostSetting;
+            if (write.fromHost) hostSetting.emplace(FInHostSetParameter);
+            StoreHeld(write.index, write.value);
+        } catch (...) {
+            // Its writer has moved on; the other queued values still apply.
+        }
+    });
+}
+
+void TVSTModuleWithPrograms::ReleaseStore() noexcept {
+    for (int round = 1;; ++round) {
+        ApplyQueuedParameters();
+        FStoreGate.Leave();
+        // A writer that queued after the last look but found the store taken
+        // has left its value to us.
+        if (round >= kReleaseRounds || !FQueuedParameters.Pending() || !FStoreGate.TryEnter()) return;
+    }
+}
+
+void TVSTModuleWithPrograms::SubmitParameter(std::int32_t index, float value, bool fromHost) {
+    if (FInStoreParameter.IsSet()) return;  // a store from inside a change handler
+    {
+        const TStoreHold hold(*this, std::try_to_lock);
+        if (hold.Held()) {
+            StoreHeld(index, value);
+            return;
+        }
+    }
+    FQueuedParameters.Push({.index = index, .value = value, .fromHost = fromHost});
+    // The holder may have let go before it could see the value: then apply it here.
+    const TStoreHold late(*this, std::try_to_lock);
+}
+
+// ---- Storing ----
+
 void TVSTModuleWithPrograms::StoreParameter(std::int32_t index, float value) {
     if (FInStoreParameter.IsSet()) return;  // a store from inside a change handler
+    if (!ParameterInRange(index)) throw EVSTError("Index out of bounds");
+    const TStoreHold hold(*this);
+    StoreHeld(index, value);
+}
+
+void TVSTModuleWithPrograms::PostParameter(std::int32_t index, float value) {
+    if (!ParameterInRange(index)) return;
+    SubmitParameter(index, value, false);
+}
+
+void TVSTModuleWithPrograms::StoreHeld(std::int32_t index, float value) {
     TThreadFlag::TScope storing(FInStoreParameter);
     if (!ParameterInRange(index)) throw EVSTError("Index out of bounds");
     // Whatever brought it (host, program, chunk handler, text, editor), a value
     // outside the description's range never reaches the change handlers.
     value = FParameterProperties[index].Limited(value);
-    std::lock_guard guard(FStoreLock);
     if (ChunkMode()) {
         FireParameterChange(index, value);
     } else if (auto* program = ActiveProgram()) {
@@ -206,8 +292,8 @@ void TVSTModuleWithPrograms::AutomateParameter(std::int32_t index, float value) 
     if (InStoreParameter()) return;
     StoreParameter(index, value);  // a negative index fails here
     if (index < 0) return;
-    // The value sent is the caller's, not a handler's correction; the lock is
-    // no longer held, so the host may call back freely.
+    // The value sent is the caller's, not a handler's correction; this store
+    // has let go of the parameter store, so the host may call back freely.
     if (FParameterProperties[index].CanBeAutomated() && !InHostSetParameter())
         TVSTModuleWithMidi::AutomateParameter(index, ParameterToNormalized(index, value));
 }
@@ -228,16 +314,16 @@ void TVSTModuleWithPrograms::SetParameter(std::int32_t index, float value) {
     if (!std::isfinite(value)) return;
     const float natural = NormalizedToParameter(index, value);
     if (!std::isfinite(natural)) return;
-    StoreParameter(index, natural);
+    SubmitParameter(index, natural, true);
 }
 
 void TVSTModuleWithPrograms::ReplayParameterValues() {
-    if (InStoreParameter()) return;  // the store lock is ours already
+    if (InStoreParameter()) return;  // called from inside a change handler
+    const TStoreHold hold(*this);
     const auto count = std::min(FParameterProperties.Count(), numParams());
     for (std::int32_t i = 0; i < count; ++i) {
-        // Handlers run as in a store: serialised with other threads, nested stores ignored.
+        // Handlers run as in a store: nested stores are ignored.
         TThreadFlag::TScope storing(FInStoreParameter);
-        std::lock_guard guard(FStoreLock);
         if (auto* program = ActiveProgram()) {
             float v = program->Parameter(i);
             OnParameterChange(*this, i, v);
@@ -270,6 +356,8 @@ void TVSTModuleWithPrograms::ProgramRemoved() {
 
 void TVSTModuleWithPrograms::SetCurrentProgram(std::int32_t v) {
     if (v >= 0 && v < numPrograms() && v < FPrograms.Count()) {
+        // One hold for the whole switch: no other store lands between its values.
+        const TStoreHold hold(*this);
         if (OnBeforeProgramChange) OnBeforeProgramChange(*this);
         FCurrentProgram.store(v, std::memory_order_relaxed);
         if (OnAfterProgramChange) OnAfterProgramChange(*this);

@@ -22,6 +22,9 @@
 // layout at a time, stateQuarters, so that a kernel loads and stores them
 // directly block after block; ArrangeStates moves them when the layout
 // changes (another kernel, or new slots).
+//
+// The cascade is the audio engine's own: [audio-thread], every function
+// (and the constructor, run when the engine is built).
 
 #include "dsp/BiquadCoefficients.h"
 
@@ -54,8 +57,8 @@ struct TBiquadCascade {
 
     TBiquadCascade() noexcept;
 
-    // [control of the slots] Coefficients of a slot for both channels, in
-    // slot order; the states are left alone. Call PrepareLayouts afterwards.
+    // Coefficients of a slot for both channels, in slot order; the states are
+    // left alone. Call PrepareLayouts afterwards.
     void SetCoefficients(int slot, const TBiquadCoefficients& k) noexcept;
     // b0 = 1, the rest 0: output equals input exactly. Clears the slot's
     // states (the states must be in slot order).

@@ -225,7 +225,7 @@ TESSEL_PIPELINE_INLINE __m128d GeneralStep(TPipeline<TLanes, kActive>& p, __m128
     return p.Output();
 }
 
-// [audio thread] Runs the block through the cascade's kActive slots.
+// [audio-thread] Runs the block through the cascade's kActive slots.
 template <class TLanes, int kActive, class T>
 TESSEL_PIPELINE_TARGET void RunPipeline(tessel::TBiquadCascade& c, const tessel::TStereoBlock<T>& io) noexcept {
     using TPipe = TPipeline<TLanes, kActive>;
@@ -254,13 +254,13 @@ TESSEL_PIPELINE_TARGET void RunPipeline(tessel::TBiquadCascade& c, const tessel:
     p.SaveStates(c);
 }
 
-// [audio thread] No active slot: the frames pass with only the guard added.
+// [audio-thread] No active slot: the frames pass with only the guard added.
 template <class T>
 TESSEL_PIPELINE_TARGET void PassThrough(const tessel::TStereoBlock<T>& block) noexcept {
     for (int n = 0; n < block.frames; ++n) tessel::StoreFrame(block, n, tessel::LoadFrame(block, n));
 }
 
-// [audio thread] The pipeline for the cascade's number of active slots.
+// [audio-thread] The pipeline for the cascade's number of active slots.
 template <class TLanes, class T>
 TESSEL_PIPELINE_TARGET void RunCascadePipelined(tessel::TBiquadCascade& c, const tessel::TStereoBlock<T>& block) noexcept {
     switch (c.activeSlots) {

@@ -32,26 +32,26 @@ struct TBiquadCascade;
 
 enum class TCascadeKernel { Sse2, Avx2Fma, Avx512 };
 
-// True when this processor (and its operating system) can run the kernel.
+// True when this processor (and its operating system) can run the kernel. [any-thread, lock-free]
 [[nodiscard]] bool CascadeKernelSupported(TCascadeKernel kernel) noexcept;
 // The kernel to use by default: the fastest this processor runs well.
 // AVX-512 only where the processor also has VBMI2 (Ice Lake and later, Zen 4):
 // the first AVX-512 processors lower the clock of the whole core while
-// 512-bit multiply-adds run, which would slow down the rest of the host.
+// 512-bit multiply-adds run, which would slow down the rest of the host. [any-thread, lock-free]
 [[nodiscard]] TCascadeKernel FastestCascadeKernel() noexcept;
 
-// [audio thread] No allocation, no locks, no system calls. The block's
+// [audio-thread] No allocation, no locks, no system calls. The block's
 // pointers are valid for block.frames samples.
 void RunCascadeSse2(TBiquadCascade& cascade, const TStereoBlock<float>& block) noexcept;
 void RunCascadeSse2(TBiquadCascade& cascade, const TStereoBlock<double>& block) noexcept;
-// [audio thread] Only where CascadeKernelSupported(Avx2Fma).
+// [audio-thread] Only where CascadeKernelSupported(Avx2Fma).
 void RunCascadeAvx2Fma(TBiquadCascade& cascade, const TStereoBlock<float>& block) noexcept;
 void RunCascadeAvx2Fma(TBiquadCascade& cascade, const TStereoBlock<double>& block) noexcept;
-// [audio thread] Only where CascadeKernelSupported(Avx512).
+// [audio-thread] Only where CascadeKernelSupported(Avx512).
 void RunCascadeAvx512(TBiquadCascade& cascade, const TStereoBlock<float>& block) noexcept;
 void RunCascadeAvx512(TBiquadCascade& cascade, const TStereoBlock<double>& block) noexcept;
 
-// [audio thread] The chosen kernel; the caller has checked that it is supported.
+// [audio-thread] The chosen kernel; the caller has checked that it is supported.
 template <class T>
 void RunCascade(TCascadeKernel kernel, TBiquadCascade& cascade, const TStereoBlock<T>& block) noexcept {
     switch (kernel) {

@@ -52,11 +52,7 @@ bool TOrvaneAudioEngine::PublishBands(const std::array<TEngineBand, kBandCount>&
     return true;
 }
 
-void TOrvaneAudioEngine::ClearAllStates() {
-    const std::lock_guard lock(FControlMutex);
-    for (TPublishedBand& published : FControl) ++published.clearCount;
-    PublishLocked();
-}
+void TOrvaneAudioEngine::ClearAllStates() noexcept { FClearRequests.fetch_add(1, std::memory_order_release); }
 
 bool TOrvaneAudioEngine::SelectKernel(TCascadeKernel kernel) noexcept {
     if (!CascadeKernelSupported(kernel)) return false;
@@ -95,9 +91,20 @@ void TOrvaneAudioEngine::ApplyNewestSnapshot() noexcept {
     FCascade.PrepareLayouts();
 }
 
+void TOrvaneAudioEngine::ApplyClearRequests() noexcept {
+    const std::uint32_t requests = FClearRequests.load(std::memory_order_acquire);
+    if (requests == FAppliedClearRequests) return;
+    FAppliedClearRequests = requests;
+    // Zero is zero in every layout, so the states need no arranging.
+    FBandStates = {};
+    std::fill(std::begin(FCascade.s0), std::end(FCascade.s0), 0.0);
+    std::fill(std::begin(FCascade.s1), std::end(FCascade.s1), 0.0);
+}
+
 template <class T>
 void TOrvaneAudioEngine::ProcessBlock(const T* const* inputs, T* const* outputs, std::int32_t frames) noexcept {
     ApplyNewestSnapshot();
+    ApplyClearRequests();
     if (frames <= 0 || inputs == nullptr || outputs == nullptr) return;
     const T* inLeft = inputs[0];
     const T* inRight = inputs[1];

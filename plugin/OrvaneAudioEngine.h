@@ -9,14 +9,16 @@
 // own copies of the coefficients on its own states.
 //
 // Threads
-// - [control side] PublishBand, PublishBands, ClearAllStates: any thread,
-//   several at once. They serialise on a control-side mutex that the audio
-//   thread never takes, so at worst one control thread waits for another for
-//   the time of copying a few hundred bytes. The newest publication reaches
-//   the audio thread through a lock-free triple buffer (TripleBuffer.h).
-//   SelectKernel: any thread, an atomic store.
-// - [audio thread] Process: one thread at a time; no allocation, no lock, no
-//   system call. It may run concurrently with any control-side call.
+// - PublishBand, PublishBands: any thread, several at once; they serialise
+//   on a publishing mutex, so one publisher waits for another for the time
+//   of copying a few hundred bytes. The module publishes only while it holds
+//   its parameter store, which the audio thread may hold too (a host
+//   automating from it): the mutex is then never contended. The newest
+//   publication reaches the process calls through a lock-free triple buffer
+//   (TripleBuffer.h).
+// - ClearAllStates, SelectKernel: any thread, one atomic operation each.
+// - Process: one thread at a time; no allocation, no lock, no system call. It
+//   may run concurrently with any of the calls above.
 //
 // States
 // - A band whose published kind changes starts from cleared states (both
@@ -59,32 +61,34 @@ public:
     static constexpr int kChannelCount = 2;
 
     // Every band Bypass with cleared states; the fastest kernel the processor
-    // can run.
+    // can run. [ui-thread]
     TOrvaneAudioEngine() noexcept;
     TOrvaneAudioEngine(const TOrvaneAudioEngine&) = delete;
     TOrvaneAudioEngine& operator=(const TOrvaneAudioEngine&) = delete;
 
-    // [control side] Publishes one band (0..6). False, and nothing published,
-    // for a band outside 0..6, a kind outside the eight, or a coefficient that
-    // is infinite or NaN.
+    // Publishes one band (0..6). False, and nothing published, for a band
+    // outside 0..6, a kind outside the eight, or a coefficient that is
+    // infinite or NaN. [any-thread]
     bool PublishBand(int band, const TEngineBand& setting);
-    // [control side] Publishes all seven bands as one change, so no process
-    // call sees some of them new and some old. False, and nothing published,
-    // when any setting is invalid as for PublishBand.
+    // Publishes all seven bands as one change, so no process call sees some of
+    // them new and some old. False, and nothing published, when any setting
+    // is invalid as for PublishBand. [any-thread]
     bool PublishBands(const std::array<TEngineBand, kBandCount>& settings);
-    // [control side] Clears every band's states at the start of the next
-    // process call (for example when playback restarts).
-    void ClearAllStates();
+    // Clears every band's states at the start of the next process call (for
+    // example when playback restarts). [any-thread, lock-free]
+    void ClearAllStates() noexcept;
 
-    // [control side] Chooses the kernel for the following process calls. False,
-    // and nothing changed, when this processor cannot run it.
+    // Chooses the kernel for the following process calls. False, and nothing
+    // changed, when this processor cannot run it. [any-thread, lock-free]
     bool SelectKernel(TCascadeKernel kernel) noexcept;
+    // [any-thread]
     [[nodiscard]] TCascadeKernel Kernel() const noexcept { return FKernel.load(std::memory_order_relaxed); }
 
-    // [audio thread] Applies the newest published bands, then writes `frames`
-    // frames of channels 0 and 1 of `outputs` from those of `inputs`. Inputs
-    // are only read; an output may be the same array as its input. Nothing is
-    // written for frames <= 0 or when an array pointer is null.
+    // Applies the newest published bands and any request to clear, then
+    // writes `frames` frames of channels 0 and 1 of `outputs` from those of
+    // `inputs`. Inputs are only read; an output may be the same array as its
+    // input. Nothing is written for frames <= 0 or when an array pointer is
+    // null. [audio-thread]
     void Process(const float* const* inputs, float* const* outputs, std::int32_t frames) noexcept;
     void Process(const double* const* inputs, double* const* outputs, std::int32_t frames) noexcept;
 
@@ -97,29 +101,32 @@ private:
     using TSnapshot = std::array<TPublishedBand, kBandCount>;
     using TStereoStates = std::array<TBiquadState, kChannelCount>;
 
-    // Control side, under FControlMutex.
+    // Publishing, under FControlMutex.
     [[nodiscard]] static bool IsValid(const TEngineBand& setting) noexcept;
     void StoreLocked(int band, const TEngineBand& setting) noexcept;
     void PublishLocked() noexcept;
 
     // Audio thread.
     void ApplyNewestSnapshot() noexcept;
+    void ApplyClearRequests() noexcept;
     template <class T>
     void ProcessBlock(const T* const* inputs, T* const* outputs, std::int32_t frames) noexcept;
 
-    // Control side.
+    // Publishing.
     std::mutex FControlMutex;
     TSnapshot FControl;  // what was last published
     std::array<TBandKind, kBandCount> FControlKinds;
 
     TTripleBuffer<TSnapshot> FHandOff;
     std::atomic<TCascadeKernel> FKernel;
+    std::atomic<std::uint32_t> FClearRequests{0};  // cumulative; only a change matters
 
     // Audio thread.
     TBiquadCascade FCascade;
     std::array<int, TBiquadCascade::kMaxSlots> FSlotBand{};  // band number of each active slot
     std::array<TStereoStates, kBandCount> FBandStates{};     // states of bands without a slot
     std::array<std::uint32_t, kBandCount> FAppliedClears{};
+    std::uint32_t FAppliedClearRequests = 0;
 };
 
 }  // namespace tessel

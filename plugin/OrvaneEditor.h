@@ -1,11 +1,13 @@
 #pragma once
 // What the equaliser module asks of its editor: redraw a band's texts and the
-// response, and move or enable a band's knobs. The editor window implements
+// response, and move or enable a band's knobs. An editor window implements
 // this next to TEditorWindow; the module finds it through the framework's
 // EditorForm, so the module never depends on the GUI code.
 //
-// Threads: called from whichever thread changed a parameter; an
-// implementation marshals to its window thread as it needs.
+// Threads: [any-thread, lock-free], every function. The module calls them
+// from whichever thread holds the parameter store, the host's audio thread
+// included: an implementation only marks the work for its window thread
+// (atomics), never draws, locks or makes system calls here.
 
 namespace tessel {
 

@@ -99,6 +99,7 @@ void TOrvaneModule::PublishMethods(TMethodTable& m) {
     m.PublishMember<TNotifyEvent>("VSTModuleCreate", this, &TOrvaneModule::VSTModuleCreate);
     m.PublishMember<TNotifyEvent>("VSTModuleDestroy", this, &TOrvaneModule::VSTModuleDestroy);
     m.PublishMember<TNotifyEvent>("VSTModuleOpen", this, &TOrvaneModule::VSTModuleOpen);
+    m.PublishMember<TNotifyEvent>("VSTModuleResume", this, &TOrvaneModule::VSTModuleResume);
     m.PublishMember<TGetEditorEvent>("VSTModuleEditOpen", this, &TOrvaneModule::VSTModuleEditOpen);
     m.PublishMember<TSampleRateChangeEvent>("VSTModuleSampleRateChange", this,
                                             &TOrvaneModule::VSTModuleSampleRateChange);
@@ -134,7 +135,7 @@ void TOrvaneModule::VSTModuleCreate(TBasicVSTModule&) {
 }
 
 void TOrvaneModule::VSTModuleDestroy(TBasicVSTModule&) {
-    std::lock_guard guard(FFiltersLock);
+    const TStoreHold hold(*this);
     for (auto& channel : FFilters) channel.fill(nullptr);
     for (auto& channel : FFilterPool)
         for (auto& kinds : channel)
@@ -148,6 +149,10 @@ void TOrvaneModule::VSTModuleOpen(TBasicVSTModule&) {
         for (std::size_t j = 0; j < slot.size(); ++j) slot[j] = ReadParameter(static_cast<std::int32_t>(j));
     }
 }
+
+// Hosts suspend and resume around starts and seeks: what rang before must not
+// ring into the new start. The engine clears its states at its next block.
+void TOrvaneModule::VSTModuleResume(TBasicVSTModule&) { FEngine.ClearAllStates(); }
 
 std::unique_ptr<TEditorWindow> TOrvaneModule::CreateEditorForm(std::uintptr_t) { return nullptr; }
 
@@ -166,7 +171,7 @@ void TOrvaneModule::VSTModuleEditOpen(TBasicVSTModule&, std::unique_ptr<TEditorW
 }
 
 void TOrvaneModule::VSTModuleSampleRateChange(TBasicVSTModule&, float sampleRate) {
-    std::lock_guard guard(FFiltersLock);
+    const TStoreHold hold(*this);
     for (auto& channel : FFilters)
         for (auto& filter : channel)
             if (filter) filter->SetSampleRate(sampleRate);
@@ -178,70 +183,58 @@ void TOrvaneModule::VSTModuleSampleRateChange(TBasicVSTModule&, float sampleRate
     FEngine.PublishBands(bands);
 }
 
-// ---- Parameter changes ----
+// ---- Parameter changes: the parameter store is held ----
 
 void TOrvaneModule::OrvaneModuleTypeChange(TBasicVSTModule&, std::int32_t index, float& value) {
     const int band = BandOf(index, 0);
     if (!ValidBand(band)) return;
     const TBandKind kind = KindFromTypeValue(value);
-    {
-        std::lock_guard guard(FFiltersLock);
-        const auto b = static_cast<std::size_t>(band);
-        if (FFilters[0][b] && FFilters[0][b]->Kind() == kind) return;  // same kind: states and editor untouched
-        for (std::size_t ch = 0; ch < FFilters.size(); ++ch) {
-            TOrvBiquadFilter* next = FFilterPool[ch][b][static_cast<std::size_t>(BandKindNumber(kind))].get();
-            if (!next) continue;  // the module is being destroyed
-            next->ResetStates();  // as a newly built filter would start
-            if (const TOrvBiquadFilter* old = FFilters[ch][b]) {
-                next->SetFrequency(old->Frequency());
-                next->SetGain(old->Gain());
-                next->SetBandwidth(old->Bandwidth());
-                next->SetSampleRate(static_cast<double>(SampleRate()));
-            }
-            FFilters[ch][b] = next;
+    const auto b = static_cast<std::size_t>(band);
+    if (FFilters[0][b] && FFilters[0][b]->Kind() == kind) return;  // same kind: states and editor untouched
+    for (std::size_t ch = 0; ch < FFilters.size(); ++ch) {
+        TOrvBiquadFilter* next = FFilterPool[ch][b][static_cast<std::size_t>(BandKindNumber(kind))].get();
+        if (!next) continue;  // the module is being destroyed
+        next->ResetStates();  // as a newly built filter would start
+        if (const TOrvBiquadFilter* old = FFilters[ch][b]) {
+            next->SetFrequency(old->Frequency());
+            next->SetGain(old->Gain());
+            next->SetBandwidth(old->Bandwidth());
+            next->SetSampleRate(static_cast<double>(SampleRate()));
         }
-        PublishBand(band);
+        FFilters[ch][b] = next;
     }
+    PublishBand(band);
     UpdateEditorType(band);
 }
 
 void TOrvaneModule::OrvaneModuleGainChange(TBasicVSTModule&, std::int32_t index, float& value) {
     const int band = BandOf(index, 1);
     if (!ValidBand(band)) return;
-    {
-        std::lock_guard guard(FFiltersLock);
-        for (auto& channel : FFilters)
-            if (auto& filter = channel[static_cast<std::size_t>(band)]) filter->SetGain(value);
-        PublishBand(band);
-    }
+    for (auto& channel : FFilters)
+        if (auto& filter = channel[static_cast<std::size_t>(band)]) filter->SetGain(value);
+    PublishBand(band);
     UpdateEditorGain(band);
 }
 
 void TOrvaneModule::OrvaneModuleFreqChange(TBasicVSTModule&, std::int32_t index, float& value) {
     const int band = BandOf(index, 2);
     if (!ValidBand(band)) return;
-    {
-        std::lock_guard guard(FFiltersLock);
-        for (auto& channel : FFilters)
-            if (auto& filter = channel[static_cast<std::size_t>(band)]) filter->SetFrequency(value);
-        PublishBand(band);
-    }
+    for (auto& channel : FFilters)
+        if (auto& filter = channel[static_cast<std::size_t>(band)]) filter->SetFrequency(value);
+    PublishBand(band);
     UpdateEditorFrequency(band);
 }
 
 void TOrvaneModule::OrvaneModuleBandwidthChange(TBasicVSTModule&, std::int32_t index, float& value) {
     const int band = BandOf(index, 3);
     if (!ValidBand(band)) return;
-    {
-        std::lock_guard guard(FFiltersLock);
-        const auto b = static_cast<std::size_t>(band);
-        auto& first = FFilters[0][b];
-        auto& second = FFilters[1][b];
-        if (first) first->SetBandwidth(OctavesFromBandwidthValue(value));
-        // Channel 1 copies what channel 0 stored, so both stay identical.
-        if (first && second) second->SetBandwidth(first->Bandwidth());
-        PublishBand(band);
-    }
+    const auto b = static_cast<std::size_t>(band);
+    auto& first = FFilters[0][b];
+    auto& second = FFilters[1][b];
+    if (first) first->SetBandwidth(OctavesFromBandwidthValue(value));
+    // Channel 1 copies what channel 0 stored, so both stay identical.
+    if (first && second) second->SetBandwidth(first->Bandwidth());
+    PublishBand(band);
     UpdateEditorBandwidth(band);
 }
 
@@ -255,7 +248,7 @@ void TOrvaneModule::OrvaneModuleTypeDisplay(TBasicVSTModule&, std::int32_t index
 void TOrvaneModule::OrvaneModuleBandwidthDisplay(TBasicVSTModule&, std::int32_t index, std::string& text) {
     const int band = BandOf(index, 3);
     if (!ValidBand(band)) return;
-    std::lock_guard guard(FFiltersLock);
+    const TStoreHold hold(*this);
     if (const auto& filter = FFilters[0][static_cast<std::size_t>(band)]) text = FormatBandwidthOctaves(filter->Bandwidth());
 }
 
@@ -283,13 +276,13 @@ void TOrvaneModule::OrvaneModuleBandwidthParse(TBasicVSTModule&, std::int32_t, s
 
 int TOrvaneModule::FilterKind(int band) {
     if (!ValidBand(band)) return -1;
-    std::lock_guard guard(FFiltersLock);
+    const TStoreHold hold(*this);
     const auto& filter = FFilters[0][static_cast<std::size_t>(band)];
     return filter ? BandKindNumber(filter->Kind()) : -1;
 }
 
 TOrvaneModule::TBandSettings TOrvaneModule::BandSettings(int channel, int band) {
-    std::lock_guard guard(FFiltersLock);
+    const TStoreHold hold(*this);
     const auto& filter = FFilters.at(static_cast<std::size_t>(channel)).at(static_cast<std::size_t>(band));
     if (!filter) return {};
     return {BandKindNumber(filter->Kind()), filter->Frequency(), filter->Gain(), filter->Bandwidth(),
@@ -305,7 +298,7 @@ void TOrvaneModule::PublishBand(int band) {
 // ---- Editor ----
 
 double TOrvaneModule::TotalResponseDb(double frequencyHz) {
-    std::lock_guard guard(FFiltersLock);
+    const TStoreHold hold(*this);
     double product = 1.0;
     for (const auto& filter : FFilters[0])
         if (filter) product *= filter->Magnitude(frequencyHz);
@@ -384,7 +377,7 @@ void TOrvaneModule::SelectSnapshot(int slot) {
     if (auto* editor = EditorOf(lease.Window())) editor->DrawSnapshotButtons();
 }
 
-// ---- Audio [audio thread] ----
+// ---- Audio [audio-thread] ----
 
 void TOrvaneModule::VSTModuleProcess(float* const* inputs, float* const* outputs, std::int32_t sampleFrames) noexcept {
     FEngine.Process(inputs, outputs, sampleFrames);

@@ -4,15 +4,18 @@
 // equaliser's handlers: seven bands of two filters each, snapshots, and the
 // link to the editor.
 //
-// Threads: the filter objects are the control side's truth. Parameter
-// handlers (host automation or UI thread) change them under a short lock and
-// publish the resulting coefficients to the audio engine; the audio thread
-// runs only the engine and never touches a filter object.
+// Threads: the filter objects are the control side's truth. They are only
+// touched while the parameter store is held (TStoreHold): the change handlers
+// run with it held, and everything else that reads or changes the filters
+// holds it. Handlers publish the resulting coefficients to the audio engine.
+// The process handlers run only the engine and never touch a filter object.
+// The host's setParameter on the audio thread never waits for the store: it
+// runs the handlers itself when the store is free and queues the value
+// otherwise (see TVSTModuleWithPrograms).
 
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,32 +36,40 @@ public:
     static constexpr int kParametersPerBand = 4;  // Type, Gain, Frequency, Bandwidth
     static constexpr std::int32_t kVolumeIndex = 28;
 
-    TOrvaneModule();
-    ~TOrvaneModule() override;
-    std::string_view ClassName() const override { return "TOrvaneModule"; }
+    TOrvaneModule();            // [ui-thread]
+    ~TOrvaneModule() override;  // [ui-thread]
+    std::string_view ClassName() const override { return "TOrvaneModule"; }  // [any-thread]
 
     // ---- Handlers bound by the stored description ----
-    void VSTModuleCreate(TBasicVSTModule& sender);
-    void VSTModuleDestroy(TBasicVSTModule& sender);
-    void VSTModuleOpen(TBasicVSTModule& sender);
+    void VSTModuleCreate(TBasicVSTModule& sender);   // [ui-thread]
+    void VSTModuleDestroy(TBasicVSTModule& sender);  // [ui-thread]
+    void VSTModuleOpen(TBasicVSTModule& sender);     // [ui-thread]
+    // Every band starts again from silence: playback restarts. [ui-thread]
+    void VSTModuleResume(TBasicVSTModule& sender);
+    // [ui-thread]
     void VSTModuleEditOpen(TBasicVSTModule& sender, std::unique_ptr<TEditorWindow>& gui, std::uintptr_t parentWindow);
-    void VSTModuleSampleRateChange(TBasicVSTModule& sender, float sampleRate);  // Hz
+    void VSTModuleSampleRateChange(TBasicVSTModule& sender, float sampleRate);  // Hz [ui-thread]
+    // Change handlers: [any-thread, lock-free], on the thread holding the
+    // parameter store, the host's audio thread included. The engine's
+    // publishing mutex they take is never contended while the store is held.
     void OrvaneModuleTypeChange(TBasicVSTModule& sender, std::int32_t index, float& value);
     void OrvaneModuleGainChange(TBasicVSTModule& sender, std::int32_t index, float& value);       // dB
     void OrvaneModuleFreqChange(TBasicVSTModule& sender, std::int32_t index, float& value);       // Hz
     void OrvaneModuleBandwidthChange(TBasicVSTModule& sender, std::int32_t index, float& value);  // 0..1
+    // Display handlers: [any-thread]; the Bandwidth display waits for the parameter store.
     void OrvaneModuleTypeDisplay(TBasicVSTModule& sender, std::int32_t index, std::string& text);
     void OrvaneModuleBandwidthDisplay(TBasicVSTModule& sender, std::int32_t index, std::string& text);
-    // Texts typed back: a kind name (any case) for Type, octaves ("1.00", "1.00 Oct") for Bandwidth.
+    // Texts typed back: a kind name (any case) for Type, octaves ("1.00",
+    // "1.00 Oct") for Bandwidth. [ui-thread]
     void OrvaneModuleTypeParse(TBasicVSTModule& sender, std::int32_t index, std::string_view text, float& value);
     void OrvaneModuleBandwidthParse(TBasicVSTModule& sender, std::int32_t index, std::string_view text,
                                     float& value);
-    // [audio thread]
+    // Replacing process handlers. [audio-thread]
     void VSTModuleProcess(float* const* inputs, float* const* outputs, std::int32_t sampleFrames) noexcept;
     void VSTModuleProcessDoubleReplacing(double* const* inputs, double* const* outputs,
                                          std::int32_t sampleFrames) noexcept;
 
-    // ---- For the editor ----
+    // ---- For the editor: [ui-thread], they wait for the parameter store ----
     // Half the combined gain of the seven bands in dB at a frequency in Hz.
     double TotalResponseDb(double frequencyHz);
     void StoreSnapshot(int slot);
@@ -66,6 +77,9 @@ public:
     int CurrentSnapshot() const { return FCurrentSnapshot; }
     // The kind number of a band (0..7), or -1 before its filters exist.
     int FilterKind(int band);
+    // Bring the editor's band displays and knobs up to date: [any-thread]
+    // from the change handlers, with the store held (the audio thread's too:
+    // then they wait for nothing and the editor's side is lock-free).
     void UpdateEditorType(int band, TOrvaneEditor* editor = nullptr);
     void UpdateEditorGain(int band, TOrvaneEditor* editor = nullptr);
     void UpdateEditorFrequency(int band, TOrvaneEditor* editor = nullptr);
@@ -76,12 +90,14 @@ public:
         int kind = -1;
         double frequencyHz = 0.0, gainDb = 0.0, bandwidthOctaves = 0.0, sampleRateHz = 0.0;
     };
-    TBandSettings BandSettings(int channel, int band);
+    TBandSettings BandSettings(int channel, int band);  // [ui-thread]
+    // [ui-thread]
     const std::vector<float>& Snapshot(int slot) const { return FSnapshots.at(static_cast<std::size_t>(slot)); }
 
 protected:
-    void PublishMethods(TMethodTable& methods) override;
-    // The editor window for effEditOpen; none until the GUI is linked in.
+    void PublishMethods(TMethodTable& methods) override;  // [ui-thread]
+    // The editor window for effEditOpen: none here (null, so effEditOpen
+    // answers 0); a module with an editor overrides it. [ui-thread]
     virtual std::unique_ptr<TEditorWindow> CreateEditorForm(std::uintptr_t parentWindow);
 
 private:
@@ -92,12 +108,12 @@ private:
     // The equaliser's editor in an editor window: the window itself or the
     // form it shows (Content). Null for none.
     static TOrvaneEditor* EditorOf(TEditorWindow* window);
-    // Hands a band's kind and current coefficients to the audio engine. [control side, filters locked]
+    // Hands a band's kind and current coefficients to the audio engine; the store is held.
     void PublishBand(int band);
 
-    std::mutex FFiltersLock;  // control-side threads only; the audio thread never takes it
     std::array<std::array<TKindFilters, kBandCount>, kChannelCount> FFilterPool;
-    // Each band's current filter, one of its pool's; null before the band's first Type change.
+    // Each band's current filter, one of its pool's; null before the band's
+    // first Type change. Pool and filters: only with the parameter store held.
     std::array<std::array<TOrvBiquadFilter*, kBandCount>, kChannelCount> FFilters{};
     TOrvaneAudioEngine FEngine;
     std::array<std::vector<float>, kSnapshotCount> FSnapshots;

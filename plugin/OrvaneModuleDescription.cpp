@@ -138,9 +138,11 @@ TStoredDescription OrvaneModuleDescription() {
                 Collection("ParameterProperties", Parameters()),
                 Ident("ProcessPrecisition", "pp64"),
                 Method("OnOpen", "VSTModuleOpen"),
+                Method("OnResume", "VSTModuleResume"),
                 Method("OnEditOpen", "VSTModuleEditOpen"),
                 Method("OnSampleRateChange", "VSTModuleSampleRateChange"),
-                Method("OnProcess", "VSTModuleProcess"),
+                // No OnProcess: the handler replaces its outputs, so the
+                // accumulating call runs it on scratch outputs and adds them.
                 Method("OnProcessReplacing", "VSTModuleProcess"),
                 Method("OnProcessDoubleReplacing", "VSTModuleProcessDoubleReplacing"),
                 // Design-time placement, kept with the description.

@@ -10,7 +10,7 @@
 // The channel arrays need no alignment.
 //
 // Baseline SSE2 only, inlined into every kernel, including those compiled for
-// wider units. [audio thread] No allocation.
+// wider units. No allocation. Every function here is [audio-thread].
 
 #include <emmintrin.h>
 

@@ -10,9 +10,9 @@
 // so anything that must not be lost (such as a request to clear states) has to
 // be carried cumulatively inside T.
 //
-// Threads: Back and Publish [producer side, one thread at a time - serialise
-// several producers outside]; TakeNewest [consumer side, one thread at a time;
-// wait-free, no allocation, no system call].
+// Threads: Back and Publish [any-thread, lock-free], one producing thread at
+// a time (serialise several producers outside); TakeNewest [audio-thread],
+// one consuming thread at a time: wait-free, no allocation, no system call.
 
 #include <array>
 #include <atomic>
@@ -27,17 +27,17 @@ public:
     TTripleBuffer(const TTripleBuffer&) = delete;
     TTripleBuffer& operator=(const TTripleBuffer&) = delete;
 
-    // [producer] The slot to fill before the next Publish.
+    // The slot to fill before the next Publish. [any-thread, lock-free], the producer.
     T& Back() noexcept { return FSlots[FBack].value; }
 
-    // [producer] Makes the back slot the newest value and takes the old middle
-    // slot as the next back slot.
+    // Makes the back slot the newest value and takes the old middle slot as
+    // the next back slot. [any-thread, lock-free], the producer.
     void Publish() noexcept {
         FBack = FMiddle.exchange(FBack | kFresh, std::memory_order_acq_rel) & kIndexMask;
     }
 
-    // [consumer] The newest value published since the last take, or null when
-    // nothing new arrived. The value stays valid until the next take.
+    // The newest value published since the last take, or null when nothing
+    // new arrived. The value stays valid until the next take. [audio-thread], the consumer.
     const T* TakeNewest() noexcept {
         if ((FMiddle.load(std::memory_order_relaxed) & kFresh) == 0) return nullptr;
         FFront = FMiddle.exchange(FFront, std::memory_order_acq_rel) & kIndexMask;

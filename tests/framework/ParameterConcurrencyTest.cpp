@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <functional>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "host/ScriptedHost.h"
 #include "tests/framework/ModuleFixtures.h"
@@ -24,13 +27,19 @@ public:
     // on purpose, `total` shared by both parameters as a real module's state is.
     int changes[2] = {0, 0};
     int total = 0;
+    std::vector<float> values0;  // parameter 0's values as its handler saw them
+    std::vector<std::thread::id> threads0;
     std::function<void(int32_t)> duringChange;
 
 protected:
     void PublishMethods(TMethodTable& m) override {
-        m.Publish<TParameterChangeEvent>("Change", [this](TBasicVSTModule&, int32_t i, float&) {
+        m.Publish<TParameterChangeEvent>("Change", [this](TBasicVSTModule&, int32_t i, float& value) {
             ++changes[i];
             ++total;
+            if (i == 0) {
+                values0.push_back(value);
+                threads0.push_back(std::this_thread::get_id());
+            }
             if (duringChange) duringChange(i);
         });
     }
@@ -82,9 +91,16 @@ TEST_F(ParameterConcurrency, NoWriteLostNoRace) {
 
     EXPECT_EQ(module->ReadParameter(0), static_cast<float>(kWrites));
     EXPECT_EQ(module->ReadParameter(1), static_cast<float>(kWrites));
-    EXPECT_EQ(module->changes[0], kWrites);
+    // The host's sets never wait, so while an editor store is descheduled they
+    // queue; past the queue's capacity they merge into newer ones, counted.
+    // Every write either reached the handler, in order, or was merged.
+    const auto merged = static_cast<int>(module->MergedParameterWrites());
+    EXPECT_EQ(module->changes[0] + merged, kWrites);
+    EXPECT_EQ(std::adjacent_find(module->values0.begin(), module->values0.end(), std::greater_equal<float>()),
+              module->values0.end())
+        << "a handler saw the host's values out of order";
     EXPECT_EQ(module->changes[1], kWrites);
-    EXPECT_EQ(module->total, 2 * kWrites);
+    EXPECT_EQ(module->total + merged, 2 * kWrites);
     // Every editor change was reported once; none of the host's went back to it.
     EXPECT_EQ(host.CountOf(audioMasterAutomate), static_cast<size_t>(kWrites));
 }
@@ -107,6 +123,51 @@ TEST_F(ParameterConcurrency, StoreFromAnotherThreadIsNotSwallowed) {
     EXPECT_EQ(module->ReadParameter(1), 7.0f);
     EXPECT_EQ(module->changes[1], 1);
     EXPECT_EQ(host.CountOf(audioMasterAutomate), 1u);  // not mistaken for an echo of the host's set
+}
+
+// The host's setParameter never waits for a store another thread holds
+// (here one stuck in a change handler, as an editor's may be): its values
+// queue, and the holder applies them in order, once each, before it lets go.
+// Beyond the queue's capacity a parameter's waiting values merge into its
+// newest one.
+TEST_F(ParameterConcurrency, HostSetNeverWaitsForAnotherThreadsStore) {
+    constexpr int kCapacity = static_cast<int>(TParameterQueue::kCapacity);
+    constexpr int kSets = 3 * kCapacity;
+    std::atomic<bool> holding{false};
+    std::atomic<bool> release{false};
+    module->duringChange = [&](int32_t i) {
+        if (i != 1) return;
+        holding.store(true);
+        while (!release.load()) std::this_thread::yield();
+    };
+    std::thread editor([&] { module->AutomateParameter(1, 7.0f); });
+    while (!holding.load()) std::this_thread::yield();
+
+    std::atomic<bool> setsReturned{false};
+    std::thread audio([&] {
+        for (int k = 1; k <= kSets; ++k) effect->setParameter(effect, 0, static_cast<float>(k / kRange));
+        setsReturned.store(true);
+    });
+    // A liveness check, not a timing one: a waiting setParameter stays stuck until the release.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!setsReturned.load() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(setsReturned.load()) << "setParameter waited for the other thread's store";
+    EXPECT_EQ(module->ReadParameter(0), 0.0f) << "applied while another thread held the store";
+    const std::thread::id holder = editor.get_id();
+    release.store(true);
+    editor.join();  // its store has ended: everything queued has been applied
+    EXPECT_EQ(module->ReadParameter(0), static_cast<float>(kSets));
+    audio.join();
+
+    ASSERT_EQ(module->values0.size(), static_cast<size_t>(kCapacity + 1));
+    for (int k = 0; k < kCapacity; ++k)
+        ASSERT_EQ(module->values0[static_cast<size_t>(k)], static_cast<float>(k + 1)) << k;
+    EXPECT_EQ(module->values0.back(), static_cast<float>(kSets));
+    EXPECT_EQ(module->MergedParameterWrites(), static_cast<std::uint64_t>(kSets - kCapacity - 1));
+    for (const auto& thread : module->threads0) EXPECT_EQ(thread, holder);
+    EXPECT_EQ(module->ReadParameter(1), 7.0f);
+    EXPECT_EQ(host.CountOf(audioMasterAutomate), 1u);  // the editor's; the host's sets are not echoed
 }
 
 }  // namespace

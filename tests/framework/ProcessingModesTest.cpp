@@ -253,7 +253,8 @@ struct TTripler : TProcessingComponent {
     std::int32_t channels = 0;
 };
 
-TEST(QueueMode, FirstComponentWorksOnATemporarySetInPiecesOfTheBlockSize) {
+// The temporary set has a fixed size, whatever block size the host announced.
+TEST(QueueMode, FirstComponentWorksOnATemporarySetInPiecesOfFixedSize) {
     auto module = CreateModule<TBareModule>();
     module->SetBlockSize(8);
     module->SetNumOutputs(3);
@@ -263,9 +264,11 @@ TEST(QueueMode, FirstComponentWorksOnATemporarySetInPiecesOfTheBlockSize) {
     first->log = second->log = &log;
     module->SetProcessingMode(TProcessingMode::pmDspQueue);
 
-    TAudioBuffers<float> in(2, 20, 1.0f), out(3, 20, 5.0f);
-    Replacing(*module, in.Pointers(), out.Pointers(), 20);
-    EXPECT_EQ(first->pieces, (std::vector<std::int32_t>{8, 8, 4}));
+    constexpr std::int32_t kPiece = TBareModule::kScratchFrames;
+    constexpr std::int32_t kFrames = 2 * kPiece + 4;
+    TAudioBuffers<float> in(2, kFrames, 1.0f), out(3, kFrames, 5.0f);
+    Replacing(*module, in.Pointers(), out.Pointers(), kFrames);
+    EXPECT_EQ(first->pieces, (std::vector<std::int32_t>{kPiece, kPiece, 4}));
     EXPECT_EQ(first->channels, 3);
     EXPECT_TRUE(second->pieces.empty());  // chaining is the first component's business
     for (float v : out.Channel(0)) ASSERT_EQ(v, 3.0f);

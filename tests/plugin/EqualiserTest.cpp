@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -287,6 +288,30 @@ TEST(EqualiserLifecycle, CallOrdersRealHostsUse) {
             for (std::size_t c = 0; c < 2; ++c)
                 for (float s : out.Channel(c)) ASSERT_TRUE(std::isfinite(s)) << rate << " " << frames;
         }
+    }
+}
+
+// Hosts suspend and resume around starts and seeks: nothing played before
+// may ring on after the resume, not even a burst at the edge of the float
+// range through a narrow +15 dB peak.
+TEST(EqualiserLifecycle, ResumeStartsEveryBandFromSilence) {
+    TEqualiser eq;
+    eq.SetBand(2, {3, 15.0, 1000.0, 0.0});  // Peak, 0.1 octave: it rings on after its input stops
+    const auto loudest = [](const std::vector<std::vector<double>>& channels) {
+        double peak = 0.0;
+        for (const auto& channel : channels)
+            for (double s : channel) peak = std::max(peak, std::fabs(s));
+        return peak;
+    };
+    for (double amplitude : {0.5, 1e30}) {
+        std::vector<double> burst = eq.Sine(1000.0, 4410);
+        for (double& s : burst) s *= amplitude / 0.5;
+        eq.Run(burst);
+        ASSERT_GT(loudest(eq.Run(std::vector<double>(64, 0.0))), 1e-3 * amplitude) << "no tail to clear";
+        eq.Plugin().MainsChanged(false);
+        eq.Plugin().MainsChanged(true);
+        EXPECT_LT(loudest(eq.Run(std::vector<double>(44100, 0.0))), 1e-9) << amplitude;
+        EXPECT_NEAR(eq.GainDb(1000.0), 15.0, 0.05) << "the band itself is kept";
     }
 }
 

@@ -1,0 +1,99 @@
+#include "framework/ParameterQueue.h"
+
+#include <bit>
+
+namespace tessel {
+
+namespace {
+constexpr std::uint64_t kValueBits = 0xFFFFFFFFu;
+constexpr std::uint64_t kOccupied = std::uint64_t{1} << 32;
+constexpr std::uint64_t kFromHost = std::uint64_t{1} << 33;
+}  // namespace
+
+TParameterQueue::TParameterQueue() : FCells(std::make_unique<TCell[]>(kCapacity)) {
+    static_assert((kCapacity & kMask) == 0, "the capacity must be a power of two");
+    // Cell i is free for the push at position i.
+    for (std::uint64_t i = 0; i < kCapacity; ++i) FCells[i].sequence.store(i, std::memory_order_relaxed);
+}
+
+void TParameterQueue::SetParameterCount(std::size_t count) {
+    if (count == FMergedCount) return;
+    FMerged = std::make_unique<std::atomic<std::uint64_t>[]>(count);
+    for (std::size_t i = 0; i < count; ++i) FMerged[i].store(0, std::memory_order_relaxed);
+    FMergedCount = count;
+    FMergedWaiting.store(0, std::memory_order_relaxed);
+}
+
+void TParameterQueue::Push(const TQueuedParameter& write) noexcept {
+    if (write.index < 0 || static_cast<std::size_t>(write.index) >= FMergedCount) return;
+    // Once one write had to merge, the following ones merge too until the
+    // holder has taken them: a write in the ring would overtake them.
+    if (FMergedWaiting.load(std::memory_order_seq_cst) > 0 || !TryPush(write)) PushMerged(write);
+}
+
+bool TParameterQueue::Pending() const noexcept {
+    return FWaiting.load(std::memory_order_seq_cst) > 0 || FMergedWaiting.load(std::memory_order_seq_cst) > 0;
+}
+
+// A bounded multi-producer ring: each cell's sequence says whose turn it is
+// (free for the push at position p when it reads p, full for the pop at p
+// when it reads p + 1).
+bool TParameterQueue::TryPush(const TQueuedParameter& write) noexcept {
+    std::uint64_t position = FPushPosition.load(std::memory_order_relaxed);
+    TCell* cell = nullptr;
+    for (;;) {
+        cell = &FCells[position & kMask];
+        const std::uint64_t sequence = cell->sequence.load(std::memory_order_acquire);
+        const auto lag = static_cast<std::int64_t>(sequence - position);
+        if (lag == 0) {
+            if (FPushPosition.compare_exchange_weak(position, position + 1, std::memory_order_relaxed)) break;
+        } else if (lag < 0) {
+            return false;  // full
+        } else {
+            position = FPushPosition.load(std::memory_order_relaxed);
+        }
+    }
+    cell->write = write;
+    cell->sequence.store(position + 1, std::memory_order_release);
+    FWaiting.fetch_add(1, std::memory_order_seq_cst);
+    return true;
+}
+
+bool TParameterQueue::TryPop(TQueuedParameter& write) noexcept {
+    TCell& cell = FCells[FPopPosition & kMask];
+    if (cell.sequence.load(std::memory_order_acquire) != FPopPosition + 1) return false;
+    write = cell.write;
+    cell.sequence.store(FPopPosition + kCapacity, std::memory_order_release);
+    ++FPopPosition;
+    FWaiting.fetch_sub(1, std::memory_order_seq_cst);
+    return true;
+}
+
+bool TParameterQueue::RingEmpty() const noexcept {
+    return FPushPosition.load(std::memory_order_seq_cst) == FPopPosition;
+}
+
+void TParameterQueue::PushMerged(const TQueuedParameter& write) noexcept {
+    // Counted before it is visible, so the count never reads low while a slot is occupied.
+    FMergedWaiting.fetch_add(1, std::memory_order_seq_cst);
+    const std::uint64_t packed =
+        std::bit_cast<std::uint32_t>(write.value) | kOccupied | (write.fromHost ? kFromHost : 0);
+    const std::uint64_t previous =
+        FMerged[static_cast<std::size_t>(write.index)].exchange(packed, std::memory_order_acq_rel);
+    if ((previous & kOccupied) != 0) {  // replaced a value no handler has seen
+        FMergedWaiting.fetch_sub(1, std::memory_order_seq_cst);
+        FMergedWrites.fetch_add(1, std::memory_order_relaxed);
+    }
+}
+
+bool TParameterQueue::TakeMerged(std::size_t index, TQueuedParameter& write) noexcept {
+    const std::uint64_t packed = FMerged[index].exchange(0, std::memory_order_acq_rel);
+    if ((packed & kOccupied) == 0) return false;
+    FMergedWaiting.fetch_sub(1, std::memory_order_seq_cst);
+    write.index = static_cast<std::int32_t>(index);
+    write.value = std::bit_cast<float>(static_cast<std::uint32_t>(packed & kValueBits));
+    write.fromHost = (packed & kFromHost) != 0;
+    return true;
+}
+
+}  // namespace tessel
