@@ -24,7 +24,9 @@ function(tessel_add_test name)
     add_dependencies(${name} TesselEQ)
     target_compile_definitions(${name} PRIVATE TESSEL_PLUGIN_PATH="$<TARGET_FILE:TesselEQ>")
   endif()
-  set(properties TIMEOUT 600)
+  # Editors opened by tests keep their settings in the build tree, never in
+  # the user's own configuration.
+  set(properties TIMEOUT 600 ENVIRONMENT "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config")
   if(T_LABELS)
     list(APPEND properties LABELS "${T_LABELS}")
   endif()

@@ -97,9 +97,13 @@ TWideSample TBiquadIIRFilter::ProcessSample(TWideSample x) noexcept {
     return ProcessBiquad(FCoefficients, FState, static_cast<double>(x));
 }
 
-double TBiquadIIRFilter::Magnitude(double frequencyHz) const noexcept {
-    const auto [n, d] = PowerRatio(FCoefficients, std::cos(2.0 * kPi * frequencyHz * SampleRateReciprocal()));
+double BiquadMagnitude(const TBiquadCoefficients& k, double frequencyHz, double sampleRateReciprocal) noexcept {
+    const auto [n, d] = PowerRatio(k, std::cos(2.0 * kPi * frequencyHz * sampleRateReciprocal));
     return std::sqrt(n / d);
+}
+
+double TBiquadIIRFilter::Magnitude(double frequencyHz) const noexcept {
+    return BiquadMagnitude(FCoefficients, frequencyHz, SampleRateReciprocal());
 }
 
 double TBiquadIIRFilter::MagnitudeDb(double frequencyHz) const noexcept {

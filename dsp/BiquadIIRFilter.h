@@ -11,6 +11,12 @@
 
 namespace tessel {
 
+// |H| of a coefficient set at a frequency in Hz, for a sample period in
+// seconds: what Magnitude answers, for a copy of the coefficients taken
+// away from the filter (an editor drawing on its own thread).
+[[nodiscard]] double BiquadMagnitude(const TBiquadCoefficients& k, double frequencyHz,
+                                     double sampleRateReciprocal) noexcept;
+
 // A second-order recursive filter in transposed direct form II. Subclasses
 // say how the five coefficients follow from frequency, gain and alpha; until
 // the first setter runs the coefficients are all 0 and the filter outputs 0.

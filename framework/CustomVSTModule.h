@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "framework/BasicVSTModule.h"
@@ -291,6 +292,10 @@ protected:
     virtual bool EditorExists() const { return FEditorForm != nullptr; }
     TEditorWindow* EditorForm() const { return FEditorForm.get(); }
     const ERect& EditorRect() const { return FEditorRect; }
+    // The editor's client size (width, height in pixels) before it is
+    // opened; {0, 0} when the module cannot tell. Hosts size their editor
+    // window from effEditGetRect before effEditOpen.
+    virtual std::pair<int, int> EditorSizeBeforeOpen() const { return {0, 0}; }
 
     std::int32_t RequestedInitialDelay() const { return FRequestedInitialDelay; }
     void SetRequestedInitialDelay(std::int32_t v) { FRequestedInitialDelay = v; }

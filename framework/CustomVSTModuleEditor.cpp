@@ -48,7 +48,15 @@ std::intptr_t TCustomVSTModule::HandleEditGetRect(std::int32_t, std::intptr_t, v
     if (void** slot = HostAddressSlot(ptr)) *slot = &FEditorRect;
     FEditorRect.top = 0;
     FEditorRect.left = 0;
-    if (!FEditorForm) return 0;
+    if (!FEditorForm) {
+        // A host that sizes its window before opening the editor gets the size
+        // the editor will have, when the module knows it.
+        const auto [width, height] = EditorSizeBeforeOpen();
+        if (width <= 0 || height <= 0) return 0;
+        FEditorRect.bottom = static_cast<std::int16_t>(height);
+        FEditorRect.right = static_cast<std::int16_t>(width);
+        return 1;
+    }
     FEditorRect.bottom = static_cast<std::int16_t>(FEditorForm->ClientHeight());
     FEditorRect.right = static_cast<std::int16_t>(FEditorForm->ClientWidth());
     return 1;

@@ -4,8 +4,8 @@
 // form window implements it (gui/FormWindow.h); tests use a recording fake.
 //
 // Threads: [ui-thread], every function: the framework calls them from the
-// thread the host sends editor requests on. An implementation that
-// runs its window on a thread of its own only hands the work over.
+// thread the host sends editor requests on. An implementation that runs its
+// window on a thread of its own only hands the work over.
 
 #include <cstdint>
 

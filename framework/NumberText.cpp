@@ -126,6 +126,47 @@ std::string FormatGeneral(double value, int precision, int exponentDigits) {
     return FormatGeneral(value, precision, exponentDigits, TDecimalSeparator::Current());
 }
 
+std::string FormatFixed(double value, int precision, int digits, std::string_view separator) {
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+    precision = std::clamp(precision, 1, kExpansionDigits);
+    digits = std::clamp(digits, 0, kExpansionDigits);
+    TDecimalDigits d{"0", 1};
+    if (value != 0.0) {
+        d = Expand(std::fabs(value));
+        RoundTo(d, precision);
+        if (d.e > precision) return (value < 0 ? "-" : "") + Exponential(d, 0, separator);
+        const int kept = d.e + digits;  // digits left once the decimals are cut
+        if (kept < 0 || (kept == 0 && d.digits.front() < '5'))
+            d = {"0", 1};
+        else if (kept == 0)
+            d = {"1", 1 - digits};  // 0.005 -> 0.01
+        else
+            RoundTo(d, kept);
+    }
+    const bool zero = d.digits == "0";
+    std::string out = (value < 0 && !zero) ? "-" : "";
+    // Whole part, then exactly `digits` decimals.
+    const auto& ds = d.digits;
+    auto digitAt = [&](int position) {  // position 0 is the first digit after "0."
+        return position >= 0 && position < static_cast<int>(ds.size()) && !zero ? ds[static_cast<std::size_t>(position)] : '0';
+    };
+    if (zero || d.e <= 0)
+        out += '0';
+    else
+        for (int i = 0; i < d.e; ++i) out += digitAt(i);
+    if (digits > 0) {
+        out += separator;
+        const int start = zero ? 0 : d.e;
+        for (int i = 0; i < digits; ++i) out += digitAt(start + i);
+    }
+    return out;
+}
+
+std::string FormatFixed(double value, int precision, int digits) {
+    return FormatFixed(value, precision, digits, TDecimalSeparator::Current());
+}
+
 std::optional<double> ParseDecimal(std::string_view text, std::string_view separator) {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return std::nullopt;

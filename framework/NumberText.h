@@ -4,6 +4,10 @@
 // FormatGeneral writes the shortest of positional and exponent notation for a
 // given number of significant digits (parameter displays use 4 digits and a
 // 4-digit exponent: 12345 -> "1.235E0004", 0.00005 -> "5E-0005").
+// FormatFixed rounds to a number of significant digits first, then writes
+// exactly `digits` decimals (gain 4 digits, 2 decimals: -3.004 -> "-3.00";
+// frequency 5 and 2: 440 -> "440.00"); a value with more whole digits than
+// the precision falls back to exponent notation. Zero is never signed.
 // ParseDecimal reads a plain decimal number: optional spaces around it, an
 // optional sign, digits with the decimal separator, an optional exponent.
 // Both take the separator explicitly or use TDecimalSeparator::Current().
@@ -19,6 +23,10 @@ namespace tessel {
 // precision: significant digits (1..18); exponentDigits: minimum exponent width.
 std::string FormatGeneral(double value, int precision, int exponentDigits, std::string_view separator);
 std::string FormatGeneral(double value, int precision, int exponentDigits);
+
+// precision: significant digits (1..18); digits: decimals (0..18).
+std::string FormatFixed(double value, int precision, int digits, std::string_view separator);
+std::string FormatFixed(double value, int precision, int digits);
 
 // The number, or nothing when the text is anything but a plain decimal number
 // or its value is out of the range of a double.

@@ -7,9 +7,9 @@ constexpr int kFieldsPerBand = 4;  // kind, gain, frequency, bandwidth
 }
 
 std::optional<int> BandMoveNeighbour(int band, TBandMoveDirection direction) {
-    if (band < 0 || band >= kEditorBands) return std::nullopt;
+    if (band < 0 || band >= kOrvaneBands) return std::nullopt;
     const int step = direction == TBandMoveDirection::Left ? -1 : 1;
-    return (band + step + kEditorBands) % kEditorBands;
+    return (band + step + kOrvaneBands) % kOrvaneBands;
 }
 
 void MoveBand(int band, TBandMoveDirection direction, TParameterAccess& parameters) {

@@ -7,13 +7,13 @@
 
 #include <optional>
 
+#include "gui/OrvaneLayout.h"
 #include "gui/ParameterAccess.h"
 
 namespace tessel {
 
 enum class TBandMoveDirection { Left, Right };
 
-inline constexpr int kEditorBands = 7;
 
 // The band (0..6) that `band` swaps with; nothing for a band outside 0..6.
 std::optional<int> BandMoveNeighbour(int band, TBandMoveDirection direction);

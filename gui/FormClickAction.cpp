@@ -1,5 +1,6 @@
 #include "gui/FormClickAction.h"
 
+#include <array>
 #include <optional>
 
 namespace tessel {
@@ -29,25 +30,26 @@ TFormClickAction ValueEdit(TValueField field, int band, const TRect& area) {
 
 }  // namespace
 
-TFormClickAction ClassifyFormMouseDown(const TFormAreas& areas, TMouseButton button, TShiftState shift, int x, int y) {
+TFormClickAction ClassifyFormMouseDown(const TOrvaneLayout& areas, TMouseButton button, TShiftState shift, int x,
+                                       int y) {
     const bool right = button == TMouseButton::Right;
     const bool altLeft = button == TMouseButton::Left && shift.Alt;
-    if (const auto j = Find(areas.Snapshots, x, y))
+    if (const auto j = Find(areas.SnapshotRects, x, y))
         return Click(right ? TFormClick::StoreAndSelectSnapshot : TFormClick::SelectSnapshot, *j);
-    if (const auto b = Find(areas.Types, x, y))
+    if (const auto b = Find(areas.TypeRects, x, y))
         return Click(shift.Alt ? TFormClick::BypassToggle : TFormClick::KindMenu, *b);
-    if (const auto b = Find(areas.Gains, x, y))
-        return altLeft ? ValueEdit(TValueField::Gain, *b, areas.Gains[static_cast<std::size_t>(*b)])
+    if (const auto b = Find(areas.GainRects, x, y))
+        return altLeft ? ValueEdit(TValueField::Gain, *b, areas.GainRects[static_cast<std::size_t>(*b)])
                        : TFormClickAction{};
-    if (const auto b = Find(areas.Frequencies, x, y)) {
+    if (const auto b = Find(areas.FreqRects, x, y)) {
         if (right) return Click(TFormClick::FrequencyDisplayMenu, *b);
-        if (shift.Alt) return ValueEdit(TValueField::Frequency, *b, areas.Frequencies[static_cast<std::size_t>(*b)]);
+        if (shift.Alt) return ValueEdit(TValueField::Frequency, *b, areas.FreqRects[static_cast<std::size_t>(*b)]);
         return {};
     }
-    if (const auto b = Find(areas.Bandwidths, x, y))
-        return altLeft ? ValueEdit(TValueField::Bandwidth, *b, areas.Bandwidths[static_cast<std::size_t>(*b)])
+    if (const auto b = Find(areas.BandwidthRects, x, y))
+        return altLeft ? ValueEdit(TValueField::Bandwidth, *b, areas.BandwidthRects[static_cast<std::size_t>(*b)])
                        : TFormClickAction{};
-    if (areas.Title.Contains(x, y) && right) return Click(TFormClick::GuiMenu);
+    if (areas.TitleRect.Contains(x, y) && right) return Click(TFormClick::GuiMenu);
     return {};
 }
 

@@ -5,20 +5,12 @@
 // bandwidth texts, title — and the first that holds the point decides, even
 // when it then does nothing for that button.
 
-#include <array>
-
 #include "gui/Geometry.h"
+#include "gui/OrvaneLayout.h"
 #include "gui/ShiftState.h"
 #include "gui/ValueEditEntry.h"
 
 namespace tessel {
-
-// The form's clickable areas (form pixels), as the layout places them.
-struct TFormAreas {
-    std::array<TRect, 6> Snapshots;
-    std::array<TRect, 7> Types, Gains, Frequencies, Bandwidths;
-    TRect Title;
-};
 
 enum class TFormClick {
     None,
@@ -38,6 +30,7 @@ struct TFormClickAction {
     TRect Area;
 };
 
-TFormClickAction ClassifyFormMouseDown(const TFormAreas& areas, TMouseButton button, TShiftState shift, int x, int y);
+TFormClickAction ClassifyFormMouseDown(const TOrvaneLayout& areas, TMouseButton button, TShiftState shift, int x,
+                                       int y);
 
 }  // namespace tessel

@@ -23,7 +23,7 @@ std::optional<TValueEditTarget> ValueEditTargetFromTag(std::intptr_t tag) {
     if (tag < 10 || tag >= 40) return std::nullopt;
     const auto field = static_cast<TValueField>(tag / 10);
     const int band = static_cast<int>(tag % 10);
-    if (band >= kValueEditBands) return std::nullopt;
+    if (band >= kOrvaneBands) return std::nullopt;
     return TValueEditTarget{field, band};
 }
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "gui/OrvaneLayout.h"
 #include "gui/TypedValue.h"
 
 namespace tessel {
@@ -28,7 +29,6 @@ struct TValueEditTarget {
     int Band = 0;  // 0..6
 };
 
-inline constexpr int kValueEditBands = 7;
 
 // The Tag a box is opened with for a band's value.
 constexpr std::intptr_t ValueEditTag(TValueField field, int band) { return 10 * static_cast<int>(field) + band; }

@@ -9,7 +9,13 @@
 // included: an implementation only marks the work for its window thread
 // (atomics), never draws, locks or makes system calls here.
 
+#include <memory>
+
+#include "framework/EditorWindow.h"
+
 namespace tessel {
+
+class TOrvaneModule;
 
 class TOrvaneDial {
 public:
@@ -34,5 +40,8 @@ public:
     virtual void DrawResponse() = 0;
     virtual void DrawSnapshotButtons() = 0;
 };
+
+// The editor window of a module (the GUI's; linked into the plug-in with it).
+std::unique_ptr<TEditorWindow> CreateOrvaneEditorWindow(TOrvaneModule& module);
 
 }  // namespace tessel

@@ -14,6 +14,8 @@ namespace tessel {
 
 namespace {
 
+constexpr int kEditorWidth = 718;  // pixels; the editor never changes size
+constexpr int kEditorHeight = 381;
 constexpr double kInverseGainRange = 0.03333333333333333;  // 1 / 30 dB, knob position per dB
 constexpr double kInverseLog1000 = 0.144764826019;         // 1 / ln 1000: 20 Hz -> 0, 20 kHz -> 1
 
@@ -154,7 +156,11 @@ void TOrvaneModule::VSTModuleOpen(TBasicVSTModule&) {
 // ring into the new start. The engine clears its states at its next block.
 void TOrvaneModule::VSTModuleResume(TBasicVSTModule&) { FEngine.ClearAllStates(); }
 
-std::unique_ptr<TEditorWindow> TOrvaneModule::CreateEditorForm(std::uintptr_t) { return nullptr; }
+std::unique_ptr<TEditorWindow> TOrvaneModule::CreateEditorForm(std::uintptr_t) {
+    return CreateOrvaneEditorWindow(*this);
+}
+
+std::pair<int, int> TOrvaneModule::EditorSizeBeforeOpen() const { return {kEditorWidth, kEditorHeight}; }
 
 void TOrvaneModule::VSTModuleEditOpen(TBasicVSTModule&, std::unique_ptr<TEditorWindow>& gui,
                                       std::uintptr_t parentWindow) {
@@ -297,13 +303,23 @@ void TOrvaneModule::PublishBand(int band) {
 
 // ---- Editor ----
 
-double TOrvaneModule::TotalResponseDb(double frequencyHz) {
+TOrvaneModule::TResponseSnapshot TOrvaneModule::ResponseSnapshot() {
+    TResponseSnapshot snapshot;
     const TStoreHold hold(*this);
+    for (std::size_t b = 0; b < snapshot.bands.size(); ++b)
+        if (const auto& filter = FFilters[0][b])
+            snapshot.bands[b] = {filter->Coefficients(), filter->SampleRateReciprocal(), true};
+    return snapshot;
+}
+
+double TOrvaneModule::TResponseSnapshot::TotalResponseDb(double frequencyHz) const noexcept {
     double product = 1.0;
-    for (const auto& filter : FFilters[0])
-        if (filter) product *= filter->Magnitude(frequencyHz);
+    for (const auto& band : bands)
+        if (band.present) product *= BiquadMagnitude(band.coefficients, frequencyHz, band.sampleRateReciprocal);
     return 10.0 * std::log10(product);
 }
+
+double TOrvaneModule::TotalResponseDb(double frequencyHz) { return ResponseSnapshot().TotalResponseDb(frequencyHz); }
 
 TOrvaneEditor* TOrvaneModule::EditorOf(TEditorWindow* window) {
     if (!window) return nullptr;

@@ -14,6 +14,7 @@
 // otherwise (see TVSTModuleWithPrograms).
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -70,11 +71,25 @@ public:
                                          std::int32_t sampleFrames) noexcept;
 
     // ---- For the editor: [ui-thread], they wait for the parameter store ----
+    // The bands' coefficients as they are now, to evaluate the response
+    // without holding the store: the editor draws a whole curve from one
+    // snapshot, taken in one short hold.
+    struct TResponseSnapshot {
+        struct TBand {
+            TBiquadCoefficients coefficients;
+            double sampleRateReciprocal = 0.0;  // s
+            bool present = false;
+        };
+        std::array<TBand, kBandCount> bands;
+        // Half the combined gain of the bands in dB at a frequency in Hz.
+        double TotalResponseDb(double frequencyHz) const noexcept;
+    };
+    TResponseSnapshot ResponseSnapshot();
     // Half the combined gain of the seven bands in dB at a frequency in Hz.
     double TotalResponseDb(double frequencyHz);
     void StoreSnapshot(int slot);
     void SelectSnapshot(int slot);
-    int CurrentSnapshot() const { return FCurrentSnapshot; }
+    int CurrentSnapshot() const { return FCurrentSnapshot.load(std::memory_order_relaxed); }
     // The kind number of a band (0..7), or -1 before its filters exist.
     int FilterKind(int band);
     // Bring the editor's band displays and knobs up to date: [any-thread]
@@ -96,9 +111,11 @@ public:
 
 protected:
     void PublishMethods(TMethodTable& methods) override;  // [ui-thread]
-    // The editor window for effEditOpen: none here (null, so effEditOpen
-    // answers 0); a module with an editor overrides it. [ui-thread]
+    // The editor window for effEditOpen: the editor form in an X11 child of
+    // the host's window, on its own editor thread. [ui-thread]
     virtual std::unique_ptr<TEditorWindow> CreateEditorForm(std::uintptr_t parentWindow);
+    // The editor's fixed client size, 718 × 381 pixels.
+    std::pair<int, int> EditorSizeBeforeOpen() const override;
 
 private:
     using TFilterPtr = std::unique_ptr<TOrvBiquadFilter>;
@@ -117,7 +134,7 @@ private:
     std::array<std::array<TOrvBiquadFilter*, kBandCount>, kChannelCount> FFilters{};
     TOrvaneAudioEngine FEngine;
     std::array<std::vector<float>, kSnapshotCount> FSnapshots;
-    std::uint8_t FCurrentSnapshot = 0;
+    std::atomic<std::uint8_t> FCurrentSnapshot{0};  // read by the editor thread
 };
 
 }  // namespace tessel

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the plug-in (release, baseline x86-64), shows what a host sees of it,
 # then plays a test signal through it with a musical setting, measures the
-# gain at a few frequencies and draws its response into build/demo/response.png.
+# gain at a few frequencies, draws its response into build/demo/response.png
+# and takes a screenshot of its editor, build/demo/editor.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -44,4 +45,8 @@ echo
 echo "== Magnitude response from the impulse response"
 "$host" response "$plugin" "${setting[@]}" --png "$out/response.png"
 echo
-echo "demo: listen to $out/sweep.wav and $out/sweep-eq.wav; the response is drawn in $out/response.png"
+echo "== The editor with that setting (on a private X server when there is no display)"
+"$host" editor "$plugin" "${setting[@]}" --png "$out/editor.png"
+echo
+echo "demo: listen to $out/sweep.wav and $out/sweep-eq.wav; the response is drawn in $out/response.png,"
+echo "the editor in $out/editor.png"

@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <sys/resource.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -182,6 +183,31 @@ void IdleEditor(benchmark::State& state, bool x11) {
     state.counters["cpu_percent_of_one_core"] = percent;
     if (window->OpenFailed()) state.SkipWithError("the window did not open");
 }
+
+// The floor under the idle figure: a thread that does nothing but wake once
+// per frame period, as the editor thread does to look for marks.
+void BM_IdleFrameTickAlone(benchmark::State& state) {
+    std::atomic<bool> stop{false};
+    std::thread ticker([&] {
+        while (!stop.load(std::memory_order_relaxed)) {
+            const timespec period{0, std::chrono::nanoseconds(TEditorLoop::kFramePeriod).count()};
+            ppoll(nullptr, 0, &period, nullptr);
+        }
+    });
+    double percent = 0.0;
+    for (auto _ : state) {
+        const double before = ProcessCpuSeconds();
+        const auto start = std::chrono::steady_clock::now();
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        percent = 100.0 * (ProcessCpuSeconds() - before) / wall;
+        state.SetIterationTime(wall);
+    }
+    stop = true;
+    ticker.join();
+    state.counters["cpu_percent_of_one_core"] = percent;
+}
+BENCHMARK(BM_IdleFrameTickAlone)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_IdleEditorHeadless(benchmark::State& state) { IdleEditor(state, false); }
 void BM_IdleEditorX11(benchmark::State& state) { IdleEditor(state, true); }

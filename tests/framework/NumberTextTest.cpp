@@ -7,6 +7,7 @@
 #include <clocale>
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include "framework/DecimalSeparator.h"
 #include "framework/NumberText.h"
@@ -32,6 +33,17 @@ TEST(NumberText, GeneralFormatWithPointAndComma) {
     EXPECT_EQ(FormatGeneral(0.1f, 15, 0, "."), "0.100000001490116");
     EXPECT_EQ(FormatGeneral(123456789012345678.0, 15, 0, "."), "1.23456789012346E17");
     EXPECT_EQ(FormatGeneral(-std::numeric_limits<double>::infinity(), 4, 4, "."), "-INF");
+}
+
+TEST(NumberText, FixedFormatRoundsToSignificantDigitsThenDecimals) {
+    // (value, significant digits) -> two decimals, as the editor's value texts.
+    const std::tuple<double, int, std::string> cases[] = {
+        {-3.004, 4, "-3.00"}, {12.5, 4, "12.50"},  {0.35, 4, "0.35"},    {0.005, 4, "0.01"},  {-0.001, 4, "0.00"},
+        {440.0, 5, "440.00"}, {999.996, 5, "1000.00"}, {123456.0, 5, "1.2346E5"}, {19.99996, 5, "20.00"}, {12.3456, 4, "12.35"},
+        {0.099995, 2, "0.10"}, {1.26, 2, "1.30"}, {10.000498, 4, "10.00"}, {0.0, 4, "0.00"},
+    };
+    for (const auto& [value, precision, text] : cases) EXPECT_EQ(FormatFixed(value, precision, 2, "."), text) << value;
+    EXPECT_EQ(FormatFixed(-1.5, 4, 2, ","), "-1,50");
 }
 
 TEST(NumberText, ParsesPlainDecimalNumbersOnly) {

@@ -178,16 +178,7 @@ TEST(HintState, EachHintIsDrawnOnceOnEnteringAndTheResponseOnLeaving) {
 }
 
 TEST(FormClickAction, EachAreaAnswersOnlyToItsButtonsAndModifiers) {
-    TFormAreas a;
-    for (int j = 0; j < 6; ++j) a.Snapshots[static_cast<std::size_t>(j)] = {520 + 30 * j, 8, 548 + 30 * j, 34};
-    for (int i = 0; i < 7; ++i) {
-        const auto b = static_cast<std::size_t>(i);
-        a.Types[b] = {20 + 100 * i, 52, 101 + 100 * i, 69};
-        a.Gains[b] = {20 + 100 * i, 152, 101 + 100 * i, 169};
-        a.Frequencies[b] = {20 + 100 * i, 252, 101 + 100 * i, 269};
-        a.Bandwidths[b] = {20 + 100 * i, 352, 101 + 100 * i, 369};
-    }
-    a.Title = {20, 8, 201, 44};
+    const TOrvaneLayout a = CalculateOrvaneLayout(TGuiStyle::Knobs);
     using B = TMouseButton;
     using C = TFormClick;
     struct TRow {
@@ -222,7 +213,7 @@ TEST(FormClickAction, EachAreaAnswersOnlyToItsButtonsAndModifiers) {
     }
     const auto box = ClassifyFormMouseDown(a, B::Left, {.Alt = true}, 630, 260);
     EXPECT_EQ(box.Field, TValueField::Frequency);
-    EXPECT_EQ(box.Area, a.Frequencies[6]);
+    EXPECT_EQ(box.Area, a.FreqRects[6]);
 }
 
 TEST(KeyDeduplicator, AKeyByTwoPathsCountsOnceRepeatsByOnePathAlwaysCount) {

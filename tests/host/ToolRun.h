@@ -14,9 +14,10 @@ struct TToolRun {
     std::string output;  // stdout and stderr together
 };
 
-inline TToolRun RunTool(const std::string& arguments) {
+// Runs a shell command line; stdout and stderr together.
+inline TToolRun RunShell(const std::string& commandLine) {
     TToolRun run;
-    const std::string command = std::string(TESSEL_HOST_TOOL) + " " + arguments + " 2>&1";
+    const std::string command = commandLine + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return run;
     std::array<char, 4096> chunk{};
@@ -25,6 +26,11 @@ inline TToolRun RunTool(const std::string& arguments) {
     const int wait = pclose(pipe);
     run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
     return run;
+}
+
+// `environment` goes before the program, e.g. "env -u DISPLAY".
+inline TToolRun RunTool(const std::string& arguments, const std::string& environment = "") {
+    return RunShell(environment + " " + TESSEL_HOST_TOOL + " " + arguments);
 }
 
 inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }

@@ -1,0 +1,131 @@
+// The built plug-in's editor as a host drives it, in X windows of the
+// test's own: its size before it opens, opening twice, two instances with
+// editors open at once, idle calls, closing twice — and opening sends the
+// host no automation and changes no parameter.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "host/PluginInstance.h"
+#include "host/tools/PrivateXServer.h"
+
+// Xlib's macros clash with other headers' names: it comes last.
+#include <X11/Xlib.h>
+
+#include "host/tools/WindowCapture.h"
+
+namespace tessel {
+namespace {
+
+using namespace std::chrono_literals;
+
+class EditorHostingEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY")) {
+            const auto xvfb = host::tool::FindProgram("Xvfb");
+            if (!xvfb) GTEST_SKIP() << "No X display and no Xvfb";
+            std::string problem;
+            FServer = host::tool::TPrivateXServer::Start(*xvfb, problem);
+            if (!FServer) GTEST_SKIP() << problem;
+            ::setenv("DISPLAY", FServer->DisplayName().c_str(), 1);
+        }
+        FDisplay = XOpenDisplay(nullptr);
+        if (!FDisplay) GTEST_SKIP() << "Cannot open the X display";
+    }
+    void TearDown() override {
+        for (Window w : FWindows) XDestroyWindow(FDisplay, w);
+        if (FDisplay) XCloseDisplay(FDisplay);
+        if (FServer) ::unsetenv("DISPLAY");
+    }
+    Window ParentWindow(int width, int height) {
+        const Window w = XCreateSimpleWindow(FDisplay, DefaultRootWindow(FDisplay), 0, 0, static_cast<unsigned>(width),
+                                             static_cast<unsigned>(height), 0, 0, 0xFF00FF);
+        XMapWindow(FDisplay, w);
+        XSync(FDisplay, False);
+        FWindows.push_back(w);
+        return w;
+    }
+    // Idles the editors as a host does until each parent shows more than its own magenta.
+    bool EditorsShown(std::vector<host::TPluginInstance*> plugins, std::vector<Window> parents) {
+        for (auto deadline = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < deadline;) {
+            for (auto* plugin : plugins) plugin->EditIdle();
+            bool all = true;
+            for (Window parent : parents) {
+                TBitmap32 image;
+                all = all && host::tool::CaptureWindow(FDisplay, parent, image) && image.Pixel(100, 20) != 0xFFFF00FF &&
+                      image.Pixel(600, 360) != 0xFFFF00FF;
+            }
+            if (all) return true;
+            std::this_thread::sleep_for(40ms);
+        }
+        return false;
+    }
+
+    std::unique_ptr<host::tool::TPrivateXServer> FServer;
+    Display* FDisplay = nullptr;
+    std::vector<Window> FWindows;
+};
+
+std::vector<float> Parameters(host::TPluginInstance& plugin) {
+    std::vector<float> values;
+    for (int i = 0; i < plugin.Effect()->numParams; ++i) values.push_back(plugin.GetParameter(i));
+    return values;
+}
+
+TEST_F(EditorHostingEndToEnd, TwoInstancesOpenTheirEditorsAndSendNothing) {
+    auto hostA = std::make_shared<host::TScriptedHost>();
+    auto hostB = std::make_shared<host::TScriptedHost>();
+    host::TPluginInstance a(TESSEL_PLUGIN_PATH, hostA), b(TESSEL_PLUGIN_PATH, hostB);
+    for (auto* p : {&a, &b}) {
+        p->Open();
+        p->SetSampleRate(48000.0f);
+        p->MainsChanged(true);
+    }
+    a.SetParameter(9, 0.7f);  // band 3 at +6 dB
+    const std::vector<float> before = Parameters(a);
+    hostA->ClearCalls();
+
+    // The size, before anything is open: hosts make their window from it.
+    std::optional<ERect> rect;
+    EXPECT_EQ(a.EditGetRect(rect), 1);
+    ASSERT_TRUE(rect);
+    EXPECT_EQ(rect->right - rect->left, 718);
+    EXPECT_EQ(rect->bottom - rect->top, 381);
+
+    const Window parentA = ParentWindow(718, 381), parentB = ParentWindow(718, 381);
+    ASSERT_EQ(a.EditOpen(reinterpret_cast<void*>(parentA)), 1);
+    ASSERT_EQ(a.EditOpen(reinterpret_cast<void*>(parentA)), 1);  // again, without a close
+    ASSERT_EQ(b.EditOpen(reinterpret_cast<void*>(parentB)), 1);
+    EXPECT_TRUE(EditorsShown({&a, &b}, {parentA, parentB}));
+    EXPECT_EQ(a.EditTop(), 0);
+    EXPECT_EQ(a.EditSleep(), 0);
+
+    EXPECT_EQ(hostA->CountOf(audioMasterAutomate), 0u) << hostA->DumpCalls();
+    const std::vector<float> after = Parameters(a);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(std::memcmp(after.data(), before.data(), after.size() * sizeof(float)), 0);
+
+    // Automation from the host's audio thread while both editors are open.
+    std::thread audio([&] {
+        for (int i = 0; i < 200; ++i) a.SetParameter(9, static_cast<float>(i % 100) / 100.0f);
+    });
+    audio.join();
+    EXPECT_TRUE(EditorsShown({&a, &b}, {parentA, parentB}));
+
+    EXPECT_EQ(a.EditClose(), 0);
+    EXPECT_EQ(a.EditClose(), 0);  // a close without an open is harmless
+    EXPECT_EQ(b.EditClose(), 0);
+    EXPECT_EQ(a.EditGetRect(rect), 1);
+    b.Close();
+    a.Close();
+}
+
+}  // namespace
+}  // namespace tessel
