@@ -15,32 +15,32 @@ constexpr std::array<double, 7> kDefaultFrequenciesHz = {40.0, 100.0, 500.0, 150
 
 }  // namespace
 
-std::int32_t DialParameterIndex(TDialKind kind, int band) {
+std::int32_t DialParameterIndex(TBandValue kind, int band) {
     switch (kind) {
-        case TDialKind::Gain:
+        case TBandValue::Gain:
             return 4 * band + 1;
-        case TDialKind::Frequency:
+        case TBandValue::Frequency:
             return 4 * band + 2;
-        case TDialKind::Bandwidth:
+        case TBandValue::Bandwidth:
             return 4 * band + 3;
     }
     return 4 * band + 1;
 }
 
-float DialValueFromPosition(TDialKind kind, float position, TFrequencySnap snap, bool noteDisplay) {
+float DialValueFromPosition(TBandValue kind, float position, TFrequencySnap snap, bool noteDisplay) {
     switch (kind) {
-        case TDialKind::Gain:
+        case TBandValue::Gain:
             return static_cast<float>((2.0 * static_cast<double>(position) - 1.0) * kGainRangeDb);
-        case TDialKind::Frequency:
+        case TBandValue::Frequency:
             return SnapFrequency(FrequencyFromPosition(position), snap, noteDisplay);
-        case TDialKind::Bandwidth:
+        case TBandValue::Bandwidth:
             return position;
     }
     return position;
 }
 
-float DialDefaultPosition(TDialKind kind, int band) {
-    if (kind != TDialKind::Frequency) return kCentrePosition;
+float DialDefaultPosition(TBandValue kind, int band) {
+    if (kind != TBandValue::Frequency) return kCentrePosition;
     const auto b = static_cast<std::size_t>(std::clamp(band, 0, static_cast<int>(kDefaultFrequenciesHz.size()) - 1));
     return static_cast<float>(PositionFromFrequency(kDefaultFrequenciesHz[b]));
 }

@@ -6,23 +6,22 @@
 #include <cstdint>
 
 #include "gui/FrequencySnap.h"
+#include "gui/OrvanePainter.h"
 #include "gui/ShiftState.h"
 
 namespace tessel {
 
-enum class TDialKind { Gain, Frequency, Bandwidth };
-
 // The parameter index a band's knob writes: 4·band + 1, + 2 or + 3.
-std::int32_t DialParameterIndex(TDialKind kind, int band);
+std::int32_t DialParameterIndex(TBandValue kind, int band);
 
 // Natural value for a knob position: dB = (2·p − 1)·15; Hz = 20·1000^p then
 // snapped; the bandwidth parameter is the position itself.
-float DialValueFromPosition(TDialKind kind, float position, TFrequencySnap snap = TFrequencySnap::None,
+float DialValueFromPosition(TBandValue kind, float position, TFrequencySnap snap = TFrequencySnap::None,
                             bool noteDisplay = false);
 
 // A knob's default position: 0 dB, one octave, and per band 40, 100, 500,
 // 1500, 4000, 8000 and 16000 Hz (bands outside 0..6 count as the nearest band).
-float DialDefaultPosition(TDialKind kind, int band);
+float DialDefaultPosition(TBandValue kind, int band);
 
 // Releasing the right button with Ctrl held resets a knob to its default.
 constexpr bool IsDialResetRelease(TMouseButton button, TShiftState shift) {

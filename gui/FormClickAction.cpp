@@ -21,7 +21,7 @@ TFormClickAction Click(TFormClick kind, int index = 0) {
     return action;
 }
 
-TFormClickAction ValueEdit(TValueField field, int band, const TRect& area) {
+TFormClickAction ValueEdit(TBandValue field, int band, const TRect& area) {
     TFormClickAction action = Click(TFormClick::OpenValueEdit, band);
     action.Field = field;
     action.Area = area;
@@ -39,15 +39,15 @@ TFormClickAction ClassifyFormMouseDown(const TOrvaneLayout& areas, TMouseButton 
     if (const auto b = Find(areas.TypeRects, x, y))
         return Click(shift.Alt ? TFormClick::BypassToggle : TFormClick::KindMenu, *b);
     if (const auto b = Find(areas.GainRects, x, y))
-        return altLeft ? ValueEdit(TValueField::Gain, *b, areas.GainRects[static_cast<std::size_t>(*b)])
+        return altLeft ? ValueEdit(TBandValue::Gain, *b, areas.GainRects[static_cast<std::size_t>(*b)])
                        : TFormClickAction{};
     if (const auto b = Find(areas.FreqRects, x, y)) {
         if (right) return Click(TFormClick::FrequencyDisplayMenu, *b);
-        if (shift.Alt) return ValueEdit(TValueField::Frequency, *b, areas.FreqRects[static_cast<std::size_t>(*b)]);
+        if (shift.Alt) return ValueEdit(TBandValue::Frequency, *b, areas.FreqRects[static_cast<std::size_t>(*b)]);
         return {};
     }
     if (const auto b = Find(areas.BandwidthRects, x, y))
-        return altLeft ? ValueEdit(TValueField::Bandwidth, *b, areas.BandwidthRects[static_cast<std::size_t>(*b)])
+        return altLeft ? ValueEdit(TBandValue::Bandwidth, *b, areas.BandwidthRects[static_cast<std::size_t>(*b)])
                        : TFormClickAction{};
     if (areas.TitleRect.Contains(x, y) && right) return Click(TFormClick::GuiMenu);
     return {};

@@ -26,7 +26,7 @@ enum class TFormClick {
 struct TFormClickAction {
     TFormClick Kind = TFormClick::None;
     int Index = 0;
-    TValueField Field = TValueField::Gain;
+    TBandValue Field = TBandValue::Gain;
     TRect Area;
 };
 

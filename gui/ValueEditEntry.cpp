@@ -14,14 +14,14 @@ constexpr float kMinOctaves = 0.1f, kMaxOctaves = 10.0f;
 constexpr double kOctaveSpan = 6.644, kOctaveOffset = 3.322;
 
 std::int32_t ParameterIndex(const TValueEditTarget& target) {
-    return 4 * target.Band + static_cast<std::int32_t>(target.Field);
+    return 4 * target.Band + static_cast<std::int32_t>(target.Field) + 1;  // after the band's kind
 }
 
 }  // namespace
 
 std::optional<TValueEditTarget> ValueEditTargetFromTag(std::intptr_t tag) {
     if (tag < 10 || tag >= 40) return std::nullopt;
-    const auto field = static_cast<TValueField>(tag / 10);
+    const auto field = static_cast<TBandValue>(tag / 10 - 1);
     const int band = static_cast<int>(tag % 10);
     if (band >= kOrvaneBands) return std::nullopt;
     return TValueEditTarget{field, band};
@@ -30,11 +30,11 @@ std::optional<TValueEditTarget> ValueEditTargetFromTag(std::intptr_t tag) {
 TParameterWrite TypedValueToParameter(const TValueEditTarget& target, float typed) {
     const std::int32_t index = ParameterIndex(target);
     switch (target.Field) {
-        case TValueField::Gain:
+        case TBandValue::Gain:
             return {index, std::clamp(typed, kMinGainDb, kMaxGainDb)};
-        case TValueField::Frequency:
+        case TBandValue::Frequency:
             return {index, std::clamp(typed, kMinFrequencyHz, kMaxFrequencyHz)};
-        case TValueField::Bandwidth: {
+        case TBandValue::Bandwidth: {
             const double octaves = std::clamp(typed, kMinOctaves, kMaxOctaves);
             return {index, static_cast<float>((std::log2(octaves) + kOctaveOffset) / kOctaveSpan)};
         }

@@ -18,20 +18,18 @@
 #include <string_view>
 
 #include "gui/OrvaneLayout.h"
+#include "gui/OrvanePainter.h"
 #include "gui/TypedValue.h"
 
 namespace tessel {
 
-enum class TValueField { Gain = 1, Frequency = 2, Bandwidth = 3 };  // also the field within a band's parameters
-
 struct TValueEditTarget {
-    TValueField Field = TValueField::Gain;
+    TBandValue Field = TBandValue::Gain;
     int Band = 0;  // 0..6
 };
 
-
 // The Tag a box is opened with for a band's value.
-constexpr std::intptr_t ValueEditTag(TValueField field, int band) { return 10 * static_cast<int>(field) + band; }
+constexpr std::intptr_t ValueEditTag(TBandValue field, int band) { return 10 * (static_cast<int>(field) + 1) + band; }
 // The value a Tag names; nothing for a Tag that names none.
 std::optional<TValueEditTarget> ValueEditTargetFromTag(std::intptr_t tag);
 

@@ -105,20 +105,20 @@ TEST(FrequencySnap, GridsOfBothDisplaysTiesToEvenAndTheRangeEnds) {
 }
 
 TEST(DialActions, ResetsGoToTheTabledDefaultsThenSnap) {
-    EXPECT_EQ(DialDefaultPosition(TDialKind::Gain, 3), 0.5f);
-    EXPECT_EQ(DialValueFromPosition(TDialKind::Gain, DialDefaultPosition(TDialKind::Gain, 3)), 0.0f);
-    EXPECT_EQ(DialValueFromPosition(TDialKind::Bandwidth, DialDefaultPosition(TDialKind::Bandwidth, 0)), 0.5f);
+    EXPECT_EQ(DialDefaultPosition(TBandValue::Gain, 3), 0.5f);
+    EXPECT_EQ(DialValueFromPosition(TBandValue::Gain, DialDefaultPosition(TBandValue::Gain, 3)), 0.0f);
+    EXPECT_EQ(DialValueFromPosition(TBandValue::Bandwidth, DialDefaultPosition(TBandValue::Bandwidth, 0)), 0.5f);
     const double defaultsHz[] = {40, 100, 500, 1500, 4000, 8000, 16000};
     for (int band = 0; band < 7; ++band) {
-        const float position = DialDefaultPosition(TDialKind::Frequency, band);
-        EXPECT_NEAR(DialValueFromPosition(TDialKind::Frequency, position), defaultsHz[band], defaultsHz[band] * 1e-6);
+        const float position = DialDefaultPosition(TBandValue::Frequency, band);
+        EXPECT_NEAR(DialValueFromPosition(TBandValue::Frequency, position), defaultsHz[band], defaultsHz[band] * 1e-6);
     }
     // Band 1's 40 Hz, snapped to semitones in the note display: Eb1.
-    const float band1 = DialDefaultPosition(TDialKind::Frequency, 0);
-    EXPECT_FLOAT_EQ(DialValueFromPosition(TDialKind::Frequency, band1, TFrequencySnap::Coarse, true),
+    const float band1 = DialDefaultPosition(TBandValue::Frequency, 0);
+    EXPECT_FLOAT_EQ(DialValueFromPosition(TBandValue::Frequency, band1, TFrequencySnap::Coarse, true),
                     static_cast<float>(440.0 * std::exp2((27.0 - 69.0) / 12.0)));
-    EXPECT_EQ(DialValueFromPosition(TDialKind::Frequency, band1, TFrequencySnap::Coarse, false), 40.0f);
-    EXPECT_EQ(DialParameterIndex(TDialKind::Frequency, 6), 26);
+    EXPECT_EQ(DialValueFromPosition(TBandValue::Frequency, band1, TFrequencySnap::Coarse, false), 40.0f);
+    EXPECT_EQ(DialParameterIndex(TBandValue::Frequency, 6), 26);
 }
 
 TEST(DialActions, OnlyTheRightButtonAloneOpensTheMenuAndCtrlRightResets) {
@@ -212,7 +212,7 @@ TEST(FormClickAction, EachAreaAnswersOnlyToItsButtonsAndModifiers) {
         }
     }
     const auto box = ClassifyFormMouseDown(a, B::Left, {.Alt = true}, 630, 260);
-    EXPECT_EQ(box.Field, TValueField::Frequency);
+    EXPECT_EQ(box.Field, TBandValue::Frequency);
     EXPECT_EQ(box.Area, a.FreqRects[6]);
 }
 

@@ -11,9 +11,9 @@
 namespace tessel {
 namespace {
 
-constexpr std::intptr_t Gain(int band) { return ValueEditTag(TValueField::Gain, band); }
-constexpr std::intptr_t Freq(int band) { return ValueEditTag(TValueField::Frequency, band); }
-constexpr std::intptr_t Bandwidth(int band) { return ValueEditTag(TValueField::Bandwidth, band); }
+constexpr std::intptr_t Gain(int band) { return ValueEditTag(TBandValue::Gain, band); }
+constexpr std::intptr_t Freq(int band) { return ValueEditTag(TBandValue::Frequency, band); }
+constexpr std::intptr_t Bandwidth(int band) { return ValueEditTag(TBandValue::Bandwidth, band); }
 
 // The bandwidth parameter for a number of octaves (held as a 32-bit float):
 // the inverse of 2^(6.644·v − 3.322).
