@@ -129,7 +129,7 @@ void TCustomVSTModule::UpdateVersion() {
 }
 
 void TCustomVSTModule::SetKeysRequired(bool v) {
-    FKeysRequired = v;
+    FKeysRequired.store(v, std::memory_order_relaxed);
     HostUpdateDisplay();
 }
 
@@ -451,7 +451,7 @@ std::intptr_t TCustomVSTModule::HandleCanDo(std::int32_t, std::intptr_t, void* p
 std::intptr_t TCustomVSTModule::HandleGetTailSize(std::int32_t, std::intptr_t, void*, float) { return FTailSize; }
 
 std::intptr_t TCustomVSTModule::HandleKeysRequired(std::int32_t, std::intptr_t, void*, float) {
-    return FKeysRequired ? 0 : 1;
+    return KeysRequired() ? 0 : 1;
 }
 
 std::intptr_t TCustomVSTModule::HandleGetVstVersion(std::int32_t, std::intptr_t, void*, float) { return kVstVersion; }

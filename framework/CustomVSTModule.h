@@ -148,7 +148,7 @@ public:
     TCustomVstShellPlugins& ShellPlugins() { return FShellPlugins; }
     const TCustomVstShellPlugins& ShellPlugins() const { return FShellPlugins; }
     void SetShellPlugins(const TCustomVstShellPlugins& v) { FShellPlugins.Assign(v); }
-    bool KeysRequired() const { return FKeysRequired; }
+    bool KeysRequired() const { return FKeysRequired.load(std::memory_order_relaxed); }
     void SetKeysRequired(bool v);
 
     // ---- Record fields [ui-thread] ----
@@ -324,7 +324,8 @@ private:
     std::int32_t FTailSize = 0;
     TProcessPrecision FProcessPrecision = TProcessPrecision::pp32;
     std::int32_t FNumCategories = 1;
-    bool FKeysRequired = false;
+    // The editor sets it on its own thread while the host forwards keys on its UI thread.
+    std::atomic<bool> FKeysRequired{false};
     float FSampleRate = 44100.0f;
     std::int32_t FBlockSize = 1024;
     std::int32_t FIORatio = 1;

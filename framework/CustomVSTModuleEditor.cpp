@@ -120,7 +120,7 @@ std::intptr_t TCustomVSTModule::HandleEditKeyUp(std::int32_t index, std::intptr_
 
 std::intptr_t TCustomVSTModule::ForwardKey(bool down, std::int32_t character, std::intptr_t virtualKey,
                                            float modifiers) {
-    if (!FKeysRequired) return -1;
+    if (!KeysRequired()) return -1;
     VstKeyCode key{};
     key.character = character;
     key.virt = static_cast<std::uint8_t>(virtualKey);

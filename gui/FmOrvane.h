@@ -90,13 +90,40 @@ public:
     void FormDestroy(TForm& sender);
     void FormPaint(TForm& sender);
     void FormResize(TForm& sender);
-    // The mouse, menu and key handlers, by their stored names (FormClick,
-    // FormMouseDown, FormMouseMove, DialMouseDown, GainDial1MouseUp,
-    // FreqDial1MouseUp … FreqDial7MouseUp, BandwidthDial1MouseUp,
-    // GainDialChange, FreqDialChange, BandwidthDialChange, the menu items'
-    // handlers, ValueEditKeyPress). Every one is bound; the editor's
-    // interaction fills them in, and until then each does nothing.
+    // Every handler is published by its stored name (Methods()).
     const TMethodTable& Methods() const { return FMethods; }
+
+    // ---- Interaction [editor thread] (FmOrvaneHandlers.cpp) -----------------
+    // Every parameter change goes through the module's AutomateParameter:
+    // stored, drawn, and sent to the host once.
+    void FormClick(TForm& sender);
+    void FormMouseDown(TForm& sender, TMouseButton button, TShiftState shift, int x, int y);
+    void FormMouseMove(TForm& sender, TShiftState shift, int x, int y);
+    void DialMouseDown(TControl& sender, TMouseButton button, TShiftState shift, int x, int y);
+    // GainDial1MouseUp, BandwidthDial1MouseUp and FreqDial1MouseUp …
+    // FreqDial7MouseUp: Ctrl + right-button release resets the knob.
+    void DialMouseUp(TBandValue value, int band, TControl& sender, TMouseButton button, TShiftState shift);
+    void GainDialChange(TControl& sender);
+    void FreqDialChange(TControl& sender);
+    void BandwidthDialChange(TControl& sender);
+    void MITypeClick(TMenuItem& sender);
+    void MINoteFrequencyClick(TMenuItem& sender);
+    void MIShadowClick(TMenuItem& sender);
+    void MIMagnitudeClick(TMenuItem& sender);
+    void MIKnobsClick(TMenuItem& sender);
+    void MIDisplayClick(TMenuItem& sender);
+    void MIFontQualityClick(TMenuItem& sender);
+    // MIColorDefaultClick, MIColorCopperClick, MIColorDarkClick, MIColorOrangeClick.
+    void MIColorSchemeClick(TMenuItem& sender);
+    void MIKeysRequiredClick(TMenuItem& sender);
+    void MIMoveLeftClick(TMenuItem& sender);
+    void MIMoveRightClick(TMenuItem& sender);
+    void ValueEditKeyPress(TControl& sender, char32_t& key);
+    // Reads the value box and stores what it names; an unreadable text
+    // leaves the box open with its text in red.
+    void ApplyValueEdit();
+    // [any thread] The value box is open: forwarded keys are the editor's.
+    bool TakesKeys() const override { return FValueEditOpen.load(std::memory_order_relaxed); }
     // A knob turned by the user, before its change handler runs; knobs the
     // module moves do not raise it.
     std::function<void(TControl& knob)> OnKnobGesture;
@@ -147,6 +174,9 @@ private:
     const TKnobs& KnobsOf(TBandValue value) const;
     TLinks& LinksOf(TBandValue value);
     void Mark(std::uint64_t bits) noexcept { PostMarks(bits); }
+    void OpenValueEdit(TBandValue value, int band, const TRect& area);
+    void HideValueEdit();
+    void ShowHint(std::uint8_t hint);
 
     TMethodTable FMethods;
     TOrvaneModule& FOwner;
@@ -161,6 +191,7 @@ private:
     TKnobs FGainDials, FFreqDials, FBandwidthDials;
     TLinks FGainLinks, FFreqLinks, FBandwidthLinks;
     bool FModuleMovesKnob = false;  // a position from the module: not a gesture
+    std::atomic<bool> FValueEditOpen{false};
 };
 
 }  // namespace tessel

@@ -39,6 +39,10 @@ public:
     virtual void DrawBandwidth(int band) = 0;
     virtual void DrawResponse() = 0;
     virtual void DrawSnapshotButtons() = 0;
+
+    // Whether keys the host forwards now are the editor's (its value box is
+    // open), so the host should not act on them too.
+    virtual bool TakesKeys() const { return false; }
 };
 
 // The editor window of a module (the GUI's; linked into the plug-in with it).

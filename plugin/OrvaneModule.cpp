@@ -93,6 +93,12 @@ TOrvaneModule::TOrvaneModule() {
     for (auto& channel : FFilterPool)
         for (auto& kinds : channel)
             for (std::size_t k = 0; k < kinds.size(); ++k) kinds[k] = CreateBandFilter(kBandKinds[k].kind);
+    // Keys the host forwards while the value box is open are typing: the
+    // host is told they were used, so it does not act on them as well.
+    OnCheckKey = [this](TBasicVSTModule&, char) {
+        const TOrvaneEditor* editor = EditorOf(EditorForm());
+        return editor && editor->TakesKeys();
+    };
 }
 
 TOrvaneModule::~TOrvaneModule() = default;
