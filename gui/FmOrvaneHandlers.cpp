@@ -95,7 +95,11 @@ void TFmOrvane::PublishMethods() {
 
 // ---- The form ----------------------------------------------------------------------------
 
-void TFmOrvane::FormClick(TForm&) { SetFocus(); }
+// The form takes the keyboard focus — except from a value box this click
+// opened, or left open because its text could not be read.
+void TFmOrvane::FormClick(TForm&) {
+    if (!(ValueEdit && ValueEdit->Visible())) SetFocus();
+}
 
 void TFmOrvane::FormMouseDown(TForm&, TMouseButton button, TShiftState shift, int x, int y) {
     if (ValueEdit && ValueEdit->Visible()) ApplyValueEdit();

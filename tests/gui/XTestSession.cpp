@@ -10,6 +10,8 @@
 #include <string>
 #include <thread>
 
+#include "host/tools/WindowCapture.h"
+
 namespace tessel::test {
 
 namespace {
@@ -155,6 +157,10 @@ void TXTestSession::SendKey(std::uintptr_t window, std::string_view keysymName) 
         XSendEvent(d, e.window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, reinterpret_cast<XEvent*>(&e));
     }
     Sync();
+}
+
+bool TXTestSession::Capture(TBitmap32& image) const {
+    return host::tool::CaptureWindow(Dpy(FDisplay), static_cast<Window>(FHostWindow), image);
 }
 
 void TXTestSession::Sync() {

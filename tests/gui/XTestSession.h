@@ -3,7 +3,8 @@
 // host would give a plug-in's editor, and real input through the XTest
 // extension — pointer moves, button presses, the wheel, keys with
 // modifiers — plus KeyPress events sent to a window the way some hosts
-// forward keys. Coordinates are pixels in the host window.
+// forward keys, and what the window shows. Coordinates are pixels in the
+// host window.
 //
 // The connection is the test's own; the plug-in's editor opens another.
 // Threads: the test's thread only.
@@ -11,6 +12,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "gui/Bitmap32.h"
 
 namespace tessel::test {
 
@@ -51,6 +54,10 @@ public:
     // A KeyPress and KeyRelease sent to `window` with XSendEvent (the
     // event's send_event flag is set), as hosts that forward keys do.
     void SendKey(std::uintptr_t window, std::string_view keysymName);
+
+    // What the host window shows, the editor inside it included; false
+    // when the server refuses.
+    bool Capture(TBitmap32& image) const;
 
     // Sends everything queued and waits until the server has handled it.
     void Sync();

@@ -1,0 +1,429 @@
+// The built plug-in's editor driven with real X input (XTest), as a user
+// drives it inside a host: our host window, the editor idled every 40 ms as
+// Ardour does, automation recorded. Every user action must reach the host
+// exactly once per parameter it changes and must leave every other
+// parameter alone. Runs on $DISPLAY, or on a private Xvfb when there is none.
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "gui/Bitmap32.h"
+#include "host/PluginInstance.h"
+#include "host/tools/PrivateXServer.h"
+#include "tests/gui/XTestSession.h"
+
+namespace tessel {
+namespace {
+
+using namespace std::chrono_literals;
+using test::TXModifier;
+
+constexpr int kWidth = 718, kHeight = 381;  // the editor's client size
+constexpr int kParameters = 29;
+constexpr int kLeft = 1, kMiddle = 2, kRight = 3;
+
+// Centres of what the Knobs style shows for band b (0..6), pixels.
+constexpr int BandX(int b) { return 60 + 100 * b; }
+constexpr int kTypeY = 60, kGainKnobY = 110, kGainTextY = 160, kFreqKnobY = 210, kFreqTextY = 260,
+              kBandwidthKnobY = 310;
+constexpr int SnapshotX(int j) { return 534 + 30 * j; }
+constexpr int kSnapshotY = 21;
+constexpr int kTitleX = 110, kTitleY = 26;
+
+// Parameter indices of band b.
+constexpr int Kind(int b) { return 4 * b; }
+constexpr int Gain(int b) { return 4 * b + 1; }
+constexpr int Freq(int b) { return 4 * b + 2; }
+constexpr int Bandwidth(int b) { return 4 * b + 3; }
+
+// Normalised values as the host sees them (the parameters' curves).
+float KindValue(float kind) { return static_cast<float>(static_cast<double>(kind) / 8.0); }
+float GainValue(float db) { return static_cast<float>((static_cast<double>(db) + 15.0) / 30.0); }
+float FreqValue(double hz) {
+    const auto t = static_cast<float>((static_cast<double>(static_cast<float>(hz)) - 20.0) / 19980.0);
+    return static_cast<float>(std::log(1.0 + 1000.0 * static_cast<double>(t)) / std::log(1001.0));
+}
+double HzOf(float normalised) {
+    return 20.0 + 19980.0 * std::expm1(static_cast<double>(normalised) * std::log(1001.0)) / 1000.0;
+}
+
+using TAutomation = std::vector<std::pair<int, float>>;
+// What the host window shows: kWidth × kHeight ARGB pixels, row by row.
+using TImage = std::vector<TColor32>;
+
+class EditorInteraction : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY")) {
+            const auto xvfb = host::tool::FindProgram("Xvfb");
+            if (!xvfb) GTEST_SKIP() << "No X display and no Xvfb";
+            std::string problem;
+            FServer = host::tool::TPrivateXServer::Start(*xvfb, problem);
+            if (!FServer) GTEST_SKIP() << problem;
+            ::setenv("DISPLAY", FServer->DisplayName().c_str(), 1);
+        }
+        // Settings start from their defaults, in a folder of this test's own.
+        std::string folder = (std::filesystem::temp_directory_path() / "tessel-interaction-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+        FConfig = folder;
+        ::setenv("XDG_CONFIG_HOME", FConfig.c_str(), 1);
+
+        X = std::make_unique<test::TXTestSession>(kWidth, kHeight);
+        Host = std::make_shared<host::TScriptedHost>();
+        Plugin = std::make_unique<host::TPluginInstance>(TESSEL_PLUGIN_PATH, Host);
+        Plugin->Open();
+        Plugin->SetSampleRate(48000.0f);
+        Plugin->MainsChanged(true);
+        OpenEditor();
+    }
+    void TearDown() override {
+        if (Plugin) {
+            Plugin->EditClose();
+            Plugin->Close();
+        }
+        Plugin.reset();
+        X.reset();
+        if (FServer) ::unsetenv("DISPLAY");
+        if (!FConfig.empty()) std::filesystem::remove_all(FConfig);
+    }
+
+    void OpenEditor() {
+        ASSERT_EQ(Plugin->EditOpen(reinterpret_cast<void*>(X->HostWindow())), 1);
+        ASSERT_TRUE(WaitFor([&] { return Shown(); })) << "the editor never showed";
+        Taken = Host->CountOf(audioMasterAutomate);
+    }
+    // The editor has drawn over the host window's white.
+    bool Shown() {
+        TBitmap32 image;
+        return X->Capture(image) && image.Pixel(5, 5) != 0xFFFFFFFFu &&
+               image.Pixel(kWidth - 5, kHeight - 5) != 0xFFFFFFFFu;
+    }
+
+    // Idles the editor every 40 ms until `done` holds (true) or 5 s pass.
+    bool WaitFor(const std::function<bool()>& done) {
+        for (auto deadline = std::chrono::steady_clock::now() + 5s; std::chrono::steady_clock::now() < deadline;) {
+            Plugin->EditIdle();
+            if (done()) return true;
+            std::this_thread::sleep_for(40ms);
+        }
+        return false;
+    }
+    // Idles for a while: long enough for any reaction to show.
+    void Settle() {
+        for (int i = 0; i < 8; ++i) {
+            Plugin->EditIdle();
+            std::this_thread::sleep_for(40ms);
+        }
+    }
+
+    // Automation the host received since the last call, in order.
+    TAutomation NewAutomation() {
+        TAutomation result;
+        const auto calls = Host->CallsTo(audioMasterAutomate);
+        for (std::size_t i = Taken; i < calls.size(); ++i) result.emplace_back(calls[i].index, calls[i].opt);
+        Taken = calls.size();
+        return result;
+    }
+    // Waits until `count` automation calls arrived, then takes them.
+    TAutomation Automation(std::size_t count) {
+        WaitFor([&] { return Host->CountOf(audioMasterAutomate) >= Taken + count; });
+        Settle();  // anything more would be a duplicate
+        return NewAutomation();
+    }
+
+    std::vector<float> Values() {
+        std::vector<float> v;
+        for (int i = 0; i < kParameters; ++i) v.push_back(Plugin->GetParameter(i));
+        return v;
+    }
+    // Every parameter but `changed` kept its value.
+    void ExpectOnlyChanged(const std::vector<float>& before, std::initializer_list<int> changed) {
+        const std::vector<float> after = Values();
+        for (int i = 0; i < kParameters; ++i) {
+            const bool expected = std::find(changed.begin(), changed.end(), i) != changed.end();
+            if (!expected) {
+                EXPECT_EQ(after[i], before[i]) << "parameter " << i << " changed";
+            }
+        }
+    }
+
+    TImage Screen() {
+        TBitmap32 capture;
+        TImage image(static_cast<std::size_t>(kWidth * kHeight), 0);
+        if (!X->Capture(capture)) return image;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) image[static_cast<std::size_t>(y * kWidth + x)] = capture.Pixel(x, y);
+        return image;
+    }
+    static TColor32 Pixel(const TImage& image, int x, int y) { return image[static_cast<std::size_t>(y * kWidth + x)]; }
+    // The bounding box of what differs between two captures.
+    static TRect Changed(const TImage& a, const TImage& b) {
+        TRect r{kWidth, kHeight, 0, 0};
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
+                if (Pixel(a, x, y) == Pixel(b, x, y)) continue;
+                r = {std::min(r.Left, x), std::min(r.Top, y), std::max(r.Right, x + 1), std::max(r.Bottom, y + 1)};
+            }
+        return r;
+    }
+    // Clicks at (x, y) and waits for a menu to appear there; returns its bounds.
+    TRect OpenMenu(int x, int y, int button, TXModifier held = TXModifier::None) {
+        X->MoveTo(x, y);
+        Settle();
+        const TImage before = Screen();
+        X->Click(x, y, button, held);
+        WaitFor([&] { return !Changed(before, Screen()).IsEmpty(); });
+        Settle();
+        return Changed(before, Screen());
+    }
+
+    std::unique_ptr<host::tool::TPrivateXServer> FServer;
+    std::string FConfig;
+    std::unique_ptr<test::TXTestSession> X;
+    std::shared_ptr<host::TScriptedHost> Host;
+    std::unique_ptr<host::TPluginInstance> Plugin;
+    std::size_t Taken = 0;
+};
+
+TEST_F(EditorInteraction, KnobsMenusSnapshotsAndBandsByMouseAndMenuKeys) {
+    // Drag band 3's gain knob up 30 pixels: +0.3 of its range, one
+    // automation per step, never the same value twice, nothing else moved.
+    auto before = Values();
+    X->Drag(BandX(2), kGainKnobY, -30);
+    const TAutomation a = Automation(1);
+    ASSERT_FALSE(a.empty());
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        EXPECT_EQ(a[i].first, Gain(2));
+        if (i > 0) {
+            EXPECT_NE(a[i].second, a[i - 1].second) << "an automation came twice";
+        }
+    }
+    EXPECT_NEAR(Plugin->GetParameter(Gain(2)), GainValue(9.0), 0.011f);
+    EXPECT_EQ(a.back().second, Plugin->GetParameter(Gain(2)));
+    ExpectOnlyChanged(before, {Gain(2)});
+
+    // Ctrl + right-button release resets it to 0 dB; no knob menu opens.
+    X->Click(BandX(2), kGainKnobY, kRight, TXModifier::Ctrl);
+    EXPECT_EQ(Automation(1), (TAutomation{{Gain(2), GainValue(0.0)}}));
+
+    // The kind menu: Notch chosen with the mouse on band 3 ...
+    before = Values();
+    const TRect menu = OpenMenu(BandX(2), kTypeY, kLeft);
+    ASSERT_EQ(menu.Left, BandX(2));
+    const int row = (menu.Height() - 6 - 9) / 8;                 // eight items and a separator in a 3-pixel frame
+    X->Click(menu.Left + 30, menu.Top + 3 + 4 * row + row / 2);  // the fifth item
+    EXPECT_EQ(Automation(1), (TAutomation{{Kind(2), KindValue(4)}}));
+    // ... and by its mnemonic on band 4.
+    OpenMenu(BandX(3), kTypeY, kLeft);
+    X->Key("n");
+    EXPECT_EQ(Automation(1), (TAutomation{{Kind(3), KindValue(4)}}));
+    ExpectOnlyChanged(before, {Kind(2), Kind(3)});
+
+    // Alt-click band 5's label twice: Peak bypassed as 6.87, then Peak again.
+    X->Click(BandX(4), kTypeY, kLeft, TXModifier::Alt);
+    EXPECT_EQ(Automation(1), (TAutomation{{Kind(4), KindValue(6.87f)}}));
+    X->Click(BandX(4), kTypeY, kMiddle, TXModifier::Alt);
+    EXPECT_EQ(Automation(1), (TAutomation{{Kind(4), KindValue(3)}}));
+
+    // A right click with Shift on a knob opens nothing: its mnemonic then does nothing either.
+    X->MoveTo(BandX(3), kFreqKnobY);
+    Settle();
+    const TImage quiet = Screen();
+    X->Click(BandX(3), kFreqKnobY, kRight, TXModifier::Shift);
+    Settle();
+    EXPECT_TRUE(Changed(quiet, Screen()).IsEmpty()) << "a menu opened";
+    X->Key("r");
+    Settle();
+    EXPECT_TRUE(NewAutomation().empty());
+
+    // Move band 4 right (with band 5) and back: all four fields each way, kind first.
+    before = Values();
+    OpenMenu(BandX(3), kFreqKnobY, kRight);
+    X->Key("r");
+    const TAutomation right = Automation(8);
+    ASSERT_EQ(right.size(), 8u);
+    const int order[] = {Kind(3), Kind(4), Gain(3), Gain(4), Freq(3), Freq(4), Bandwidth(3), Bandwidth(4)};
+    for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(right[i].first, order[i]);
+    const auto swapped = Values();
+    for (int f = 0; f < 4; ++f) {
+        EXPECT_EQ(swapped[4 * 3 + f], before[4 * 4 + f]);
+        EXPECT_EQ(swapped[4 * 4 + f], before[4 * 3 + f]);
+    }
+    OpenMenu(BandX(4), kFreqKnobY, kRight);
+    X->Key("l");
+    EXPECT_EQ(Automation(8).size(), 8u);
+    EXPECT_EQ(Values(), before);
+
+    // The wheel over band 3's bandwidth knob: 0.01 per notch, 0.001 with Shift.
+    X->Wheel(BandX(2), kBandwidthKnobY, 3);
+    EXPECT_EQ(Automation(3).size(), 3u);
+    X->Wheel(BandX(2), kBandwidthKnobY, 1, TXModifier::Shift);
+    EXPECT_EQ(Automation(1).size(), 1u);
+    EXPECT_NEAR(Plugin->GetParameter(Bandwidth(2)), 0.531f, 1e-5f);
+
+    // Note display with coarse snapping (frequency menu, by keys), then the
+    // wheel and a reset on band 2's frequency knob land on semitones.
+    OpenMenu(BandX(1), kFreqTextY, kRight);
+    X->Key("n");  // &Note
+    OpenMenu(BandX(1), kFreqTextY, kRight);
+    for (int i = 0; i < 3; ++i) X->Key("Down");  // Frequency, Note, Snap
+    X->Key("Right");
+    X->Key("Down");
+    X->Key("Down");  // none, fine, coarse
+    X->Key("Return");
+    Settle();
+    EXPECT_TRUE(NewAutomation().empty()) << "display and snapping changed a parameter";
+    const auto semitones = [&](int index) { return 12.0 * std::log2(HzOf(Plugin->GetParameter(index)) / 440.0); };
+    X->Wheel(BandX(1), kFreqKnobY, 2);
+    Automation(2);
+    EXPECT_NEAR(semitones(Freq(1)), std::nearbyint(semitones(Freq(1))), 2e-3);
+    X->Click(BandX(1), kFreqKnobY, kRight, TXModifier::Ctrl);  // 100 Hz, snapped to G2
+    EXPECT_EQ(Automation(1).size(), 1u);
+    EXPECT_NEAR(HzOf(Plugin->GetParameter(Freq(1))), 440.0 * std::exp2((43 - 69) / 12.0), 0.05);
+    // Back to the frequency display (which is not kept from one opening to the next).
+    OpenMenu(BandX(1), kFreqTextY, kRight);
+    X->Key("f");
+
+    // Snapshots: a right click on B stores the current values there and
+    // selects it; after a change, A brings back what B was given.
+    const auto stored = Values();
+    X->Click(SnapshotX(1), kSnapshotY, kRight);
+    const TAutomation select = Automation(kParameters);
+    ASSERT_EQ(select.size(), static_cast<std::size_t>(kParameters));
+    for (int i = 0; i < kParameters; ++i) EXPECT_EQ(select[static_cast<std::size_t>(i)].first, i);
+    EXPECT_EQ(Values(), stored);
+    X->Click(BandX(2), kTypeY, kLeft, TXModifier::Alt);  // band 3 bypassed
+    EXPECT_EQ(Automation(1).size(), 1u);
+    const auto changed = Values();
+    X->Click(SnapshotX(0), kSnapshotY, kLeft);
+    EXPECT_EQ(Automation(kParameters).size(), static_cast<std::size_t>(kParameters));
+    EXPECT_EQ(Values(), stored);
+    X->Click(SnapshotX(1), kSnapshotY, kLeft);
+    EXPECT_EQ(Automation(kParameters).size(), static_cast<std::size_t>(kParameters));
+    EXPECT_EQ(Values(), changed);
+
+    // Style and scheme through the title's menu: Display, then Dark.
+    X->MoveTo(kWidth - 1, kHeight - 1);
+    Settle();
+    const TImage knobs = Screen();
+    OpenMenu(kTitleX, kTitleY, kRight);
+    for (int i = 0; i < 3; ++i) X->Key("Down");  // Shadow, Magnitude, Gui Style
+    X->Key("Right");
+    X->Key("d");  // &Display
+    Settle();
+    OpenMenu(300, 70, kRight);                   // the Display style's title area is its response display
+    for (int i = 0; i < 5; ++i) X->Key("Down");  // ..., Font Quality, Color Scheme
+    X->Key("Right");
+    X->Key("a");  // D&ark
+    Settle();
+    EXPECT_TRUE(NewAutomation().empty()) << "appearance changed a parameter";
+    X->MoveTo(kWidth - 1, kHeight - 1);
+    Settle();
+    const TImage styled = Screen();
+    const auto differing = [](const TImage& one, const TImage& other) {
+        std::size_t n = 0;
+        for (std::size_t i = 0; i < one.size(); ++i) n += one[i] != other[i];
+        return n;
+    };
+    const auto meanRed = [](const TImage& image) {
+        double sum = 0.0;
+        for (const TColor32 p : image) sum += static_cast<double>((p >> 16) & 0xFF);
+        return sum / static_cast<double>(image.size());
+    };
+    EXPECT_GT(differing(knobs, styled), styled.size() / 2) << "the style did not change";
+    EXPECT_LT(meanRed(styled), 0.75 * meanRed(knobs)) << "the dark scheme is not dark";
+
+    // Closed and opened again, the editor shows exactly the same: the settings were kept.
+    Plugin->EditClose();
+    Settle();
+    OpenEditor();
+    Settle();
+    EXPECT_EQ(differing(styled, Screen()), 0u) << "the style or the scheme was not kept";
+    EXPECT_TRUE(NewAutomation().empty());
+}
+
+TEST_F(EditorInteraction, TypedValuesByEveryKeyPathActOnce) {
+    auto before = Values();
+    // Alt-click band 3's frequency text, type "2.5k", Enter: 2500 Hz.
+    X->Click(BandX(2), kFreqTextY, kLeft, TXModifier::Alt);
+    Settle();
+    X->Type("2.5k");
+    X->Key("Return");
+    EXPECT_EQ(Automation(1), (TAutomation{{Freq(2), FreqValue(2500.0)}}));
+
+    // "1-2" is no number: nothing changes, the box stays open with its text
+    // in red, and the corrected text then applies.
+    X->Click(BandX(2), kFreqTextY, kLeft, TXModifier::Alt);
+    Settle();
+    X->Type("1-2");
+    X->Key("Return");
+    Settle();
+    EXPECT_TRUE(NewAutomation().empty());
+    const TImage failed = Screen();
+    bool red = false;
+    for (int y = kFreqTextY - 12; y < kFreqTextY + 8; ++y)
+        for (int x = BandX(2) - 40; x < BandX(2) + 40; ++x) {
+            const TColor32 p = Pixel(failed, x, y);
+            red = red || (((p >> 16) & 0xFF) > 150 && ((p >> 8) & 0xFF) < 90 && (p & 0xFF) < 90);
+        }
+    EXPECT_TRUE(red) << "the unreadable text is not shown in red";
+    for (int i = 0; i < 3; ++i) X->Key("BackSpace");
+    X->Type("300");
+    X->Key("Return");
+    EXPECT_EQ(Automation(1), (TAutomation{{Freq(2), FreqValue(300.0)}}));
+
+    // Enter on an emptied box leaves it open and changes nothing.
+    X->Click(BandX(2), kGainTextY, kLeft, TXModifier::Alt);
+    Settle();
+    X->Key("BackSpace");
+    X->Key("Return");
+    Settle();
+    EXPECT_TRUE(NewAutomation().empty());
+    X->Type("-4");
+    X->Key("Return");
+    EXPECT_EQ(Automation(1), (TAutomation{{Gain(2), GainValue(-4.0)}}));
+    ExpectOnlyChanged(before, {Freq(2), Gain(2)});
+
+    // Keys the host forwards: refused (-1) until "Keys Required" is checked
+    // in the title's menu, then used (1) only while the box is open.
+    EXPECT_EQ(Plugin->EditKeyDown('1', 0, 0.0f), -1);
+    OpenMenu(kTitleX, kTitleY, kRight);
+    for (int i = 0; i < 6; ++i) X->Key("Down");
+    X->Key("Return");
+    ASSERT_TRUE(WaitFor([&] { return Plugin->KeysRequired() == 0; })) << "keys are still not required";
+    EXPECT_EQ(Plugin->EditKeyDown('1', 0, 0.0f), -1);  // no box open: the host's key
+
+    // Band 3's gain typed by three paths: '1' forwarded, '.' forwarded and
+    // also sent to the window as an X event (once, not twice), '5' only as
+    // an X event, Enter forwarded: 1.5 dB.
+    X->Click(BandX(2), kGainTextY, kLeft, TXModifier::Alt);
+    Settle();
+    EXPECT_EQ(Plugin->EditKeyDown('1', 0, 0.0f), 1);
+    EXPECT_EQ(Plugin->EditKeyUp('1', 0, 0.0f), 1);
+    EXPECT_EQ(Plugin->EditKeyDown('.', 0, 0.0f), 1);
+    X->SendKey(X->EditorWindow(), "period");
+    EXPECT_EQ(Plugin->EditKeyUp('.', 0, 0.0f), 1);
+    X->SendKey(X->EditorWindow(), "5");
+    Settle();
+    EXPECT_EQ(Plugin->EditKeyDown(0, 4, 0.0f), 1);  // VST virtual key 4: return
+    EXPECT_EQ(Automation(1), (TAutomation{{Gain(2), GainValue(1.5)}}));
+
+    // With the editor closed a forwarded key finds no window.
+    Plugin->EditClose();
+    EXPECT_EQ(Plugin->EditKeyDown('1', 0, 0.0f), 0);
+}
+
+}  // namespace
+}  // namespace tessel
