@@ -318,6 +318,16 @@ TEST_F(EditorInteraction, KnobsMenusSnapshotsAndBandsByMouseAndMenuKeys) {
     X->MoveTo(kWidth - 1, kHeight - 1);
     Settle();
     const TImage knobs = Screen();
+    // Over the snapshot buttons the response strip reads "snapshots"; away
+    // from them the response comes back exactly.
+    X->MoveTo(SnapshotX(2), kSnapshotY);
+    Settle();
+    const TRect hint = Changed(knobs, Screen());
+    EXPECT_FALSE(hint.IsEmpty());
+    EXPECT_TRUE(hint.Left >= 220 && hint.Top >= 8 && hint.Right <= 501 && hint.Bottom <= 44) << "not in the strip";
+    X->MoveTo(kWidth - 1, kHeight - 1);
+    Settle();
+    EXPECT_TRUE(Changed(knobs, Screen()).IsEmpty());
     OpenMenu(kTitleX, kTitleY, kRight);
     for (int i = 0; i < 3; ++i) X->Key("Down");  // Shadow, Magnitude, Gui Style
     X->Key("Right");
