@@ -1,6 +1,7 @@
 // The editor's mouse, knob and key rules, headless: bypass toggle, band
-// moves, frequency snapping, knob defaults and menus, the wheel, hints,
-// form clicks and keys arriving by two paths.
+// moves, frequency snapping, knob defaults and menus, form clicks and keys
+// arriving by two paths. (The wheel and the hints are proven with real X
+// input in the plug-in's end-to-end test.)
 
 #include <gtest/gtest.h>
 
@@ -14,10 +15,7 @@
 #include "gui/FormClickAction.h"
 #include "gui/FrequencyPosition.h"
 #include "gui/FrequencySnap.h"
-#include "gui/HintState.h"
 #include "gui/KeyDeduplicator.h"
-#include "gui/MetalDial32.h"
-#include "tests/gui/FakeControlHost.h"
 
 namespace tessel {
 namespace {
@@ -131,50 +129,6 @@ TEST(DialActions, OnlyTheRightButtonAloneOpensTheMenuAndCtrlRightResets) {
     EXPECT_TRUE(IsDialResetRelease(TMouseButton::Right, {.Ctrl = true}));
     EXPECT_FALSE(IsDialResetRelease(TMouseButton::Left, {.Ctrl = true}));
     EXPECT_FALSE(IsDialResetRelease(TMouseButton::Right, {}));
-}
-
-TEST(DialActions, OneWheelNotchIsAHundredthOfTheRangeAThousandthWithShift) {
-    testing::TFakeControlHost host;
-    TMetalDial32 dial(&host);
-    int changes = 0;
-    dial.OnChange = [&](TControl&) { ++changes; };
-    dial.SetPosition(0.5f);
-    EXPECT_TRUE(dial.MouseWheel(1, {}, 0, 0));
-    EXPECT_FLOAT_EQ(dial.Position(), 0.51f);
-    dial.MouseWheel(-3, {}, 0, 0);
-    EXPECT_FLOAT_EQ(dial.Position(), 0.48f);
-    dial.MouseWheel(1, {.Shift = true}, 0, 0);
-    EXPECT_FLOAT_EQ(dial.Position(), 0.481f);
-    EXPECT_EQ(changes, 4);
-    dial.MouseWheel(200, {}, 0, 0);
-    EXPECT_EQ(dial.Position(), 1.0f);
-    dial.MouseWheel(1, {}, 0, 0);  // already at the end: no change to report
-    EXPECT_EQ(changes, 5);
-    dial.SetEnabled(false);
-    EXPECT_FALSE(dial.MouseWheel(-1, {}, 0, 0));
-    EXPECT_EQ(dial.Position(), 1.0f);
-}
-
-TEST(HintState, EachHintIsDrawnOnceOnEnteringAndTheResponseOnLeaving) {
-    const TRect snapshots{520, 8, 698, 34}, title{20, 8, 201, 44};
-    struct TMove {
-        int x, y;
-        THint state;
-        bool changed;
-    };
-    const TMove moves[] = {{300, 200, THint::None, false},     {30, 20, THint::Menu, true},
-                           {31, 21, THint::Menu, false},       {530, 10, THint::Snapshots, true},
-                           {531, 11, THint::Snapshots, false}, {300, 200, THint::None, true},
-                           {301, 200, THint::None, false}};
-    THint state = THint::None;
-    for (const auto& m : moves) {
-        const THintStep step = NextHint(state, m.x, m.y, snapshots, title);
-        EXPECT_EQ(step.State, m.state) << m.x << "," << m.y;
-        EXPECT_EQ(step.Changed, m.changed) << m.x << "," << m.y;
-        state = step.State;
-    }
-    EXPECT_EQ(HintText(THint::Menu), "right click for menu");
-    EXPECT_EQ(HintText(THint::Snapshots), "snapshots");
 }
 
 TEST(FormClickAction, EachAreaAnswersOnlyToItsButtonsAndModifiers) {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "gui/OrvaneValueTexts.h"
 #include "gui/ValueEditEntry.h"
 
 namespace tessel {
@@ -66,8 +67,6 @@ INSTANTIATE_TEST_SUITE_P(
         TTypedCase{"1.50 kHz", Freq(1), O::Applied, 6, 1500.0f},
         TTypedCase{"440.00 Hz", Freq(1), O::Applied, 6, 440.0f}, TTypedCase{"-3.00 dB", Gain(2), O::Applied, 9, -3.0f},
         TTypedCase{"1.00 Oct", Bandwidth(2), O::Applied, 11, 0.5f},
-        // The note display's text reads its digits as Hz: "A4    0" is 40 Hz.
-        TTypedCase{"A4    0", Freq(0), O::Applied, 2, 40.0f},
         // Blanks and control characters around the text; letters dropped.
         TTypedCase{" \t 1 kHz\r\n", Freq(0), O::Applied, 2, 1000.0f},
         TTypedCase{"abc 12 xyz", Gain(0), O::Applied, 1, 12.0f},
@@ -83,6 +82,23 @@ INSTANTIATE_TEST_SUITE_P(
         TTypedCase{"2,5k", Freq(0), O::Applied, 2, 2500.0f, &kComma},
         TTypedCase{"1.234,5 Hz", Freq(0), O::Applied, 2, 1234.5f, &kComma},
         TTypedCase{"2.5k", Freq(0), O::Applied, 2, 20000.0f, &kComma}));
+
+// In the note display the box opens with the note's text; confirmed
+// unchanged, only its digits and signs are read: A4 (440 Hz) becomes 40 Hz,
+// a note with negative cents does not read at all, positive cents join the
+// octave's digit.
+TEST(ValueEditEntry, NoteTextsConfirmedUnchangedReadTheirDigits) {
+    const std::string a4 = FrequencyToText(440.0, true);
+    ASSERT_EQ(a4, "A4    0");
+    const auto d = EvaluateValueEdit(Freq(0), a4, kPoint);
+    ASSERT_EQ(d.Outcome, TValueEditOutcome::Applied);
+    EXPECT_EQ(d.Write->Value, 40.0f);
+    EXPECT_EQ(EvaluateValueEdit(Freq(0), FrequencyToText(1000.0, true), kPoint).Outcome,  // "B5  -21"
+              TValueEditOutcome::Unreadable);
+    const std::string c5 = FrequencyToText(520.0, true);  // 11 cents below C5
+    ASSERT_EQ(c5, "C5   11");
+    EXPECT_EQ(EvaluateValueEdit(Freq(0), c5, kPoint).Write->Value, 511.0f);
+}
 
 TEST(ValueEditEntry, TheBoxKeepsItsTrimmedText) {
     EXPECT_EQ(EvaluateValueEdit(Freq(0), "  1-2 \t", kPoint).TrimmedText, "1-2");
