@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/PluginInstance.h"
+#include "tests/support/AllocationCounting.h"
 #include "host/tools/PrivateXServer.h"
 
 // Xlib's macros clash with other headers' names: it comes last.
@@ -117,6 +118,24 @@ TEST_F(EditorHostingEndToEnd, TwoInstancesOpenTheirEditorsAndSendNothing) {
         for (int i = 0; i < 200; ++i) a.SetParameter(9, static_cast<float>(i % 100) / 100.0f);
     });
     audio.join();
+    EXPECT_TRUE(EditorsShown({&a, &b}, {parentA, parentB}));
+
+    // The audio thread's part stays allocation-free with an editor open and
+    // repainting: a parameter change only leaves marks for the editor thread.
+    std::thread realTime([&] {
+        AEffect* e = a.Effect();
+        std::vector<float> left(512, 0.25f), right(512, 0.25f);
+        float* channels[] = {left.data(), right.data()};
+        const test::TAllocationWatch watch(test::TAllocationWatch::TThreads::Own);
+        for (int i = 0; i < 400; ++i) {
+            e->setParameter(e, 4 * (i % 7) + 1 + i % 3, static_cast<float>(i % 50) / 50.0f);
+            e->setParameter(e, 4 * (i % 7), static_cast<float>(i % 8) / 8.0f);
+            e->processReplacing(e, channels, channels, 512);
+        }
+        EXPECT_EQ(watch.Allocations(), 0);
+        EXPECT_EQ(watch.Releases(), 0);
+    });
+    realTime.join();
     EXPECT_TRUE(EditorsShown({&a, &b}, {parentA, parentB}));
 
     EXPECT_EQ(a.EditClose(), 0);
