@@ -14,7 +14,6 @@ namespace tessel {
 
 enum class TBandMoveDirection { Left, Right };
 
-
 // The band (0..6) that `band` swaps with; nothing for a band outside 0..6.
 std::optional<int> BandMoveNeighbour(int band, TBandMoveDirection direction);
 
