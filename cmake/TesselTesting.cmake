@@ -1,4 +1,4 @@
-# tessel_add_test(NAME SOURCES a.cpp b.cpp LIBS lib... [LABELS concurrency|x11] [PLUGIN])
+# tessel_add_test(NAME SOURCES a.cpp b.cpp LIBS lib... [LABELS concurrency x11] [PLUGIN])
 #
 # x11: the test drives the X display (XTest moves the one pointer), so x11
 # tests never run at the same time as each other.
@@ -28,7 +28,11 @@ function(tessel_add_test name)
   # the user's own configuration.
   set(properties TIMEOUT 600 ENVIRONMENT "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config")
   if(T_LABELS)
-    list(APPEND properties LABELS "${T_LABELS}")
+    # gtest_discover_tests splits list-valued properties, which would shift
+    # every property after them; several labels therefore travel as one,
+    # "x11,concurrency", which ctest -L (a regular expression) finds by each.
+    string(JOIN "," label ${T_LABELS})
+    list(APPEND properties LABELS "${label}")
   endif()
   if("x11" IN_LIST T_LABELS)
     list(APPEND properties RESOURCE_LOCK x11_display)
