@@ -128,9 +128,7 @@ bool TBasicVSTModule::HostOpenFileSelector(void* selector) {
 }
 double TBasicVSTModule::HostSampleRate() { return static_cast<double>(CallHost(audioMasterGetSampleRate)); }
 std::int32_t TBasicVSTModule::HostBlockSize() { return static_cast<std::int32_t>(CallHost(audioMasterGetBlockSize)); }
-std::intptr_t TBasicVSTModule::HostInputSpeakerArrangement() {
-    return CallHost(audioMasterGetInputSpeakerArrangement);
-}
+std::intptr_t TBasicVSTModule::HostInputSpeakerArrangement() { return CallHost(audioMasterGetInputSpeakerArrangement); }
 std::intptr_t TBasicVSTModule::HostOutputSpeakerArrangement() {
     return CallHost(audioMasterGetOutputSpeakerArrangement);
 }
@@ -150,7 +148,7 @@ void TBasicVSTModule::BeforeDispatch(std::int32_t, std::int32_t, std::intptr_t, 
 
 // ---- Root defaults: every opcode answers 0, effIdentify answers 'NvEf' ----
 
-#define TESSEL_DEFINE_DEFAULT_HANDLER(number, name)                                         \
+#define TESSEL_DEFINE_DEFAULT_HANDLER(number, name)                                          \
     std::intptr_t TBasicVSTModule::Handle##name(std::int32_t, std::intptr_t, void*, float) { \
         return number == effIdentify ? kIdentifyAnswer : 0;                                  \
     }

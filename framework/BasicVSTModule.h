@@ -79,7 +79,7 @@ public:
     virtual bool HostBeginEdit(std::int32_t index);
     virtual bool HostEndEdit(std::int32_t index);
     virtual bool HostOpenFileSelector(void* selector);
-    virtual double HostSampleRate();  // Hz
+    virtual double HostSampleRate();       // Hz
     virtual std::int32_t HostBlockSize();  // samples
     virtual std::intptr_t HostInputSpeakerArrangement();
     virtual std::intptr_t HostOutputSpeakerArrangement();
@@ -118,8 +118,8 @@ public:
 
 protected:
     // Sends one request; 0 without a callback. Every wrapper goes through here.
-    std::intptr_t CallHost(std::int32_t opcode, std::int32_t index = 0, std::intptr_t value = 0,
-                           void* ptr = nullptr, float opt = 0.0f);
+    std::intptr_t CallHost(std::int32_t opcode, std::int32_t index = 0, std::intptr_t value = 0, void* ptr = nullptr,
+                           float opt = 0.0f);
     AEffect& Effect() { return FEffect; }
     const AEffect& Effect() const { return FEffect; }
 

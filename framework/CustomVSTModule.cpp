@@ -12,20 +12,42 @@
 namespace tessel {
 
 const std::array<std::string_view, 13> kEffFlagNames = {
-    "effFlagsHasEditor", "effFlagsHasClip", "effFlagsHasVu", "effFlagsCanMono", "effFlagsCanReplacing",
-    "effFlagsProgramChunks", "effFlagsUnused1", "effFlagsUnused2", "effFlagsIsSynth", "effFlagsNoSoundInStop",
-    "effFlagsExtIsAsync", "effFlagsExtHasBuffer", "effFlagsCanDoubleReplacing"};
+    "effFlagsHasEditor",         "effFlagsHasClip",       "effFlagsHasVu",      "effFlagsCanMono",
+    "effFlagsCanReplacing",      "effFlagsProgramChunks", "effFlagsUnused1",    "effFlagsUnused2",
+    "effFlagsIsSynth",           "effFlagsNoSoundInStop", "effFlagsExtIsAsync", "effFlagsExtHasBuffer",
+    "effFlagsCanDoubleReplacing"};
 
 const std::array<std::string_view, 12> kPluginCategoryNames = {
-    "vpcUnknown", "vpcEffect", "vpcSynth", "vpcAnalysis", "vpcMastering", "vpcSpacializer",
-    "vpcRoomFx", "vpcSurroundFx", "vpcRestoration", "vpcOfflineProcess", "vpcShell", "vpcGenerator"};
+    "vpcUnknown", "vpcEffect",     "vpcSynth",       "vpcAnalysis",       "vpcMastering", "vpcSpacializer",
+    "vpcRoomFx",  "vpcSurroundFx", "vpcRestoration", "vpcOfflineProcess", "vpcShell",     "vpcGenerator"};
 
-const std::array<std::string_view, 27> kCanDoNames = {
-    "vcdSendVstEvents", "vcdSendVstMidiEvent", "vcdSendVstTimeInfo", "vcdReceiveVstEvents",
-    "vcdReceiveVstMidiEvent", "vcdReceiveVstTimeInfo", "vcdOffline", "vcdPlugAsChannelInsert", "vcdPlugAsSend",
-    "vcdMixDryWet", "vcdNoRealTime", "vcdMultipass", "vcdMetapass", "vcd1in1out", "vcd1in2out", "vcd2in1out",
-    "vcd2in2out", "vcd2in4out", "vcd4in2out", "vcd4in4out", "vcd4in8out", "vcd8in4out", "vcd8in8out",
-    "vcdMidiProgramNames", "vcdLiveWithoutToolbar", "vcdConformsToWindowRules", "vcdBypass"};
+const std::array<std::string_view, 27> kCanDoNames = {"vcdSendVstEvents",
+                                                      "vcdSendVstMidiEvent",
+                                                      "vcdSendVstTimeInfo",
+                                                      "vcdReceiveVstEvents",
+                                                      "vcdReceiveVstMidiEvent",
+                                                      "vcdReceiveVstTimeInfo",
+                                                      "vcdOffline",
+                                                      "vcdPlugAsChannelInsert",
+                                                      "vcdPlugAsSend",
+                                                      "vcdMixDryWet",
+                                                      "vcdNoRealTime",
+                                                      "vcdMultipass",
+                                                      "vcdMetapass",
+                                                      "vcd1in1out",
+                                                      "vcd1in2out",
+                                                      "vcd2in1out",
+                                                      "vcd2in2out",
+                                                      "vcd2in4out",
+                                                      "vcd4in2out",
+                                                      "vcd4in4out",
+                                                      "vcd4in8out",
+                                                      "vcd8in4out",
+                                                      "vcd8in8out",
+                                                      "vcdMidiProgramNames",
+                                                      "vcdLiveWithoutToolbar",
+                                                      "vcdConformsToWindowRules",
+                                                      "vcdBypass"};
 
 const std::array<std::string_view, 2> kProcessPrecisionNames = {"pp32", "pp64"};
 
@@ -218,8 +240,8 @@ std::int32_t TCustomVSTModule::HostBlockSize() {
 bool TCustomVSTModule::AllocateArrangement(VstSpeakerArrangement*& arrangement, std::int32_t channels) {
     DeallocateArrangement(arrangement);
     if (channels < 0) return false;
-    const std::size_t bytes = offsetof(VstSpeakerArrangement, speakers) +
-                              sizeof(VstSpeakerProperties) * static_cast<std::size_t>(channels);
+    const std::size_t bytes =
+        offsetof(VstSpeakerArrangement, speakers) + sizeof(VstSpeakerProperties) * static_cast<std::size_t>(channels);
     // The host's layout is variable-length C memory, so it is allocated as such.
     auto* block = static_cast<VstSpeakerArrangement*>(std::calloc(1, std::max(bytes, sizeof(VstSpeakerArrangement))));
     if (!block) return false;
@@ -400,8 +422,7 @@ std::intptr_t TCustomVSTModule::HandleProcessVarIo(std::int32_t, std::intptr_t, 
     return 1;
 }
 
-std::intptr_t TCustomVSTModule::HandleSetBlockSizeAndSampleRate(std::int32_t, std::intptr_t value, void*,
-                                                                float opt) {
+std::intptr_t TCustomVSTModule::HandleSetBlockSizeAndSampleRate(std::int32_t, std::intptr_t value, void*, float opt) {
     // An implausible block size leaves the block size as it is; the rate still applies.
     SetBlockSizeAndSampleRate(PlausibleBlockSize(value) ? static_cast<std::int32_t>(value) : FBlockSize, opt);
     return 1;

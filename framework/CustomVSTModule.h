@@ -31,17 +31,37 @@
 namespace tessel {
 
 enum class TEffFlag {
-    effFlagsHasEditor, effFlagsHasClip, effFlagsHasVu, effFlagsCanMono, effFlagsCanReplacing,
-    effFlagsProgramChunks, effFlagsUnused1, effFlagsUnused2, effFlagsIsSynth, effFlagsNoSoundInStop,
-    effFlagsExtIsAsync, effFlagsExtHasBuffer, effFlagsCanDoubleReplacing
+    effFlagsHasEditor,
+    effFlagsHasClip,
+    effFlagsHasVu,
+    effFlagsCanMono,
+    effFlagsCanReplacing,
+    effFlagsProgramChunks,
+    effFlagsUnused1,
+    effFlagsUnused2,
+    effFlagsIsSynth,
+    effFlagsNoSoundInStop,
+    effFlagsExtIsAsync,
+    effFlagsExtHasBuffer,
+    effFlagsCanDoubleReplacing
 };
 using TEffFlags = TEnumSet<TEffFlag>;
 extern const std::array<std::string_view, 13> kEffFlagNames;
 
 // Ordinal = the VST 2 category number.
 enum class TVstPluginCategory {
-    vpcUnknown, vpcEffect, vpcSynth, vpcAnalysis, vpcMastering, vpcSpacializer, vpcRoomFx,
-    vpcSurroundFx, vpcRestoration, vpcOfflineProcess, vpcShell, vpcGenerator
+    vpcUnknown,
+    vpcEffect,
+    vpcSynth,
+    vpcAnalysis,
+    vpcMastering,
+    vpcSpacializer,
+    vpcRoomFx,
+    vpcSurroundFx,
+    vpcRestoration,
+    vpcOfflineProcess,
+    vpcShell,
+    vpcGenerator
 };
 extern const std::array<std::string_view, 12> kPluginCategoryNames;
 
@@ -176,8 +196,8 @@ public:
     std::int32_t IORatio() const { return FIORatio; }
     void SetIORatio(std::int32_t v);
 
-    virtual void SampleRateChanged();  // [ui-thread]
-    virtual void BlockSizeChanged();   // [ui-thread]
+    virtual void SampleRateChanged();                                                  // [ui-thread]
+    virtual void BlockSizeChanged();                                                   // [ui-thread]
     virtual void SetBlockSizeAndSampleRate(std::int32_t blockSize, float sampleRate);  // [ui-thread]
 
     // ---- Speaker arrangements (variable-length host records, allocated here) [ui-thread] ----
@@ -334,7 +354,7 @@ private:
     std::atomic<bool> FHostProductAsked{false};  // FHostProductCache holds the host's answer
     std::unique_ptr<TEditorWindow> FEditorForm;
     mutable TEditorShare FEditorShare;  // FEditorForm as other threads may reach it
-    ERect FEditorRect{};  // its address is handed to the host, so it lives in the module
+    ERect FEditorRect{};                // its address is handed to the host, so it lives in the module
     TCustomVstShellPlugins FShellPlugins{*this};
     std::int32_t FShellPluginPosition = 0;  // next item effShellGetNextPlugin hands out
     std::atomic<bool> FEditorNeedsUpdate{false};

@@ -13,14 +13,14 @@ namespace {
 
 // Platform virtual-key codes for VST virtual keys 1..57 (index = VST key).
 constexpr std::array<std::int32_t, 58> kPlatformKeys = {
-    0,                                    // 0: none
-    8,   9,   12,  13,  19,  27,  32,  34,  35,  36,   // back tab clear return pause escape space next end home
-    37,  38,  39,  40,  38,  40,  41,  42,  13,  44,   // left up right down pageup pagedown select print enter snapshot
-    45,  46,  47,                                   // insert delete help
-    48,  49,  50,  51,  52,  53,  54,  55,  56,  57,   // numeric pad 0..9
-    106, 107, 108, 109, 110, 111,                   // multiply add separator subtract decimal divide
+    0,                                                // 0: none
+    8,   9,   12,  13,  19,  27,  32,  34,  35,  36,  // back tab clear return pause escape space next end home
+    37,  38,  39,  40,  38,  40,  41,  42,  13,  44,  // left up right down pageup pagedown select print enter snapshot
+    45,  46,  47,                                     // insert delete help
+    48,  49,  50,  51,  52,  53,  54,  55,  56,  57,  // numeric pad 0..9
+    106, 107, 108, 109, 110, 111,                     // multiply add separator subtract decimal divide
     112, 113, 114, 115, 116, 117, 118, 119, 120, 121, 122, 123,  // F1..F12
-    144, 145, 16,  17,  18,  93};                   // numlock scroll shift control alt equals
+    144, 145, 16,  17,  18,  93};                                // numlock scroll shift control alt equals
 
 constexpr std::uint8_t kModifierShift = kVstModifierShift;
 constexpr std::uint8_t kModifierAlt = kVstModifierAlt;

@@ -30,7 +30,9 @@ public:
     TVSTModuleWithPrograms& VSTModule() const { return FModule; }
     std::int32_t Count() const { return static_cast<std::int32_t>(FItems.size()); }
     // index must be within 0..Count()-1.
-    TCustomVstParameterProperty& operator[](std::int32_t index) const { return *FItems[static_cast<std::size_t>(index)]; }
+    TCustomVstParameterProperty& operator[](std::int32_t index) const {
+        return *FItems[static_cast<std::size_t>(index)];
+    }
 
     // ---- Building and changing [ui-thread] ----
     // A new description at the end ("Parameter <count>").

@@ -13,7 +13,7 @@ const std::array<std::string_view, 4> kCurveTypeNames = {"ctLinear", "ctLogarith
                                                          "ctFrequencyScale"};
 
 const std::array<std::string_view, 7> kParameterPropertiesFlagNames = {
-    "kVstParameterIsSwitch", "kVstParameterUsesIntegerMinMax", "kVstParameterUsesFloatStep",
+    "kVstParameterIsSwitch",    "kVstParameterUsesIntegerMinMax",    "kVstParameterUsesFloatStep",
     "kVstParameterUsesIntStep", "kVstParameterSupportsDisplayIndex", "kVstParameterSupportsDisplayCategory",
     "kVstParameterCanRamp"};
 
@@ -27,8 +27,7 @@ float Clamped01(float n) {
 }
 }  // namespace
 
-TCustomVstParameterProperty::TCustomVstParameterProperty(TCustomVstParameterProperties& collection,
-                                                         std::int32_t index)
+TCustomVstParameterProperty::TCustomVstParameterProperty(TCustomVstParameterProperties& collection, std::int32_t index)
     : FCollection(collection), FIndex(index), FDisplayName("Parameter " + std::to_string(index + 1)) {}
 
 TVSTModuleWithPrograms& TCustomVstParameterProperty::VSTModule() const { return FCollection.VSTModule(); }

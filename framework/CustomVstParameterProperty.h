@@ -36,8 +36,12 @@ extern const std::array<std::string_view, 4> kCurveTypeNames;
 
 // Bit n = flag ordinal n, the same bits as the VST 2 parameter flags.
 enum class TVstParameterPropertiesFlag {
-    kVstParameterIsSwitch, kVstParameterUsesIntegerMinMax, kVstParameterUsesFloatStep,
-    kVstParameterUsesIntStep, kVstParameterSupportsDisplayIndex, kVstParameterSupportsDisplayCategory,
+    kVstParameterIsSwitch,
+    kVstParameterUsesIntegerMinMax,
+    kVstParameterUsesFloatStep,
+    kVstParameterUsesIntStep,
+    kVstParameterSupportsDisplayIndex,
+    kVstParameterSupportsDisplayCategory,
     kVstParameterCanRamp
 };
 using TVstParameterPropertiesFlags = TEnumSet<TVstParameterPropertiesFlag>;

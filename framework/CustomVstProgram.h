@@ -44,7 +44,7 @@ public:
 
     // ---- Name, values, chunk ----
     std::string DisplayName() const { return FDisplayName.Get(); }  // [any-thread]
-    void SetDisplayName(std::string_view v);  // keeps the first 50 characters [any-thread]
+    void SetDisplayName(std::string_view v);                        // keeps the first 50 characters [any-thread]
 
     // Natural value of parameter index; 0 outside the program's values. [any-thread, lock-free]
     float Parameter(std::int32_t index) const { return FParameterValues.Get(index); }

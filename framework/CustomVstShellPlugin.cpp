@@ -9,7 +9,9 @@ namespace {
 constexpr std::size_t kUniqueIdLength = 4;  // characters
 }  // namespace
 
-void TCustomVstShellPlugin::SetDisplayName(const std::string& v) { FDisplayName.Set(v.substr(0, kMaxDisplayNameLength)); }
+void TCustomVstShellPlugin::SetDisplayName(const std::string& v) {
+    FDisplayName.Set(v.substr(0, kMaxDisplayNameLength));
+}
 
 std::string TCustomVstShellPlugin::UniqueID() const { return UnpackFourCC(FUniqueID); }
 

@@ -87,81 +87,81 @@ void TDspVSTModule::RouteAll() {
 
 void TDspVSTModule::RouteProcess() {
     switch (FProcessingMode) {
-    case TMode::pmNormal:
-        FActiveProcess = FOnProcess;
-        break;
-    case TMode::pmBlockSave:
-        FActiveProcess = nullptr;
-        if (FOnProcess)
-            FActiveProcess = [this](float* const* in, float* const* out, std::int32_t frames) {
-                BlockProcess(FBlockInputs32, FBlockOutputs32, in, out, frames, FOnProcess);
-            };
-        break;
-    default:
-        // Copy, mute and queue overwrite the outputs for the accumulating call too.
-        RouteProcessReplacing();
-        FActiveProcess = FActiveProcessReplacing;
-        break;
+        case TMode::pmNormal:
+            FActiveProcess = FOnProcess;
+            break;
+        case TMode::pmBlockSave:
+            FActiveProcess = nullptr;
+            if (FOnProcess)
+                FActiveProcess = [this](float* const* in, float* const* out, std::int32_t frames) {
+                    BlockProcess(FBlockInputs32, FBlockOutputs32, in, out, frames, FOnProcess);
+                };
+            break;
+        default:
+            // Copy, mute and queue overwrite the outputs for the accumulating call too.
+            RouteProcessReplacing();
+            FActiveProcess = FActiveProcessReplacing;
+            break;
     }
 }
 
 void TDspVSTModule::RouteProcessReplacing() {
     switch (FProcessingMode) {
-    case TMode::pmNormal:
-        FActiveProcessReplacing = FOnProcessReplacing;
-        break;
-    case TMode::pmBlockSave:
-        FActiveProcessReplacing = nullptr;
-        if (FOnProcessReplacing)
+        case TMode::pmNormal:
+            FActiveProcessReplacing = FOnProcessReplacing;
+            break;
+        case TMode::pmBlockSave:
+            FActiveProcessReplacing = nullptr;
+            if (FOnProcessReplacing)
+                FActiveProcessReplacing = [this](float* const* in, float* const* out, std::int32_t frames) {
+                    BlockProcess(FBlockInputs32, FBlockOutputs32, in, out, frames, FOnProcessReplacing);
+                };
+            break;
+        case TMode::pmCopy:
             FActiveProcessReplacing = [this](float* const* in, float* const* out, std::int32_t frames) {
-                BlockProcess(FBlockInputs32, FBlockOutputs32, in, out, frames, FOnProcessReplacing);
+                CopyProcess(in, out, frames);
             };
-        break;
-    case TMode::pmCopy:
-        FActiveProcessReplacing = [this](float* const* in, float* const* out, std::int32_t frames) {
-            CopyProcess(in, out, frames);
-        };
-        break;
-    case TMode::pmMute:
-        FActiveProcessReplacing = [this](float* const*, float* const* out, std::int32_t frames) {
-            MuteProcess(out, frames);
-        };
-        break;
-    case TMode::pmDspQueue:
-        FActiveProcessReplacing = [this](float* const* in, float* const* out, std::int32_t frames) {
-            QueueProcess(FQueue32, in, out, frames, &TProcessingComponent::ProcessSingle);
-        };
-        break;
+            break;
+        case TMode::pmMute:
+            FActiveProcessReplacing = [this](float* const*, float* const* out, std::int32_t frames) {
+                MuteProcess(out, frames);
+            };
+            break;
+        case TMode::pmDspQueue:
+            FActiveProcessReplacing = [this](float* const* in, float* const* out, std::int32_t frames) {
+                QueueProcess(FQueue32, in, out, frames, &TProcessingComponent::ProcessSingle);
+            };
+            break;
     }
 }
 
 void TDspVSTModule::RouteProcessDoubleReplacing() {
     switch (FProcessingMode) {
-    case TMode::pmNormal:
-        FActiveProcessDoubleReplacing = FOnProcessDoubleReplacing;
-        break;
-    case TMode::pmBlockSave:
-        FActiveProcessDoubleReplacing = nullptr;
-        if (FOnProcessDoubleReplacing)
+        case TMode::pmNormal:
+            FActiveProcessDoubleReplacing = FOnProcessDoubleReplacing;
+            break;
+        case TMode::pmBlockSave:
+            FActiveProcessDoubleReplacing = nullptr;
+            if (FOnProcessDoubleReplacing)
+                FActiveProcessDoubleReplacing = [this](double* const* in, double* const* out, std::int32_t frames) {
+                    BlockProcess(FBlockInputs64, FBlockOutputs64, in, out, frames, FOnProcessDoubleReplacing);
+                };
+            break;
+        case TMode::pmCopy:
             FActiveProcessDoubleReplacing = [this](double* const* in, double* const* out, std::int32_t frames) {
-                BlockProcess(FBlockInputs64, FBlockOutputs64, in, out, frames, FOnProcessDoubleReplacing);
+                CopyProcess(in, out, frames);
             };
-        break;
-    case TMode::pmCopy:
-        FActiveProcessDoubleReplacing = [this](double* const* in, double* const* out, std::int32_t frames) {
-            CopyProcess(in, out, frames);
-        };
-        break;
-    case TMode::pmMute:
-        FActiveProcessDoubleReplacing = [this](double* const*, double* const* out, std::int32_t frames) {
-            MuteProcess(out, frames);
-        };
-        break;
-    case TMode::pmDspQueue:
-        FActiveProcessDoubleReplacing = [this](double* const* in, double* const* out, std::int32_t frames) {
-            QueueProcess(FQueue64, in, out, frames, &TProcessingComponent::ProcessDouble);
-        };
-        break;
+            break;
+        case TMode::pmMute:
+            FActiveProcessDoubleReplacing = [this](double* const*, double* const* out, std::int32_t frames) {
+                MuteProcess(out, frames);
+            };
+            break;
+        case TMode::pmDspQueue:
+            FActiveProcessDoubleReplacing = [this](double* const* in, double* const* out, std::int32_t frames) {
+                QueueProcess(FQueue64, in, out, frames, &TProcessingComponent::ProcessDouble);
+            };
+            break;
     }
 }
 
@@ -196,7 +196,8 @@ std::int32_t TDspVSTModule::EffectiveDelay(std::int32_t requested) const {
 
 void TDspVSTModule::CheckBlockModeDelay() {
     if (FProcessingMode != TMode::pmBlockSave) return;
-    if (InitialDelay() < FBlockModeSize - FBlockModeOverlap) ReportInitialDelay(EffectiveDelay(RequestedInitialDelay()));
+    if (InitialDelay() < FBlockModeSize - FBlockModeOverlap)
+        ReportInitialDelay(EffectiveDelay(RequestedInitialDelay()));
 }
 
 void TDspVSTModule::PrepareBlockBuffers() {
@@ -259,8 +260,8 @@ void TDspVSTModule::HandleMidiEvent(const TVstMidiEvent& event) {
 // repeat the end of the previous block's input; the host receives each
 // block's output one block later, so the output is delayed by N - O samples.
 template <class T, class THandler>
-void TDspVSTModule::BlockProcess(TChannelBuffers<T>& blockInputs, TChannelBuffers<T>& blockOutputs,
-                                 T* const* inputs, T* const* outputs, std::int32_t frames, const THandler& handler) {
+void TDspVSTModule::BlockProcess(TChannelBuffers<T>& blockInputs, TChannelBuffers<T>& blockOutputs, T* const* inputs,
+                                 T* const* outputs, std::int32_t frames, const THandler& handler) {
     const std::int32_t n = FBlockModeSize;
     const std::int32_t overlap = FBlockModeOverlap;
     // Buffers that do not match the block (being re-prepared) are left alone.
@@ -354,9 +355,8 @@ void TDspVSTModule::DefineProperties(TPropertyTable& t, const TMethodTable& m) {
     t.Define("BlockModeSize", [this](const TStoredValue& v) { SetBlockModeSize(StoredInteger(v)); });
     t.Define("BlockModeOverlap", [this](const TStoredValue& v) { SetBlockModeOverlap(StoredInteger(v)); });
     // Handlers are bound by name and go through the setters so that routing follows.
-    t.Define("OnProcess", [this, &m](const TStoredValue& v) {
-        SetOnProcess(m.Bind<TProcessAudioEvent>(StoredMethodName(v)));
-    });
+    t.Define("OnProcess",
+             [this, &m](const TStoredValue& v) { SetOnProcess(m.Bind<TProcessAudioEvent>(StoredMethodName(v))); });
     t.Define("OnProcessReplacing", [this, &m](const TStoredValue& v) {
         SetOnProcessReplacing(m.Bind<TProcessAudioEvent>(StoredMethodName(v)));
     });

@@ -18,7 +18,7 @@ class TMidiEventQueue {
 public:
     static constexpr std::int32_t kCapacity = 256;  // events per audio block
 
-    TMidiEventQueue() noexcept;  // [ui-thread]
+    TMidiEventQueue() noexcept;                        // [ui-thread]
     TMidiEventQueue(const TMidiEventQueue&) = delete;  // the slots point into this object
     TMidiEventQueue& operator=(const TMidiEventQueue&) = delete;
 

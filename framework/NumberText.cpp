@@ -50,7 +50,8 @@ void RoundTo(TDecimalDigits& d, int precision) {
         d.digits.resize(static_cast<std::size_t>(precision));
         if (up) {
             int i = precision - 1;
-            while (i >= 0 && d.digits[static_cast<std::size_t>(i)] == '9') d.digits[static_cast<std::size_t>(i--)] = '0';
+            while (i >= 0 && d.digits[static_cast<std::size_t>(i)] == '9')
+                d.digits[static_cast<std::size_t>(i--)] = '0';
             if (i >= 0) {
                 ++d.digits[static_cast<std::size_t>(i)];
             } else {
@@ -149,7 +150,8 @@ std::string FormatFixed(double value, int precision, int digits, std::string_vie
     // Whole part, then exactly `digits` decimals.
     const auto& ds = d.digits;
     auto digitAt = [&](int position) {  // position 0 is the first digit after "0."
-        return position >= 0 && position < static_cast<int>(ds.size()) && !zero ? ds[static_cast<std::size_t>(position)] : '0';
+        return position >= 0 && position < static_cast<int>(ds.size()) && !zero ? ds[static_cast<std::size_t>(position)]
+                                                                                : '0';
     };
     if (zero || d.e <= 0)
         out += '0';
@@ -203,8 +205,6 @@ std::optional<double> ParseDecimal(std::string_view text, std::string_view separ
     return value;
 }
 
-std::optional<double> ParseDecimal(std::string_view text) {
-    return ParseDecimal(text, TDecimalSeparator::Current());
-}
+std::optional<double> ParseDecimal(std::string_view text) { return ParseDecimal(text, TDecimalSeparator::Current()); }
 
 }  // namespace tessel

@@ -75,8 +75,8 @@ private:
 
     std::unique_ptr<TCell[]> FCells;
     alignas(64) std::atomic<std::uint64_t> FPushPosition{0};
-    alignas(64) std::uint64_t FPopPosition = 0;        // the store holder's
-    std::atomic<std::int64_t> FWaiting{0};             // pushed, not yet taken
+    alignas(64) std::uint64_t FPopPosition = 0;  // the store holder's
+    std::atomic<std::int64_t> FWaiting{0};       // pushed, not yet taken
     // One slot per parameter for merged writes: float bits, kOccupied, kFromHost.
     std::unique_ptr<std::atomic<std::uint64_t>[]> FMerged;
     std::size_t FMergedCount = 0;

@@ -58,9 +58,7 @@ class TPropertyTable {
 public:
     using TSetter = std::function<void(const TStoredValue&)>;
 
-    void Define(std::string name, TSetter setter) {
-        FSetters.insert_or_assign(std::move(name), std::move(setter));
-    }
+    void Define(std::string name, TSetter setter) { FSetters.insert_or_assign(std::move(name), std::move(setter)); }
     const TSetter* Find(std::string_view name) const {
         auto it = FSetters.find(name);
         return it == FSetters.end() ? nullptr : &it->second;
@@ -88,8 +86,7 @@ void ApplyStoredProperties(const std::vector<TStoredProperty>& properties, const
 // makes every stored item through Add(), as run-time code would, and applies
 // the item's own assignments (events bind against the module's methods).
 template <class TCollection>
-void DefineCollection(TPropertyTable& table, std::string name, TCollection& collection,
-                      const TMethodTable& methods) {
+void DefineCollection(TPropertyTable& table, std::string name, TCollection& collection, const TMethodTable& methods) {
     table.Define(std::move(name), [&collection, &methods](const TStoredValue& v) {
         if (v.kind != TStoredValue::TKind::Collection) throw EVSTError("Invalid property value");
         collection.Clear();

@@ -14,9 +14,7 @@ bool TThreadFlag::IsSet() const noexcept {
     return false;
 }
 
-TThreadFlag::TScope::TScope(const TThreadFlag& flag) noexcept : FFlag(&flag), FOuter(tInnermost) {
-    tInnermost = this;
-}
+TThreadFlag::TScope::TScope(const TThreadFlag& flag) noexcept : FFlag(&flag), FOuter(tInnermost) { tInnermost = this; }
 
 TThreadFlag::TScope::~TScope() { tInnermost = FOuter; }
 

@@ -21,51 +21,49 @@ extern "C" {
 #endif
 
 /* Four characters packed into one 32-bit word, first character in the top byte. */
-#define TESSEL_FOURCC(a, b, c, d)                                                          \
-    ((int32_t)(((uint32_t)(uint8_t)(a) << 24) | ((uint32_t)(uint8_t)(b) << 16) |           \
-               ((uint32_t)(uint8_t)(c) << 8) | (uint32_t)(uint8_t)(d)))
+#define TESSEL_FOURCC(a, b, c, d)                                                                                \
+    ((int32_t)(((uint32_t)(uint8_t)(a) << 24) | ((uint32_t)(uint8_t)(b) << 16) | ((uint32_t)(uint8_t)(c) << 8) | \
+               (uint32_t)(uint8_t)(d)))
 
 enum {
     kEffectMagic = TESSEL_FOURCC('V', 's', 't', 'P'), /* 0x56737450 */
-    kVstVersion = 2400                                 /* answer to effGetVstVersion */
+    kVstVersion = 2400                                /* answer to effGetVstVersion */
 };
 
 typedef struct AEffect AEffect;
 
 /* Every routine uses the platform's C calling convention. */
-typedef intptr_t (*audioMasterCallback)(AEffect* effect, int32_t opcode, int32_t index,
-                                        intptr_t value, void* ptr, float opt);
-typedef intptr_t (*AEffectDispatcherProc)(AEffect* effect, int32_t opcode, int32_t index,
-                                          intptr_t value, void* ptr, float opt);
-typedef void (*AEffectProcessProc)(AEffect* effect, float** inputs, float** outputs,
-                                   int32_t sampleFrames);
-typedef void (*AEffectProcessDoubleProc)(AEffect* effect, double** inputs, double** outputs,
-                                         int32_t sampleFrames);
+typedef intptr_t (*audioMasterCallback)(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
+                                        float opt);
+typedef intptr_t (*AEffectDispatcherProc)(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
+                                          float opt);
+typedef void (*AEffectProcessProc)(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames);
+typedef void (*AEffectProcessDoubleProc)(AEffect* effect, double** inputs, double** outputs, int32_t sampleFrames);
 typedef void (*AEffectSetParameterProc)(AEffect* effect, int32_t index, float value);
 typedef float (*AEffectGetParameterProc)(AEffect* effect, int32_t index);
 
 /* The effect record the host receives from the entry point. */
 struct AEffect {
-    int32_t magic;                           /* kEffectMagic */
+    int32_t magic; /* kEffectMagic */
     AEffectDispatcherProc dispatcher;
-    AEffectProcessProc process;              /* accumulating: adds into the outputs */
-    AEffectSetParameterProc setParameter;    /* normalised 0..1 */
-    AEffectGetParameterProc getParameter;    /* normalised 0..1 */
+    AEffectProcessProc process;           /* accumulating: adds into the outputs */
+    AEffectSetParameterProc setParameter; /* normalised 0..1 */
+    AEffectGetParameterProc getParameter; /* normalised 0..1 */
     int32_t numPrograms;
     int32_t numParams;
     int32_t numInputs;
     int32_t numOutputs;
-    int32_t flags;                           /* bit n = member n of TEffFlag */
+    int32_t flags; /* bit n = member n of TEffFlag */
     intptr_t resvd1;
     intptr_t resvd2;
-    int32_t initialDelay;                    /* latency in samples */
+    int32_t initialDelay; /* latency in samples */
     int32_t realQualities;
     int32_t offQualities;
     float ioRatio;
-    void* object;                            /* the module behind the record */
-    void* user;                              /* also the module, set by the entry point */
-    int32_t uniqueID;                        /* four-character ID */
-    int32_t version;                         /* major * 65536 + minor * 256 + release */
+    void* object;     /* the module behind the record */
+    void* user;       /* also the module, set by the entry point */
+    int32_t uniqueID; /* four-character ID */
+    int32_t version;  /* major * 65536 + minor * 256 + release */
     AEffectProcessProc processReplacing;
     AEffectProcessDoubleProc processDoubleReplacing;
     char future[56];
@@ -93,6 +91,8 @@ enum {
  * eff##name. One list serves the enumeration, the module's handler table and
  * the host's opcode names.
  */
+/* The tables keep their hand-made grid; the formatter would reflow it. */
+/* clang-format off */
 #define TESSEL_DISPATCHER_OPCODES(X)                                                        \
     X(0, Open) X(1, Close) X(2, SetProgram) X(3, GetProgram) X(4, SetProgramName)            \
     X(5, GetProgramName) X(6, GetParamLabel) X(7, GetParamDisplay) X(8, GetParamName)        \
@@ -116,15 +116,16 @@ enum {
     X(71, StartProcess) X(72, StopProcess) X(73, SetTotalSampleToProcess) X(74, SetPanLaw)   \
     X(75, BeginLoadBank) X(76, BeginLoadProgram) X(77, SetProcessPrecision)                  \
     X(78, GetNumMidiInputChannels) X(79, GetNumMidiOutputChannels)
+/* clang-format on */
 
 #define TESSEL_OPCODE_ENUM_ITEM(number, name) eff##name = number,
 typedef enum TDispatcherOpcode {
-    TESSEL_DISPATCHER_OPCODES(TESSEL_OPCODE_ENUM_ITEM)
-    kDispatcherOpcodeCount = 80
+    TESSEL_DISPATCHER_OPCODES(TESSEL_OPCODE_ENUM_ITEM) kDispatcherOpcodeCount = 80
 } TDispatcherOpcode;
 #undef TESSEL_OPCODE_ENUM_ITEM
 
 /* Requests a plug-in sends through the host callback. 5, 36, 46, 47 and 48 are never sent. */
+/* clang-format off */
 #define TESSEL_HOST_OPCODES(X)                                                              \
     X(0, Automate) X(1, Version) X(2, CurrentId) X(3, Idle) X(4, PinConnected)              \
     X(6, WantMidi) X(7, GetTime) X(8, ProcessEvents) X(9, SetTime) X(10, TempoAt)           \
@@ -139,6 +140,7 @@ typedef enum TDispatcherOpcode {
     X(38, GetLanguage) X(39, OpenWindow) X(40, CloseWindow) X(41, GetDirectory)             \
     X(42, UpdateDisplay) X(43, BeginEdit) X(44, EndEdit) X(45, OpenFileSelector)            \
     X(49, GetInputSpeakerArrangement)
+/* clang-format on */
 
 #define TESSEL_HOST_OPCODE_ENUM_ITEM(number, name) audioMaster##name = number,
 typedef enum THostOpcode { TESSEL_HOST_OPCODES(TESSEL_HOST_OPCODE_ENUM_ITEM) kHostOpcodeLimit = 50 } THostOpcode;
@@ -158,8 +160,8 @@ typedef struct VstEvent {
 } VstEvent;
 
 typedef struct VstMidiEvent {
-    int32_t type;       /* kVstMidiType */
-    int32_t byteSize;   /* 24 */
+    int32_t type;     /* kVstMidiType */
+    int32_t byteSize; /* 24 */
     int32_t deltaFrames;
     int32_t flags;
     int32_t noteLength;
@@ -243,18 +245,18 @@ enum { kVstModifierShift = 1, kVstModifierAlt = 2, kVstModifierCommand = 4, kVst
 
 typedef struct VstKeyCode {
     int32_t character;
-    uint8_t virt;      /* VST virtual-key number */
-    uint8_t modifier;  /* kVstModifier* bits */
+    uint8_t virt;     /* VST virtual-key number */
+    uint8_t modifier; /* kVstModifier* bits */
 } VstKeyCode;
 
 /* Text sizes hosts allocate for the string requests (bytes, including the terminator). */
 enum {
-    kVstMaxParamStrLen = 32,     /* parameter name, label, display */
-    kVstMaxProgNameLen = 24,     /* program names */
+    kVstMaxParamStrLen = 32, /* parameter name, label, display */
+    kVstMaxProgNameLen = 24, /* program names */
     kVstMaxEffectNameLen = 32,
     kVstMaxVendorStrLen = 64,
     kVstMaxProductStrLen = 64,
-    kVstMaxShellNameLen = 64     /* effShellGetNextPlugin */
+    kVstMaxShellNameLen = 64 /* effShellGetNextPlugin */
 };
 
 /* The exported entry point. */

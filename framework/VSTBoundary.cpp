@@ -120,8 +120,8 @@ VstEvent* HostEventAt(const VstEvents* block, std::int32_t index) noexcept {
     if (!block || index < 0) return nullptr;
     // The addresses run past the two the declaration names, so they are reached
     // from the start of the array rather than through its declared bound.
-    const auto* slots = reinterpret_cast<VstEvent* const*>(reinterpret_cast<const char*>(block) +
-                                                           offsetof(VstEvents, events));
+    const auto* slots =
+        reinterpret_cast<VstEvent* const*>(reinterpret_cast<const char*>(block) + offsetof(VstEvents, events));
     return slots[index];
 }
 const VstMidiEvent* HostMidiEvent(const VstEvent* event) noexcept {

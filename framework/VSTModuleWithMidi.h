@@ -39,7 +39,7 @@ public:
     void ProcessReplacing(float** inputs, float** outputs, std::int32_t sampleFrames) override;
     void ProcessDoubleReplacing(double** inputs, double** outputs, std::int32_t sampleFrames) override;
 
-    std::intptr_t HandleProcessEvents(std::int32_t, std::intptr_t, void* ptr, float) override;  // [audio-thread]
+    std::intptr_t HandleProcessEvents(std::int32_t, std::intptr_t, void* ptr, float) override;      // [audio-thread]
     std::intptr_t HandleGetCurrentMidiProgram(std::int32_t, std::intptr_t, void*, float) override;  // [ui-thread]
 
     void DefineProperties(TPropertyTable& table, const TMethodTable& methods) override;  // [ui-thread]

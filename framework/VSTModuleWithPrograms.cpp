@@ -174,8 +174,7 @@ TVSTModuleWithPrograms::TStoreHold::TStoreHold(TVSTModuleWithPrograms& module) :
     Take();
 }
 
-TVSTModuleWithPrograms::TStoreHold::TStoreHold(TVSTModuleWithPrograms& module, std::try_to_lock_t)
-    : FModule(module) {
+TVSTModuleWithPrograms::TStoreHold::TStoreHold(TVSTModuleWithPrograms& module, std::try_to_lock_t) : FModule(module) {
     if (FModule.FHoldingStore.IsSet()) {
         FHeld = true;
     } else if (FModule.FStoreGate.TryEnter()) {
@@ -423,8 +422,7 @@ std::intptr_t TVSTModuleWithPrograms::HandleGetProgramName(std::int32_t, std::in
     return 0;
 }
 
-std::intptr_t TVSTModuleWithPrograms::HandleGetProgramNameIndexed(std::int32_t index, std::intptr_t, void* ptr,
-                                                                  float) {
+std::intptr_t TVSTModuleWithPrograms::HandleGetProgramNameIndexed(std::int32_t index, std::intptr_t, void* ptr, float) {
     if (index < 0 || index >= numPrograms() || index >= FPrograms.Count()) return 0;
     return CopyTextToHost(ptr, FPrograms[index].DisplayName(), kProgramNameBytes) ? 1 : 0;
 }

@@ -59,7 +59,9 @@ public:
     // only while the module loads and at teardown.
     TCustomVstParameterProperties& ParameterProperties() { return FParameterProperties; }
     const TCustomVstParameterProperties& ParameterProperties() const { return FParameterProperties; }
-    void SetParameterProperties(const TCustomVstParameterProperties& v) { FParameterProperties.Assign(v); }  // [ui-thread]
+    void SetParameterProperties(const TCustomVstParameterProperties& v) {
+        FParameterProperties.Assign(v);
+    }  // [ui-thread]
     // The record's numParams; assigning ignores the value and recounts the
     // descriptions. Reading: [any-thread, lock-free]; assigning: [ui-thread].
     std::int32_t numParams() const { return Effect().numParams; }
@@ -149,7 +151,9 @@ public:
     // programs. Reading: [any-thread, lock-free]; assigning: [ui-thread].
     std::int32_t numPrograms() const { return Effect().numPrograms; }
     void SetNumPrograms(std::int32_t ignored);
-    std::int32_t CurrentProgram() const { return FCurrentProgram.load(std::memory_order_relaxed); }  // [any-thread, lock-free]
+    std::int32_t CurrentProgram() const {
+        return FCurrentProgram.load(std::memory_order_relaxed);
+    }  // [any-thread, lock-free]
     // Switches to program v and replays its values through the change
     // handlers, holding the store throughout; asks the host to redisplay in
     // every case. [ui-thread]

@@ -54,14 +54,13 @@ void TBitmap32::DrawOnto(TCustomBitmap32& target, const TRect& dstRect, const TR
     std::vector<int> columns(static_cast<std::size_t>(area.Width()));
     for (int tx = area.Left; tx < area.Right; ++tx)
         columns[tx - area.Left] =
-            unscaled ? srcRect.Left + (tx - dstRect.Left)
-                     : NearestSource(tx, dstRect.Left, dstW, srcRect.Left, srcW);
+            unscaled ? srcRect.Left + (tx - dstRect.Left) : NearestSource(tx, dstRect.Left, dstW, srcRect.Left, srcW);
 
     const std::uint32_t master = MasterAlpha();
     const TCombineMode combine = CombineMode();
     for (int ty = area.Top; ty < area.Bottom; ++ty) {
-        const int sy = unscaled ? srcRect.Top + (ty - dstRect.Top)
-                                : NearestSource(ty, dstRect.Top, dstH, srcRect.Top, srcH);
+        const int sy =
+            unscaled ? srcRect.Top + (ty - dstRect.Top) : NearestSource(ty, dstRect.Top, dstH, srcRect.Top, srcH);
         const TColor32* srcRow = RowPixels(sy);
         if (!srcRow) continue;
         TColor32* dstRow = target.RowPixels(ty);

@@ -29,8 +29,7 @@ namespace tessel {
 // Writes the pixels of one run of a polygon fill itself: `pixels` is the
 // run's first pixel, at (x, y); `coverage` holds one value 0..255 per pixel
 // (all 255 for amNone, where every covered pixel counts as full).
-using TSpanFiller = void (*)(void* object, TColor32* pixels, int x, int y, int count,
-                             const std::uint8_t* coverage);
+using TSpanFiller = void (*)(void* object, TColor32* pixels, int x, int y, int count, const std::uint8_t* coverage);
 
 class TBitmap32 : public TCustomBitmap32 {
 public:
@@ -70,16 +69,16 @@ public:
     // ---- Polygons -----------------------------------------------------
     // Each covered pixel is blended with the colour whose alpha is
     // multiplied by the pixel's coverage (PolygonRasterizer.h).
-    void FillPolygon(std::span<const TFixedPoint> points, TColor32 color,
-                     TPolyFillMode rule = pfAlternate, TAntialiasMode mode = am8times);
+    void FillPolygon(std::span<const TFixedPoint> points, TColor32 color, TPolyFillMode rule = pfAlternate,
+                     TAntialiasMode mode = am8times);
     // Coverage as FillPolygon; every run of touched pixels in a row is
     // handed to the filler, which writes the pixels itself.
     void FillPolygonWith(std::span<const TFixedPoint> points, TSpanFiller filler, void* object,
                          TPolyFillMode rule = pfAlternate, TAntialiasMode mode = am8times);
     // The same with any callable filler(pixels, x, y, count, coverage).
     template <class F>
-    void FillPolygonWith(std::span<const TFixedPoint> points, F& filler,
-                         TPolyFillMode rule = pfAlternate, TAntialiasMode mode = am8times) {
+    void FillPolygonWith(std::span<const TFixedPoint> points, F& filler, TPolyFillMode rule = pfAlternate,
+                         TAntialiasMode mode = am8times) {
         FillPolygonWith(
             points,
             [](void* o, TColor32* p, int x, int y, int n, const std::uint8_t* c) {

@@ -143,8 +143,7 @@ void TBitmap32::LineSmooth(TFixedPoint from, TFixedPoint to, TColor32 color, boo
 void TBitmap32::StrokePolyline(std::span<const TFixedPoint> points, TColor32 color, bool closed) {
     const std::size_t n = points.size();
     if (n < 2) return;
-    for (std::size_t i = 0; i + 1 < n; ++i)
-        LineSmooth(points[i], points[i + 1], color, !closed && i + 2 == n);
+    for (std::size_t i = 0; i + 1 < n; ++i) LineSmooth(points[i], points[i + 1], color, !closed && i + 2 == n);
     if (closed) LineSmooth(points[n - 1], points[0], color, false);
 }
 

@@ -35,16 +35,16 @@ void FillerRun(void* context, int y, int x, int count, const std::uint8_t* cover
 
 }  // namespace
 
-void TBitmap32::FillPolygon(std::span<const TFixedPoint> points, TColor32 color,
-                            TPolyFillMode rule, TAntialiasMode mode) {
+void TBitmap32::FillPolygon(std::span<const TFixedPoint> points, TColor32 color, TPolyFillMode rule,
+                            TAntialiasMode mode) {
     if (AlphaComponent(color) == 0) return;
     TColorFill fill{this, color};
     TPolygonRasterizer rasterizer;
     rasterizer.Rasterize(points, rule, mode, ClipRect(), &BlendRun, &fill);
 }
 
-void TBitmap32::FillPolygonWith(std::span<const TFixedPoint> points, TSpanFiller filler,
-                                void* object, TPolyFillMode rule, TAntialiasMode mode) {
+void TBitmap32::FillPolygonWith(std::span<const TFixedPoint> points, TSpanFiller filler, void* object,
+                                TPolyFillMode rule, TAntialiasMode mode) {
     if (!filler) return;
     TFillerCall call{this, filler, object};
     TPolygonRasterizer rasterizer;

@@ -25,9 +25,7 @@ int Reach(int measured, int targetSize, int origin) {
 
 int TBitmap32::TextWidth(std::string_view text) const { return TextExtent(text).Width; }
 
-TTextExtent TBitmap32::TextExtent(std::string_view text) const {
-    return CurrentFontEngine()->Measure(FFont, text, 1);
-}
+TTextExtent TBitmap32::TextExtent(std::string_view text) const { return CurrentFontEngine()->Measure(FFont, text, 1); }
 
 void TBitmap32::DrawText(int x, int y, std::string_view text, int level, TColor32 color) {
     level = std::clamp(level, kMinTextLevel, kMaxTextLevel);

@@ -19,9 +19,7 @@ double HueToChannel(double p, double q, double hueTurns) {
     return p;
 }
 
-std::uint8_t UnitToByte(double v) {
-    return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0));
-}
+std::uint8_t UnitToByte(double v) { return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); }
 
 }  // namespace
 
@@ -45,23 +43,19 @@ TColor32 WithSaturation(TColor32 c, float s) {
 
     const double lightness = (maxC + minC) / 2.0;
     const double saturation = std::clamp(0.3 + 0.7 * static_cast<double>(s), 0.0, 1.0);
-    const double q = lightness < 0.5 ? lightness * (1.0 + saturation)
-                                     : lightness + saturation - lightness * saturation;
+    const double q = lightness < 0.5 ? lightness * (1.0 + saturation) : lightness + saturation - lightness * saturation;
     const double p = 2.0 * lightness - q;
-    return Color32(UnitToByte(HueToChannel(p, q, hueTurns + 1.0 / 3.0)),
-                   UnitToByte(HueToChannel(p, q, hueTurns)),
+    return Color32(UnitToByte(HueToChannel(p, q, hueTurns + 1.0 / 3.0)), UnitToByte(HueToChannel(p, q, hueTurns)),
                    UnitToByte(HueToChannel(p, q, hueTurns - 1.0 / 3.0)), AlphaComponent(c));
 }
 
 TColor32 FromSystemColor(std::int32_t colorWord) {
     if (colorWord < 0) colorWord = SystemColorByIndex(static_cast<std::uint8_t>(colorWord & 0xFF));
     const auto w = static_cast<std::uint32_t>(colorWord);
-    return Color32(static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(w >> 8),
-                   static_cast<std::uint8_t>(w >> 16), 255);
+    return Color32(static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(w >> 8), static_cast<std::uint8_t>(w >> 16),
+                   255);
 }
 
-std::int32_t ToSystemColor(TColor32 c) {
-    return RedComponent(c) | (GreenComponent(c) << 8) | (BlueComponent(c) << 16);
-}
+std::int32_t ToSystemColor(TColor32 c) { return RedComponent(c) | (GreenComponent(c) << 8) | (BlueComponent(c) << 16); }
 
 }  // namespace tessel

@@ -20,14 +20,11 @@ constexpr std::uint8_t RedComponent(TColor32 c) { return static_cast<std::uint8_
 constexpr std::uint8_t GreenComponent(TColor32 c) { return static_cast<std::uint8_t>(c >> 8); }
 constexpr std::uint8_t BlueComponent(TColor32 c) { return static_cast<std::uint8_t>(c); }
 
-constexpr TColor32 Color32(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
-                           std::uint8_t alpha = 255) {
+constexpr TColor32 Color32(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t alpha = 255) {
     return (TColor32{alpha} << 24) | (TColor32{red} << 16) | (TColor32{green} << 8) | blue;
 }
 
-constexpr TColor32 WithAlpha(TColor32 c, std::uint8_t alpha) {
-    return (c & 0x00FFFFFFu) | (TColor32{alpha} << 24);
-}
+constexpr TColor32 WithAlpha(TColor32 c, std::uint8_t alpha) { return (c & 0x00FFFFFFu) | (TColor32{alpha} << 24); }
 
 inline constexpr TColor32 kTransparent32 = 0x00000000u;
 inline constexpr TColor32 kBlack32 = 0xFF000000u;
@@ -40,8 +37,7 @@ constexpr TColor32 Lighten(TColor32 c, int amount) {
         const int r = v + amount;
         return static_cast<std::uint8_t>(r < 0 ? 0 : (r > 255 ? 255 : r));
     };
-    return Color32(channel(RedComponent(c)), channel(GreenComponent(c)), channel(BlueComponent(c)),
-                   AlphaComponent(c));
+    return Color32(channel(RedComponent(c)), channel(GreenComponent(c)), channel(BlueComponent(c)), AlphaComponent(c));
 }
 
 // Replaces the colour's HSL saturation by 0.3 + 0.7·s (clamped to 0..1);

@@ -29,8 +29,7 @@ constexpr TColor32 Blend(TColor32 f, TColor32 b) {
     // 256·B + (F - B)·Fa = F·Fa + B·(256 - Fa): two channels per 32-bit lane
     // pair, every term non-negative and each 16-bit lane below 65536.
     const std::uint32_t bw = 256 - fa;
-    const std::uint32_t rb =
-        (((f & 0x00FF00FFu) * fa + (b & 0x00FF00FFu) * bw + 0x00800080u) >> 8) & 0x00FF00FFu;
+    const std::uint32_t rb = (((f & 0x00FF00FFu) * fa + (b & 0x00FF00FFu) * bw + 0x00800080u) >> 8) & 0x00FF00FFu;
     const std::uint32_t ag =
         (((f >> 8) & 0x00FF00FFu) * fa + ((b >> 8) & 0x00FF00FFu) * bw + 0x00800080u) & 0xFF00FF00u;
     return rb | ag;
@@ -53,8 +52,7 @@ constexpr TColor32 Merge(TColor32 f, TColor32 b) {
     if (ba == 255) return Blend(f, b);
     const std::uint32_t ra = fa + ba - Div255(fa * ba);
     const int ifa = static_cast<int>(fa), ira = static_cast<int>(ra);
-    return (ra << 24) |
-           (detail::MergeChannel(RedComponent(f), RedComponent(b), ifa, ira) << 16) |
+    return (ra << 24) | (detail::MergeChannel(RedComponent(f), RedComponent(b), ifa, ira) << 16) |
            (detail::MergeChannel(GreenComponent(f), GreenComponent(b), ifa, ira) << 8) |
            detail::MergeChannel(BlueComponent(f), BlueComponent(b), ifa, ira);
 }

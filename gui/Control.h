@@ -140,8 +140,7 @@ public:
 
     // ---- Events (Sender is the control) ---------------------------------
     using TNotifyEvent = std::function<void(TControl& sender)>;
-    using TMouseEvent =
-        std::function<void(TControl& sender, TMouseButton button, TShiftState shift, int x, int y)>;
+    using TMouseEvent = std::function<void(TControl& sender, TMouseButton button, TShiftState shift, int x, int y)>;
     using TMouseMoveEvent = std::function<void(TControl& sender, TShiftState shift, int x, int y)>;
     using TKeyEvent = std::function<void(TControl& sender, int& key, TShiftState shift)>;
     using TKeyPressEvent = std::function<void(TControl& sender, char32_t& key)>;

@@ -10,8 +10,7 @@ void TCustomBitmap32::Resize(int width, int height) {
     height = std::max(height, 0);
     if (width > kMaxSide || height > kMaxSide) throw std::length_error("Surface too large");
     if (width == FWidth && height == FHeight) return;
-    std::vector<TColor32> fresh(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-                                kTransparent32);
+    std::vector<TColor32> fresh(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), kTransparent32);
     FPixels.swap(fresh);
     FWidth = width;
     FHeight = height;
@@ -33,9 +32,7 @@ TColor32* TCustomBitmap32::RowPixels(int y) {
     return FPixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(FWidth);
 }
 
-const TColor32* TCustomBitmap32::RowPixels(int y) const {
-    return const_cast<TCustomBitmap32*>(this)->RowPixels(y);
-}
+const TColor32* TCustomBitmap32::RowPixels(int y) const { return const_cast<TCustomBitmap32*>(this)->RowPixels(y); }
 
 TColor32 TCustomBitmap32::Pixel(int x, int y) const {
     if (x < 0 || x >= FWidth || y < 0 || y >= FHeight) return 0;

@@ -38,8 +38,7 @@ struct TFont32 {
 // kMaxFontPixels, which keeps glyph images of absurd sizes out of memory).
 inline constexpr int kMaxFontPixels = 4096;
 inline int FontPixelsFromPoints(int points) {
-    const double px = std::round(std::abs(static_cast<double>(points)) * kScreenPixelsPerInch /
-                                 kPointsPerInch);
+    const double px = std::round(std::abs(static_cast<double>(points)) * kScreenPixelsPerInch / kPointsPerInch);
     return static_cast<int>(std::clamp(px, 1.0, static_cast<double>(kMaxFontPixels)));
 }
 

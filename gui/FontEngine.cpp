@@ -75,13 +75,14 @@ std::u32string DecodeUtf8(std::string_view utf8) {
         bool ok = i + static_cast<std::size_t>(extra) < utf8.size();
         for (int k = 1; ok && k <= extra; ++k) {
             const auto cont = static_cast<unsigned char>(utf8[i + k]);
-            if ((cont & 0xC0) != 0x80) ok = false;
-            else cp = (cp << 6) | (cont & 0x3F);
+            if ((cont & 0xC0) != 0x80)
+                ok = false;
+            else
+                cp = (cp << 6) | (cont & 0x3F);
         }
         // Overlong forms, surrogates and values past U+10FFFF are malformed.
         static constexpr char32_t kMinForLength[] = {0, 0x80, 0x800, 0x10000};
-        if (ok && (cp < kMinForLength[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))
-            ok = false;
+        if (ok && (cp < kMinForLength[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
         if (!ok) {
             out.push_back(kReplacementCharacter);
             ++i;

@@ -34,9 +34,7 @@ public:
     int Width() const { return FWidth; }
     int Height() const { return FHeight; }
     std::uint8_t* Row(int y) { return FData.data() + static_cast<std::size_t>(y) * FWidth; }
-    const std::uint8_t* Row(int y) const {
-        return FData.data() + static_cast<std::size_t>(y) * FWidth;
-    }
+    const std::uint8_t* Row(int y) const { return FData.data() + static_cast<std::size_t>(y) * FWidth; }
     std::uint8_t At(int x, int y) const;
     // Paints white ink of the given coverage over the mask, as text is
     // painted over a black surface: v + (255 - v)·c/255. Ignored outside.

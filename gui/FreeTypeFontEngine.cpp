@@ -85,8 +85,8 @@ public:
         return {RoundFixed(pen), m.Ascent + m.Descent};
     }
 
-    void Rasterize(const TFont32& font, std::string_view utf8, bool smooth, int magnification,
-                   TCoverageMask& mask, int x, int y) override {
+    void Rasterize(const TFont32& font, std::string_view utf8, bool smooth, int magnification, TCoverageMask& mask,
+                   int x, int y) override {
         std::lock_guard lock(FMutex);
         const int pixels = FontEmPixels(font, magnification);
         const std::size_t faceId = FaceFor(font);
@@ -280,8 +280,6 @@ private:
 
 }  // namespace
 
-std::shared_ptr<TFontEngine> CreateFreeTypeFontEngine() {
-    return std::make_shared<TFreeTypeFontEngine>();
-}
+std::shared_ptr<TFontEngine> CreateFreeTypeFontEngine() { return std::make_shared<TFreeTypeFontEngine>(); }
 
 }  // namespace tessel

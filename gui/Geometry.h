@@ -43,16 +43,13 @@ struct TRect {
     constexpr int Width() const { return Right - Left; }
     constexpr int Height() const { return Bottom - Top; }
     constexpr bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
-    constexpr bool Contains(int x, int y) const {
-        return x >= Left && x < Right && y >= Top && y < Bottom;
-    }
+    constexpr bool Contains(int x, int y) const { return x >= Left && x < Right && y >= Top && y < Bottom; }
     friend constexpr bool operator==(const TRect&, const TRect&) = default;
 };
 
 // The overlap of two rectangles; an empty overlap is the all-zero rectangle.
 constexpr TRect IntersectRect(const TRect& a, const TRect& b) {
-    TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
-            std::min(a.Bottom, b.Bottom)};
+    TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
     return r.IsEmpty() ? TRect{} : r;
 }
 

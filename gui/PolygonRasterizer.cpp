@@ -28,13 +28,11 @@ void TPolygonRasterizer::BuildEdges(std::span<const TFixedPoint> points) {
         e.Winding = down ? 1 : -1;
         FEdges.push_back(e);
     }
-    std::sort(FEdges.begin(), FEdges.end(),
-              [](const TEdge& l, const TEdge& r) { return l.YTop < r.YTop; });
+    std::sort(FEdges.begin(), FEdges.end(), [](const TEdge& l, const TEdge& r) { return l.YTop < r.YTop; });
 }
 
-void TPolygonRasterizer::Rasterize(std::span<const TFixedPoint> points, TPolyFillMode rule,
-                                   TAntialiasMode mode, const TRect& clip, TRunProc proc,
-                                   void* context) {
+void TPolygonRasterizer::Rasterize(std::span<const TFixedPoint> points, TPolyFillMode rule, TAntialiasMode mode,
+                                   const TRect& clip, TRunProc proc, void* context) {
     if (points.size() < 3 || clip.IsEmpty()) return;
     BuildEdges(points);
     if (FEdges.empty()) return;
@@ -73,8 +71,7 @@ void TPolygonRasterizer::AccumulateSubRow(double ySample, TPolyFillMode rule) {
         if (ySample < e.YTop || ySample >= e.YBottom) continue;
         FCrossings.push_back({e.XAtTop + (ySample - e.YTop) * e.DxDy, e.Winding});
     }
-    std::sort(FCrossings.begin(), FCrossings.end(),
-              [](const TCrossing& l, const TCrossing& r) { return l.X < r.X; });
+    std::sort(FCrossings.begin(), FCrossings.end(), [](const TCrossing& l, const TCrossing& r) { return l.X < r.X; });
     int winding = 0;
     for (std::size_t k = 0; k + 1 < FCrossings.size(); ++k) {
         winding += rule == pfAlternate ? 1 : FCrossings[k].Winding;

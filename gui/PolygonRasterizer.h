@@ -41,16 +41,16 @@ public:
 
     // Closes the polygon implicitly; reports only pixels inside `clip`.
     // Fewer than three points cover nothing.
-    void Rasterize(std::span<const TFixedPoint> points, TPolyFillMode rule, TAntialiasMode mode,
-                   const TRect& clip, TRunProc proc, void* context);
+    void Rasterize(std::span<const TFixedPoint> points, TPolyFillMode rule, TAntialiasMode mode, const TRect& clip,
+                   TRunProc proc, void* context);
 
 private:
     struct TEdge {
-        double YTop;     // pixels, the edge covers YTop <= y < YBottom
+        double YTop;  // pixels, the edge covers YTop <= y < YBottom
         double YBottom;
         double XAtTop;
         double DxDy;
-        int Winding;     // +1 downwards, -1 upwards
+        int Winding;  // +1 downwards, -1 upwards
     };
     struct TCrossing {
         double X;
@@ -62,14 +62,14 @@ private:
     void AddSpan(double xFrom, double xTo);
     void EmitRow(int y, TRunProc proc, void* context);
 
-    std::vector<TEdge> FEdges;       // sorted by YTop
+    std::vector<TEdge> FEdges;  // sorted by YTop
     std::vector<std::size_t> FActive;
     std::vector<TCrossing> FCrossings;
     std::vector<std::int32_t> FCount;  // partial-pixel sample counts, index x - clip.Left
     std::vector<std::int32_t> FDelta;  // running-sum deltas for whole-pixel runs
     std::vector<std::uint8_t> FCoverage;
     int FSamples = 8;
-    int FLeft = 0;   // clip columns [FLeft, FRight)
+    int FLeft = 0;  // clip columns [FLeft, FRight)
     int FRight = 0;
     int FTouchedMin = 0;  // pixel columns touched in the current row
     int FTouchedMax = -1;

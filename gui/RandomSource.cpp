@@ -18,8 +18,8 @@ std::uint64_t MixSeed(std::uint64_t seed) {
 }  // namespace
 
 TXorShiftRandom::TXorShiftRandom()
-    : TXorShiftRandom(static_cast<std::uint64_t>(
-          std::chrono::high_resolution_clock::now().time_since_epoch().count())) {}
+    : TXorShiftRandom(
+          static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count())) {}
 
 TXorShiftRandom::TXorShiftRandom(std::uint64_t seed) : FState(MixSeed(seed)) {}
 

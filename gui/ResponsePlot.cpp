@@ -7,8 +7,8 @@
 namespace tessel {
 namespace {
 
-constexpr int kGap = 4;            // pixels between labels and the grid
-constexpr int kOuterMargin = 6;    // pixels around everything
+constexpr int kGap = 4;                           // pixels between labels and the grid
+constexpr int kOuterMargin = 6;                   // pixels around everything
 constexpr double kMultiples[] = {1.0, 2.0, 5.0};  // grid lines per decade
 
 std::string FrequencyLabel(double hz) {
@@ -108,8 +108,7 @@ TResponsePlotLayout ResponsePlotLayout(const TBitmap32& surface, const TResponse
     l.MinDb = options.MinDb;
     l.MaxDb = options.MaxDb;
     const int top = kOuterMargin + textHeight + kGap + (options.Title.empty() ? 0 : textHeight + kGap);
-    l.Plot = {kOuterMargin + labelWidth + kGap, top,
-              surface.Width() - kOuterMargin - std::max(lastLabelHalf, 1),
+    l.Plot = {kOuterMargin + labelWidth + kGap, top, surface.Width() - kOuterMargin - std::max(lastLabelHalf, 1),
               surface.Height() - kOuterMargin - 2 * textHeight - kGap};
     return l;
 }

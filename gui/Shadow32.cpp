@@ -17,8 +17,8 @@ void TShadow32::SetTransparency(std::uint8_t v) { Store(FTransparency, v); }
 
 void TShadow32::Assign(const TShadow32& source) {
     if (&source == this) return;
-    const bool same = FBlur == source.FBlur && FVisible == source.FVisible &&
-                      FOffset == source.FOffset && FTransparency == source.FTransparency;
+    const bool same = FBlur == source.FBlur && FVisible == source.FVisible && FOffset == source.FOffset &&
+                      FTransparency == source.FTransparency;
     FBlur = source.FBlur;
     FVisible = source.FVisible;
     FOffset = source.FOffset;

@@ -11,7 +11,7 @@ struct TShiftState {
     bool Shift = false;
     bool Alt = false;
     bool Ctrl = false;
-    bool Left = false;    // mouse buttons held
+    bool Left = false;  // mouse buttons held
     bool Right = false;
     bool Middle = false;
     // Set on the second press of a double click (the window layer decides
@@ -43,11 +43,11 @@ inline constexpr int vkDelete = 46;
 // Letters and digits are their upper-case ASCII codes ('A' = 65, '0' = 48).
 inline constexpr int vkClear = 12;
 inline constexpr int vkPause = 19;
-inline constexpr int vkCapital = 20;  // Caps Lock
+inline constexpr int vkCapital = 20;   // Caps Lock
 inline constexpr int vkSnapshot = 44;  // Print
 inline constexpr int vkLWin = 91;
 inline constexpr int vkRWin = 92;
-inline constexpr int vkApps = 93;  // context-menu key
+inline constexpr int vkApps = 93;     // context-menu key
 inline constexpr int vkNumpad0 = 96;  // .. vkNumpad0 + 9
 inline constexpr int vkMultiply = 106;
 inline constexpr int vkAdd = 107;

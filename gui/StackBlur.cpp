@@ -19,9 +19,7 @@ constexpr int kMaxRadius = 255;
 class TDivider {
 public:
     explicit TDivider(std::uint64_t d) : FMul(((std::uint64_t{1} << 40) + d - 1) / d) {}
-    std::uint8_t operator()(std::uint32_t s) const {
-        return static_cast<std::uint8_t>((s * FMul) >> 40);
-    }
+    std::uint8_t operator()(std::uint32_t s) const { return static_cast<std::uint8_t>((s * FMul) >> 40); }
 
 private:
     std::uint64_t FMul;
@@ -48,8 +46,8 @@ int Clamp(int i, int n) { return std::clamp(i, 0, n - 1); }
 // sample is a whole row, so the per-lane loops run along memory). sample(i) returns the
 // bytes of sample i (0 <= i < n); emit(i, bytes) stores the result at i.
 template <class TSample, class TEmit>
-void BlurLine(int n, std::size_t lanes, int radius, const TDivider& divide, TLineState& st,
-              TSample sample, TEmit emit) {
+void BlurLine(int n, std::size_t lanes, int radius, const TDivider& divide, TLineState& st, TSample sample,
+              TEmit emit) {
     st.Reset(lanes);
     std::vector<std::uint8_t> out(lanes);
     for (int i = -radius; i <= radius; ++i) {
@@ -132,7 +130,9 @@ void StackBlurPixels(TColor32* pixels, int width, int height, int radius) {
     BlurLine(
         height, rowBytes, radius, divide, state,
         [&](int i) { return source.data() + static_cast<std::size_t>(i) * rowBytes; },
-        [&](int i, const std::uint8_t* v) { std::memcpy(bytes + static_cast<std::size_t>(i) * rowBytes, v, rowBytes); });
+        [&](int i, const std::uint8_t* v) {
+            std::memcpy(bytes + static_cast<std::size_t>(i) * rowBytes, v, rowBytes);
+        });
 }
 
 }  // namespace tessel

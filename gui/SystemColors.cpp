@@ -44,8 +44,6 @@ constexpr std::array<std::int32_t, 31> kSystemColors = {
 
 }  // namespace
 
-std::int32_t SystemColorByIndex(std::uint8_t index) {
-    return index < kSystemColors.size() ? kSystemColors[index] : 0;
-}
+std::int32_t SystemColorByIndex(std::uint8_t index) { return index < kSystemColors.size() ? kSystemColors[index] : 0; }
 
 }  // namespace tessel

@@ -16,8 +16,7 @@ public:
     // each next row starts strideInPixels further on. The alpha channel is
     // to be ignored. Called on the UI thread; the pixels are only valid
     // during the call.
-    virtual void PutPixels(int x, int y, int width, int height, const TColor32* rows,
-                           int strideInPixels) = 0;
+    virtual void PutPixels(int x, int y, int width, int height, const TColor32* rows, int strideInPixels) = 0;
 };
 
 }  // namespace tessel

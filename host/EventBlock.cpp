@@ -15,7 +15,7 @@ constexpr int32_t kMidiEventByteSize = static_cast<int32_t>(sizeof(VstMidiEvent)
 }  // namespace
 
 void TEventBlock::TFreeAligned::operator()(std::byte* block) const noexcept {
-    ::operator delete(block, std::align_val_t{alignof(VstEvents)});
+    ::operator delete (block, std::align_val_t{alignof(VstEvents)});
 }
 
 TEventBlock::TEventBlock() = default;
@@ -41,7 +41,7 @@ VstEvents* TEventBlock::Get() {
     if (stale_) {
         const size_t addresses = std::max(events_.size(), kDeclaredAddresses);
         const size_t bytes = offsetof(VstEvents, events) + addresses * sizeof(VstEvent*);
-        auto* raw = static_cast<std::byte*>(::operator new(bytes, std::align_val_t{alignof(VstEvents)}));
+        auto* raw = static_cast<std::byte*>(::operator new (bytes, std::align_val_t{alignof(VstEvents)}));
         block_.reset(raw);
         std::memset(raw, 0, bytes);
         auto* header = new (raw) VstEvents{};
@@ -49,8 +49,7 @@ VstEvents* TEventBlock::Get() {
         // Addresses beyond the declared two are written through the raw block,
         // not through the fixed-size array member.
         auto* slots = reinterpret_cast<VstEvent**>(raw + offsetof(VstEvents, events));
-        for (size_t i = 0; i < events_.size(); ++i)
-            slots[i] = reinterpret_cast<VstEvent*>(&events_[i]);
+        for (size_t i = 0; i < events_.size(); ++i) slots[i] = reinterpret_cast<VstEvent*>(&events_[i]);
         stale_ = false;
     }
     return reinterpret_cast<VstEvents*>(block_.get());

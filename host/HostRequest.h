@@ -15,7 +15,7 @@ struct THostRequest {
     int32_t opcode = 0;
     int32_t index = 0;
     intptr_t value = 0;
-    void* ptr = nullptr;        // the plug-in's memory; valid only during the call
+    void* ptr = nullptr;  // the plug-in's memory; valid only during the call
     float opt = 0.0f;
 };
 

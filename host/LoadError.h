@@ -19,8 +19,7 @@ const char* LoadFailureText(TLoadFailure failure) noexcept;
 
 class TLoadError : public std::runtime_error {
 public:
-    TLoadError(TLoadFailure failure, const std::string& message)
-        : std::runtime_error(message), failure_(failure) {}
+    TLoadError(TLoadFailure failure, const std::string& message) : std::runtime_error(message), failure_(failure) {}
 
     TLoadFailure Failure() const noexcept { return failure_; }
 

@@ -17,8 +17,7 @@ std::string Hex32(int32_t value) {
 
 }  // namespace
 
-TPluginInstance::TPluginInstance(std::shared_ptr<TPluginLibrary> library,
-                                 std::shared_ptr<TScriptedHost> host)
+TPluginInstance::TPluginInstance(std::shared_ptr<TPluginLibrary> library, std::shared_ptr<TScriptedHost> host)
     : library_(std::move(library)), host_(host ? std::move(host) : std::make_shared<TScriptedHost>()) {
     if (!library_) throw std::invalid_argument("TPluginInstance: no library");
     Instantiate();
@@ -39,15 +38,13 @@ void TPluginInstance::Instantiate() {
         effect = library_->EntryPoint()(&TScriptedHost::Callback);
     }
     const std::string where = library_->Path() + ": " + library_->EntryName();
-    if (effect == nullptr)
-        throw TLoadError(TLoadFailure::EntryReturnedNull, where + " returned no instance");
+    if (effect == nullptr) throw TLoadError(TLoadFailure::EntryReturnedNull, where + " returned no instance");
     if (effect->magic != kEffectMagic) {
         // Whatever the entry point made cannot be closed through this record:
         // keep its code mapped rather than pull it out from under it.
         library_->Pin();
-        throw TLoadError(TLoadFailure::BadMagic,
-                         where + " returned a record with magic " + Hex32(effect->magic) +
-                             ", expected " + Hex32(kEffectMagic));
+        throw TLoadError(TLoadFailure::BadMagic, where + " returned a record with magic " + Hex32(effect->magic) +
+                                                     ", expected " + Hex32(kEffectMagic));
     }
     host_->Bind(*effect);
     effect_ = effect;
@@ -108,8 +105,8 @@ void TPluginInstance::ProcessDoubleReplacing(double** inputs, double** outputs, 
 }
 
 template <typename TSample>
-void TPluginInstance::CheckBuffers(const TAudioBuffers<TSample>& inputs,
-                                   const TAudioBuffers<TSample>& outputs, int32_t& frames) const {
+void TPluginInstance::CheckBuffers(const TAudioBuffers<TSample>& inputs, const TAudioBuffers<TSample>& outputs,
+                                   int32_t& frames) const {
     const AEffect& effect = Live();
     if (effect.numInputs < 0 || inputs.Channels() < static_cast<size_t>(effect.numInputs))
         throw std::invalid_argument("fewer input channels than the plug-in's numInputs");
@@ -118,8 +115,7 @@ void TPluginInstance::CheckBuffers(const TAudioBuffers<TSample>& inputs,
     const size_t available = std::min(inputs.Channels() ? inputs.Frames() : outputs.Frames(),
                                       outputs.Channels() ? outputs.Frames() : inputs.Frames());
     if (frames < 0) frames = static_cast<int32_t>(std::min<size_t>(available, INT32_MAX));
-    if (static_cast<size_t>(frames) > available)
-        throw std::invalid_argument("more frames than the buffers hold");
+    if (static_cast<size_t>(frames) > available) throw std::invalid_argument("more frames than the buffers hold");
 }
 
 void TPluginInstance::Process(TAudioBuffers<float>& inputs, TAudioBuffers<float>& outputs, int32_t frames) {
@@ -127,8 +123,7 @@ void TPluginInstance::Process(TAudioBuffers<float>& inputs, TAudioBuffers<float>
     Process(inputs.Pointers(), outputs.Pointers(), frames);
 }
 
-void TPluginInstance::ProcessReplacing(TAudioBuffers<float>& inputs, TAudioBuffers<float>& outputs,
-                                       int32_t frames) {
+void TPluginInstance::ProcessReplacing(TAudioBuffers<float>& inputs, TAudioBuffers<float>& outputs, int32_t frames) {
     CheckBuffers(inputs, outputs, frames);
     ProcessReplacing(inputs.Pointers(), outputs.Pointers(), frames);
 }

@@ -56,8 +56,7 @@ public:
     TPluginLibrary& Library() const noexcept { return *library_; }
 
     // ---- Raw access ----
-    intptr_t Dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
-                      float opt = 0.0f);
+    intptr_t Dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr, float opt = 0.0f);
     float GetParameter(int32_t index);              // normalised 0..1
     void SetParameter(int32_t index, float value);  // normalised 0..1
 
@@ -71,96 +70,95 @@ public:
     void ProcessDoubleReplacing(double** inputs, double** outputs, int32_t frames);
     void Process(TAudioBuffers<float>& inputs, TAudioBuffers<float>& outputs, int32_t frames = -1);
     void ProcessReplacing(TAudioBuffers<float>& inputs, TAudioBuffers<float>& outputs, int32_t frames = -1);
-    void ProcessDoubleReplacing(TAudioBuffers<double>& inputs, TAudioBuffers<double>& outputs,
-                                int32_t frames = -1);
+    void ProcessDoubleReplacing(TAudioBuffers<double>& inputs, TAudioBuffers<double>& outputs, int32_t frames = -1);
 
     // ---- Typed dispatcher calls, in opcode order ----
-    intptr_t Open();                                             // 0
-    intptr_t Close();                                            // 1; ends the instance
-    intptr_t SetProgram(intptr_t program);                       // 2
-    intptr_t GetProgram();                                       // 3
-    intptr_t SetProgramName(std::string_view name);              // 4
-    std::string GetProgramName(intptr_t* answer = nullptr);      // 5
+    intptr_t Open();                                                         // 0
+    intptr_t Close();                                                        // 1; ends the instance
+    intptr_t SetProgram(intptr_t program);                                   // 2
+    intptr_t GetProgram();                                                   // 3
+    intptr_t SetProgramName(std::string_view name);                          // 4
+    std::string GetProgramName(intptr_t* answer = nullptr);                  // 5
     std::string GetParamLabel(int32_t index, intptr_t* answer = nullptr);    // 6
     std::string GetParamDisplay(int32_t index, intptr_t* answer = nullptr);  // 7
     std::string GetParamName(int32_t index, intptr_t* answer = nullptr);     // 8
-    intptr_t GetVu();                                            // 9: level x 32767
-    intptr_t SetSampleRate(float hz);                            // 10
-    intptr_t SetBlockSize(intptr_t frames);                      // 11
-    intptr_t MainsChanged(bool on);                              // 12
+    intptr_t GetVu();                                                        // 9: level x 32767
+    intptr_t SetSampleRate(float hz);                                        // 10
+    intptr_t SetBlockSize(intptr_t frames);                                  // 11
+    intptr_t MainsChanged(bool on);                                          // 12
     // 13: `rect` gets a copy when the plug-in stored a rectangle address.
     intptr_t EditGetRect(std::optional<ERect>& rect);
-    intptr_t EditOpen(void* parentWindow);                       // 14
-    intptr_t EditClose();                                        // 15
-    intptr_t EditDraw(ERect* rect = nullptr);                    // 16
-    intptr_t EditMouse(int32_t x, intptr_t y);                   // 17
-    intptr_t EditKey(intptr_t key);                              // 18
-    intptr_t EditIdle();                                         // 19
-    intptr_t EditTop();                                          // 20
-    intptr_t EditSleep();                                        // 21
-    intptr_t Identify();                                         // 22
+    intptr_t EditOpen(void* parentWindow);      // 14
+    intptr_t EditClose();                       // 15
+    intptr_t EditDraw(ERect* rect = nullptr);   // 16
+    intptr_t EditMouse(int32_t x, intptr_t y);  // 17
+    intptr_t EditKey(intptr_t key);             // 18
+    intptr_t EditIdle();                        // 19
+    intptr_t EditTop();                         // 20
+    intptr_t EditSleep();                       // 21
+    intptr_t Identify();                        // 22
     // 23: a copy of the chunk (at most kMaxChunkBytes); empty when none.
     std::vector<uint8_t> GetChunk(bool preset, intptr_t* answer = nullptr);
     intptr_t SetChunk(bool preset, const std::vector<uint8_t>& data);  // 24; the plug-in gets a private copy
-    intptr_t ProcessEvents(VstEvents* events);                   // 25
+    intptr_t ProcessEvents(VstEvents* events);                         // 25
     intptr_t ProcessEvents(TEventBlock& events);
-    intptr_t CanBeAutomated(int32_t index);                      // 26
+    intptr_t CanBeAutomated(int32_t index);                           // 26
     intptr_t String2Parameter(int32_t index, std::string_view text);  // 27
-    intptr_t GetNumProgramCategories();                          // 28
+    intptr_t GetNumProgramCategories();                               // 28
     std::string GetProgramNameIndexed(int32_t program, intptr_t* answer = nullptr,
-                                      intptr_t category = -1);  // 29
-    intptr_t CopyProgram(int32_t destination);                   // 30
-    intptr_t ConnectInput(int32_t index, bool connected);        // 31
-    intptr_t ConnectOutput(int32_t index, bool connected);       // 32
-    intptr_t GetInputProperties(int32_t index, VstPinProperties& properties);   // 33
-    intptr_t GetOutputProperties(int32_t index, VstPinProperties& properties);  // 34
-    intptr_t GetPlugCategory();                                  // 35
-    intptr_t GetCurrentPosition();                               // 36
-    intptr_t GetDestinationBuffer();                             // 37
-    intptr_t OfflineNotify(void* audioFiles, intptr_t count, bool start);  // 38
-    intptr_t OfflinePrepare(void* tasks, intptr_t count);        // 39
-    intptr_t OfflineRun(void* tasks, intptr_t count);            // 40
-    intptr_t ProcessVarIo(void* varIo);                          // 41
+                                      intptr_t category = -1);                                    // 29
+    intptr_t CopyProgram(int32_t destination);                                                    // 30
+    intptr_t ConnectInput(int32_t index, bool connected);                                         // 31
+    intptr_t ConnectOutput(int32_t index, bool connected);                                        // 32
+    intptr_t GetInputProperties(int32_t index, VstPinProperties& properties);                     // 33
+    intptr_t GetOutputProperties(int32_t index, VstPinProperties& properties);                    // 34
+    intptr_t GetPlugCategory();                                                                   // 35
+    intptr_t GetCurrentPosition();                                                                // 36
+    intptr_t GetDestinationBuffer();                                                              // 37
+    intptr_t OfflineNotify(void* audioFiles, intptr_t count, bool start);                         // 38
+    intptr_t OfflinePrepare(void* tasks, intptr_t count);                                         // 39
+    intptr_t OfflineRun(void* tasks, intptr_t count);                                             // 40
+    intptr_t ProcessVarIo(void* varIo);                                                           // 41
     intptr_t SetSpeakerArrangement(VstSpeakerArrangement* input, VstSpeakerArrangement* output);  // 42
-    intptr_t SetBlockSizeAndSampleRate(intptr_t frames, float hz);  // 43
-    intptr_t SetBypass(bool bypass);                             // 44
-    std::string GetEffectName(intptr_t* answer = nullptr);       // 45
-    std::string GetErrorText(intptr_t* answer = nullptr);        // 46
-    std::string GetVendorString(intptr_t* answer = nullptr);     // 47
-    std::string GetProductString(intptr_t* answer = nullptr);    // 48
-    intptr_t GetVendorVersion();                                 // 49
-    intptr_t VendorSpecific(int32_t index, intptr_t value, void* ptr, float opt);  // 50
-    intptr_t CanDo(std::string_view text);                       // 51: 1 yes, -1 no, 0 don't know
-    intptr_t GetTailSize();                                      // 52
-    intptr_t Idle();                                             // 53
-    intptr_t GetIcon();                                          // 54
-    intptr_t SetViewPosition(int32_t x, intptr_t y);             // 55
+    intptr_t SetBlockSizeAndSampleRate(intptr_t frames, float hz);                                // 43
+    intptr_t SetBypass(bool bypass);                                                              // 44
+    std::string GetEffectName(intptr_t* answer = nullptr);                                        // 45
+    std::string GetErrorText(intptr_t* answer = nullptr);                                         // 46
+    std::string GetVendorString(intptr_t* answer = nullptr);                                      // 47
+    std::string GetProductString(intptr_t* answer = nullptr);                                     // 48
+    intptr_t GetVendorVersion();                                                                  // 49
+    intptr_t VendorSpecific(int32_t index, intptr_t value, void* ptr, float opt);                 // 50
+    intptr_t CanDo(std::string_view text);            // 51: 1 yes, -1 no, 0 don't know
+    intptr_t GetTailSize();                           // 52
+    intptr_t Idle();                                  // 53
+    intptr_t GetIcon();                               // 54
+    intptr_t SetViewPosition(int32_t x, intptr_t y);  // 55
     intptr_t GetParameterProperties(int32_t index, VstParameterProperties& properties);  // 56
-    intptr_t KeysRequired();                                     // 57
-    intptr_t GetVstVersion();                                    // 58
-    intptr_t EditKeyDown(int32_t character, intptr_t virtualKey, float modifiers);  // 59
-    intptr_t EditKeyUp(int32_t character, intptr_t virtualKey, float modifiers);    // 60
-    intptr_t SetEditKnobMode(intptr_t mode);                     // 61
+    intptr_t KeysRequired();                                                             // 57
+    intptr_t GetVstVersion();                                                            // 58
+    intptr_t EditKeyDown(int32_t character, intptr_t virtualKey, float modifiers);       // 59
+    intptr_t EditKeyUp(int32_t character, intptr_t virtualKey, float modifiers);         // 60
+    intptr_t SetEditKnobMode(intptr_t mode);                                             // 61
     // 62..66: the MIDI program records are not declared in our ABI; pass them raw.
-    intptr_t GetMidiProgramName(int32_t channel, void* midiProgramName);      // 62
-    intptr_t GetCurrentMidiProgram(int32_t channel, void* midiProgramName);   // 63
-    intptr_t GetMidiProgramCategory(int32_t channel, void* category);         // 64
-    intptr_t HasMidiProgramsChanged(int32_t channel);                         // 65
-    intptr_t GetMidiKeyName(int32_t channel, void* midiKeyName);              // 66
-    intptr_t BeginSetProgram();                                  // 67
-    intptr_t EndSetProgram();                                    // 68
+    intptr_t GetMidiProgramName(int32_t channel, void* midiProgramName);                            // 62
+    intptr_t GetCurrentMidiProgram(int32_t channel, void* midiProgramName);                         // 63
+    intptr_t GetMidiProgramCategory(int32_t channel, void* category);                               // 64
+    intptr_t HasMidiProgramsChanged(int32_t channel);                                               // 65
+    intptr_t GetMidiKeyName(int32_t channel, void* midiKeyName);                                    // 66
+    intptr_t BeginSetProgram();                                                                     // 67
+    intptr_t EndSetProgram();                                                                       // 68
     intptr_t GetSpeakerArrangement(VstSpeakerArrangement*& input, VstSpeakerArrangement*& output);  // 69
     // 70: the answer is the next sub-plug-in's unique ID (0 at the end).
     intptr_t ShellGetNextPlugin(std::string& name);
-    intptr_t StartProcess();                                     // 71
-    intptr_t StopProcess();                                      // 72
-    intptr_t SetTotalSampleToProcess(intptr_t frames);           // 73
-    intptr_t SetPanLaw(intptr_t type, float gain);               // 74
-    intptr_t BeginLoadBank(VstPatchChunkInfo& info);             // 75
-    intptr_t BeginLoadProgram(VstPatchChunkInfo& info);          // 76
-    intptr_t SetProcessPrecision(intptr_t precision);            // 77: 0 = 32-bit, 1 = 64-bit
-    intptr_t GetNumMidiInputChannels();                          // 78
-    intptr_t GetNumMidiOutputChannels();                         // 79
+    intptr_t StartProcess();                             // 71
+    intptr_t StopProcess();                              // 72
+    intptr_t SetTotalSampleToProcess(intptr_t frames);   // 73
+    intptr_t SetPanLaw(intptr_t type, float gain);       // 74
+    intptr_t BeginLoadBank(VstPatchChunkInfo& info);     // 75
+    intptr_t BeginLoadProgram(VstPatchChunkInfo& info);  // 76
+    intptr_t SetProcessPrecision(intptr_t precision);    // 77: 0 = 32-bit, 1 = 64-bit
+    intptr_t GetNumMidiInputChannels();                  // 78
+    intptr_t GetNumMidiOutputChannels();                 // 79
 
     // Largest chunk GetChunk copies (bytes); a larger answer is treated as bogus.
     static constexpr intptr_t kMaxChunkBytes = intptr_t{64} << 20;

@@ -39,8 +39,7 @@ intptr_t Flag(bool on) noexcept { return on ? 1 : 0; }
 
 }  // namespace
 
-std::string TPluginInstance::DispatchForText(int32_t opcode, int32_t index, intptr_t value,
-                                             intptr_t* answer) {
+std::string TPluginInstance::DispatchForText(int32_t opcode, int32_t index, intptr_t value, intptr_t* answer) {
     TTextBuffer text;
     const intptr_t result = Dispatch(opcode, index, value, text.Data());
     if (answer != nullptr) *answer = result;
@@ -115,8 +114,7 @@ std::vector<uint8_t> TPluginInstance::GetChunk(bool preset, intptr_t* answer) {
 
 intptr_t TPluginInstance::SetChunk(bool preset, const std::vector<uint8_t>& data) {
     std::vector<uint8_t> copy = data;  // plug-ins take the pointer as writable
-    return Dispatch(effSetChunk, static_cast<int32_t>(Flag(preset)), static_cast<intptr_t>(copy.size()),
-                    copy.data());
+    return Dispatch(effSetChunk, static_cast<int32_t>(Flag(preset)), static_cast<intptr_t>(copy.size()), copy.data());
 }
 
 intptr_t TPluginInstance::ProcessEvents(VstEvents* events) { return Dispatch(effProcessEvents, 0, 0, events); }
@@ -254,7 +252,9 @@ intptr_t TPluginInstance::StopProcess() { return Dispatch(effStopProcess); }
 intptr_t TPluginInstance::SetTotalSampleToProcess(intptr_t frames) {
     return Dispatch(effSetTotalSampleToProcess, 0, frames);
 }
-intptr_t TPluginInstance::SetPanLaw(intptr_t type, float gain) { return Dispatch(effSetPanLaw, 0, type, nullptr, gain); }
+intptr_t TPluginInstance::SetPanLaw(intptr_t type, float gain) {
+    return Dispatch(effSetPanLaw, 0, type, nullptr, gain);
+}
 
 intptr_t TPluginInstance::BeginLoadBank(VstPatchChunkInfo& info) {
     return DispatchForRecord(effBeginLoadBank, 0, info);

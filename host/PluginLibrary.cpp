@@ -22,20 +22,16 @@ std::string LoaderMessage() {
 
 // dlopen searches the library path for a name without a slash; a plug-in
 // path is always meant as a file, so make it one.
-std::string AsFilePath(const std::string& path) {
-    return path.find('/') == std::string::npos ? "./" + path : path;
-}
+std::string AsFilePath(const std::string& path) { return path.find('/') == std::string::npos ? "./" + path : path; }
 
 void CheckFile(const std::string& path) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) {
         const int error = errno;
-        if (error == ENOENT || error == ENOTDIR)
-            throw TLoadError(TLoadFailure::FileMissing, "no such file: " + path);
+        if (error == ENOENT || error == ENOTDIR) throw TLoadError(TLoadFailure::FileMissing, "no such file: " + path);
         throw TLoadError(TLoadFailure::NotLoadable, path + ": " + std::strerror(error));
     }
-    if (!S_ISREG(info.st_mode))
-        throw TLoadError(TLoadFailure::NotLoadable, path + ": not a regular file");
+    if (!S_ISREG(info.st_mode)) throw TLoadError(TLoadFailure::NotLoadable, path + ": not a regular file");
 }
 
 // dlsym on a handle also searches the library's dependencies; a "main" found
@@ -67,12 +63,10 @@ std::shared_ptr<TPluginLibrary> TPluginLibrary::Open(const std::string& path) {
         }
     }
     dlclose(handle);
-    throw TLoadError(TLoadFailure::NoEntryPoint,
-                     path + " defines neither VSTPluginMain nor main");
+    throw TLoadError(TLoadFailure::NoEntryPoint, path + " defines neither VSTPluginMain nor main");
 }
 
-TPluginLibrary::TPluginLibrary(std::string path, void* handle, std::string entryName,
-                               VstPluginMainProc entry)
+TPluginLibrary::TPluginLibrary(std::string path, void* handle, std::string entryName, VstPluginMainProc entry)
     : path_(std::move(path)), handle_(handle), entryName_(std::move(entryName)), entry_(entry) {}
 
 TPluginLibrary::~TPluginLibrary() {

@@ -143,13 +143,12 @@ std::string TScriptedHost::DumpCalls() const {
     std::ostringstream out;
     for (const TRecordedCall& call : Calls()) {
         out << '#' << call.sequence << ' ' << DescribeHostOpcode(call.opcode)
-            << " effect=" << static_cast<const void*>(call.effect) << " index=" << call.index
-            << " value=" << call.value << " ptr=" << call.ptr << " opt=" << call.opt;
+            << " effect=" << static_cast<const void*>(call.effect) << " index=" << call.index << " value=" << call.value
+            << " ptr=" << call.ptr << " opt=" << call.opt;
         if (call.opcode == audioMasterCanDo) out << " text=\"" << call.text << '"';
         out << " -> " << call.answer << '\n';
     }
-    if (const size_t dropped = DroppedCalls(); dropped > 0)
-        out << "(" << dropped << " further calls not recorded)\n";
+    if (const size_t dropped = DroppedCalls(); dropped > 0) out << "(" << dropped << " further calls not recorded)\n";
     return out.str();
 }
 
@@ -208,32 +207,43 @@ intptr_t TScriptedHost::Compute(const THostRequest& request) {
 intptr_t TScriptedHost::BuiltInAnswer(const THostRequest& request) {
     std::lock_guard lock(scriptMutex_);
     switch (request.opcode) {
-        case audioMasterVersion: return profile_.version;
-        case audioMasterCurrentId: return profile_.currentId;
-        case audioMasterPinConnected: return 0;  // 0 means connected
-        case audioMasterGetSampleRate: return static_cast<intptr_t>(std::llround(profile_.sampleRateHz));
-        case audioMasterGetBlockSize: return profile_.blockSizeFrames;
-        case audioMasterGetVendorString: return WriteText(request.ptr, profile_.vendor, kVstMaxVendorStrLen);
-        case audioMasterGetProductString: return WriteText(request.ptr, profile_.product, kVstMaxProductStrLen);
-        case audioMasterGetVendorVersion: return profile_.vendorVersion;
+        case audioMasterVersion:
+            return profile_.version;
+        case audioMasterCurrentId:
+            return profile_.currentId;
+        case audioMasterPinConnected:
+            return 0;  // 0 means connected
+        case audioMasterGetSampleRate:
+            return static_cast<intptr_t>(std::llround(profile_.sampleRateHz));
+        case audioMasterGetBlockSize:
+            return profile_.blockSizeFrames;
+        case audioMasterGetVendorString:
+            return WriteText(request.ptr, profile_.vendor, kVstMaxVendorStrLen);
+        case audioMasterGetProductString:
+            return WriteText(request.ptr, profile_.product, kVstMaxProductStrLen);
+        case audioMasterGetVendorVersion:
+            return profile_.vendorVersion;
         case audioMasterCanDo: {
             const auto found = profile_.canDo.find(BoundedText(request.ptr));
             return found == profile_.canDo.end() ? 0 : found->second;
         }
         case audioMasterGetCurrentProcessLevel:
             return tAudioDepth > 0 ? kProcessLevelRealtime : kProcessLevelUser;
-        case audioMasterGetLanguage: return kLanguageEnglish;
-        case audioMasterGetAutomationState: return kAutomationOff;
+        case audioMasterGetLanguage:
+            return kLanguageEnglish;
+        case audioMasterGetAutomationState:
+            return kAutomationOff;
         case audioMasterIOChanged:
         case audioMasterUpdateDisplay:
         case audioMasterBeginEdit:
-        case audioMasterEndEdit: return 1;  // accepted
-        default: return 0;
+        case audioMasterEndEdit:
+            return 1;  // accepted
+        default:
+            return 0;
     }
 }
 
-intptr_t TScriptedHost::Callback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
-                                 void* ptr, float opt) {
+intptr_t TScriptedHost::Callback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
     TScriptedHost* host = nullptr;
     if (effect != nullptr && effect->resvd1 != 0)
         host = reinterpret_cast<TScriptedHost*>(effect->resvd1);
@@ -255,8 +265,7 @@ void TScriptedHost::Bind(AEffect& effect) noexcept { effect.resvd1 = reinterpret
 
 uint64_t TScriptedHost::UnattributedCalls() noexcept { return gUnattributedCalls.load(); }
 
-TScriptedHost::TConstructionScope::TConstructionScope(TScriptedHost& host) noexcept
-    : previous_(tConstructingHost) {
+TScriptedHost::TConstructionScope::TConstructionScope(TScriptedHost& host) noexcept : previous_(tConstructingHost) {
     tConstructingHost = &host;
 }
 

@@ -55,14 +55,14 @@ public:
     void ClearScript(int32_t opcode);  // back to the built-in answer
 
     // Shape the built-in answers.
-    void SetVersion(intptr_t version);              // audioMasterVersion; 0 refuses the plug-in
-    void SetProductString(std::string text);        // audioMasterGetProductString
-    void SetVendorString(std::string text);         // audioMasterGetVendorString
-    void SetVendorVersion(intptr_t version);        // audioMasterGetVendorVersion
+    void SetVersion(intptr_t version);                        // audioMasterVersion; 0 refuses the plug-in
+    void SetProductString(std::string text);                  // audioMasterGetProductString
+    void SetVendorString(std::string text);                   // audioMasterGetVendorString
+    void SetVendorVersion(intptr_t version);                  // audioMasterGetVendorVersion
     void SetCanDo(const std::string& text, intptr_t answer);  // 1 yes, -1 no; unlisted texts answer 0
-    void SetCurrentId(intptr_t id);                 // audioMasterCurrentId (shell sub-plug-in ID)
-    void SetSampleRate(double hz);                  // audioMasterGetSampleRate, answered in whole Hz
-    void SetBlockSize(intptr_t frames);             // audioMasterGetBlockSize
+    void SetCurrentId(intptr_t id);                           // audioMasterCurrentId (shell sub-plug-in ID)
+    void SetSampleRate(double hz);                            // audioMasterGetSampleRate, answered in whole Hz
+    void SetBlockSize(intptr_t frames);                       // audioMasterGetBlockSize
 
     // ---- Reading the recorded calls ----
     std::vector<TRecordedCall> Calls() const;
@@ -83,8 +83,7 @@ public:
     // Answers and records one request. [thread-safe]
     intptr_t Answer(const THostRequest& request);
     // The routine handed to plug-ins.
-    static intptr_t Callback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
-                             void* ptr, float opt);
+    static intptr_t Callback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
     // Makes later calls through this record reach this host.
     void Bind(AEffect& effect) noexcept;
     // Calls that reached the callback with no host to answer them (answered 0).
@@ -137,7 +136,7 @@ private:
     std::map<int32_t, TScript> scripts_;
     TProfile profile_;
 
-    mutable std::mutex callsMutex_;   // everything below
+    mutable std::mutex callsMutex_;  // everything below
     std::vector<TRecordedCall> calls_;
     std::map<int32_t, size_t> counts_;
     size_t recordLimit_ = kDefaultRecordLimit;

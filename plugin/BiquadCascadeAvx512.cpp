@@ -92,9 +92,9 @@ struct TAvx512Lanes {
     }
     template <int kFrame, int kQuarter>
     TESSEL_LANES_INLINE void CollectOutput(TGroup& g, TVector y) {
-        const __m512i order = _mm512_setr_epi64(Pick(0, kFrame, kQuarter), Pick(1, kFrame, kQuarter), Pick(2, kFrame, kQuarter),
-                                                Pick(3, kFrame, kQuarter), Pick(4, kFrame, kQuarter), Pick(5, kFrame, kQuarter),
-                                                Pick(6, kFrame, kQuarter), Pick(7, kFrame, kQuarter));
+        const __m512i order = _mm512_setr_epi64(
+            Pick(0, kFrame, kQuarter), Pick(1, kFrame, kQuarter), Pick(2, kFrame, kQuarter), Pick(3, kFrame, kQuarter),
+            Pick(4, kFrame, kQuarter), Pick(5, kFrame, kQuarter), Pick(6, kFrame, kQuarter), Pick(7, kFrame, kQuarter));
         // Frame 0 starts the group: the other lanes may hold anything.
         g = _mm512_permutex2var_pd(kFrame == 0 ? y : g, order, y);
     }

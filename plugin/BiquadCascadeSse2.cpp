@@ -89,14 +89,30 @@ void PassThrough(const TStereoBlock<T>& block) noexcept {
 template <class T>
 void Run(TBiquadCascade& c, const TStereoBlock<T>& block) noexcept {
     switch (c.activeSlots) {
-        case 1: RunSlots<1>(c, block); break;
-        case 2: RunSlots<2>(c, block); break;
-        case 3: RunSlots<3>(c, block); break;
-        case 4: RunSlots<4>(c, block); break;
-        case 5: RunSlots<5>(c, block); break;
-        case 6: RunSlots<6>(c, block); break;
-        case 7: RunSlots<7>(c, block); break;
-        default: PassThrough(block); break;
+        case 1:
+            RunSlots<1>(c, block);
+            break;
+        case 2:
+            RunSlots<2>(c, block);
+            break;
+        case 3:
+            RunSlots<3>(c, block);
+            break;
+        case 4:
+            RunSlots<4>(c, block);
+            break;
+        case 5:
+            RunSlots<5>(c, block);
+            break;
+        case 6:
+            RunSlots<6>(c, block);
+            break;
+        case 7:
+            RunSlots<7>(c, block);
+            break;
+        default:
+            PassThrough(block);
+            break;
     }
 }
 

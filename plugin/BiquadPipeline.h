@@ -105,7 +105,7 @@ struct TVectorStep {
 
 template <class TLanes, int kActive>
 TESSEL_PIPELINE_INLINE TVectorStep<typename TLanes::TVector> VectorStep(const TPipeline<TLanes, kActive>& p, int k,
-                                                                       typename TLanes::TVector x) {
+                                                                        typename TLanes::TVector x) {
     const auto y = TLanes::Fmadd(p.b0[k], x, p.s0[k]);
     const auto t0 = TLanes::Fmadd(p.b1[k], x, p.s1[k]);
     const auto t1 = TLanes::Mul(p.b2[k], x);
@@ -118,9 +118,12 @@ enum class TPhase { Fill, Full, Drain };
 
 constexpr bool SlotBusy(TPhase phase, int step, int slot) {
     switch (phase) {
-        case TPhase::Fill: return slot <= step;
-        case TPhase::Full: return true;
-        case TPhase::Drain: return slot >= step + 1;
+        case TPhase::Fill:
+            return slot <= step;
+        case TPhase::Full:
+            return true;
+        case TPhase::Drain:
+            return slot >= step + 1;
     }
     return true;
 }
@@ -164,8 +167,8 @@ TESSEL_PIPELINE_INLINE void StepVectors(TPipeline<TLanes, kActive>& p, typename 
 
 template <class TLanes, int kActive, TPhase kPhase, int kStep>
 TESSEL_PIPELINE_INLINE void StepFrom(TPipeline<TLanes, kActive>& p, typename TLanes::TVector first) {
-    StepVectors<TLanes, kActive, kPhase, kStep>(p, first,
-                                                std::make_integer_sequence<int, TPipeline<TLanes, kActive>::kVectors>());
+    StepVectors<TLanes, kActive, kPhase, kStep>(
+        p, first, std::make_integer_sequence<int, TPipeline<TLanes, kActive>::kVectors>());
 }
 
 // One step; returns the frame leaving the last active slot.
@@ -182,7 +185,8 @@ template <class TLanes, int kActive, int kFrame>
 TESSEL_PIPELINE_INLINE void GroupStep(TPipeline<TLanes, kActive>& p, const typename TLanes::TGroup& in,
                                       typename TLanes::TGroup& out) {
     using TPipe = TPipeline<TLanes, kActive>;
-    StepFrom<TLanes, kActive, TPhase::Full, 0>(p, TLanes::template ShiftInFromGroup<kFrame>(in, p.y[TPipe::kVectors - 1]));
+    StepFrom<TLanes, kActive, TPhase::Full, 0>(p,
+                                               TLanes::template ShiftInFromGroup<kFrame>(in, p.y[TPipe::kVectors - 1]));
     TLanes::template CollectOutput<kFrame, TPipe::kOutputQuarter>(out, p.y[TPipe::kOutputVector]);
 }
 
@@ -205,8 +209,7 @@ template <class TLanes, int kActive, class T, int... kSteps>
 TESSEL_PIPELINE_INLINE void Drain(TPipeline<TLanes, kActive>& p, const tessel::TStereoBlock<T>& block,
                                   std::integer_sequence<int, kSteps...>) {
     const int first = block.frames - TPipeline<TLanes, kActive>::kLag;
-    (tessel::StoreFrame(block, first + kSteps, Step<TLanes, kActive, TPhase::Drain, kSteps>(p, _mm_setzero_pd())),
-     ...);
+    (tessel::StoreFrame(block, first + kSteps, Step<TLanes, kActive, TPhase::Drain, kSteps>(p, _mm_setzero_pd())), ...);
 }
 
 // A step for blocks shorter than the pipeline: every vector runs, and lanes
@@ -262,16 +265,33 @@ TESSEL_PIPELINE_TARGET void PassThrough(const tessel::TStereoBlock<T>& block) no
 
 // [audio-thread] The pipeline for the cascade's number of active slots.
 template <class TLanes, class T>
-TESSEL_PIPELINE_TARGET void RunCascadePipelined(tessel::TBiquadCascade& c, const tessel::TStereoBlock<T>& block) noexcept {
+TESSEL_PIPELINE_TARGET void RunCascadePipelined(tessel::TBiquadCascade& c,
+                                                const tessel::TStereoBlock<T>& block) noexcept {
     switch (c.activeSlots) {
-        case 1: RunPipeline<TLanes, 1>(c, block); break;
-        case 2: RunPipeline<TLanes, 2>(c, block); break;
-        case 3: RunPipeline<TLanes, 3>(c, block); break;
-        case 4: RunPipeline<TLanes, 4>(c, block); break;
-        case 5: RunPipeline<TLanes, 5>(c, block); break;
-        case 6: RunPipeline<TLanes, 6>(c, block); break;
-        case 7: RunPipeline<TLanes, 7>(c, block); break;
-        default: PassThrough(block); break;
+        case 1:
+            RunPipeline<TLanes, 1>(c, block);
+            break;
+        case 2:
+            RunPipeline<TLanes, 2>(c, block);
+            break;
+        case 3:
+            RunPipeline<TLanes, 3>(c, block);
+            break;
+        case 4:
+            RunPipeline<TLanes, 4>(c, block);
+            break;
+        case 5:
+            RunPipeline<TLanes, 5>(c, block);
+            break;
+        case 6:
+            RunPipeline<TLanes, 6>(c, block);
+            break;
+        case 7:
+            RunPipeline<TLanes, 7>(c, block);
+            break;
+        default:
+            PassThrough(block);
+            break;
     }
 }
 

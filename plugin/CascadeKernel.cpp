@@ -12,8 +12,7 @@ bool CascadeKernelSupported(TCascadeKernel kernel) noexcept {
         case TCascadeKernel::Avx2Fma:
             return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
         case TCascadeKernel::Avx512:
-            return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2") &&
-                   __builtin_cpu_supports("fma");
+            return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     }
     return false;
 }

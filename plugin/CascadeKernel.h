@@ -55,9 +55,15 @@ void RunCascadeAvx512(TBiquadCascade& cascade, const TStereoBlock<double>& block
 template <class T>
 void RunCascade(TCascadeKernel kernel, TBiquadCascade& cascade, const TStereoBlock<T>& block) noexcept {
     switch (kernel) {
-        case TCascadeKernel::Avx512: RunCascadeAvx512(cascade, block); break;
-        case TCascadeKernel::Avx2Fma: RunCascadeAvx2Fma(cascade, block); break;
-        case TCascadeKernel::Sse2: RunCascadeSse2(cascade, block); break;
+        case TCascadeKernel::Avx512:
+            RunCascadeAvx512(cascade, block);
+            break;
+        case TCascadeKernel::Avx2Fma:
+            RunCascadeAvx2Fma(cascade, block);
+            break;
+        case TCascadeKernel::Sse2:
+            RunCascadeSse2(cascade, block);
+            break;
     }
 }
 

@@ -5,7 +5,6 @@
 
 #include "plugin/StereoBlock.h"
 
-
 namespace tessel {
 
 TOrvaneAudioEngine::TOrvaneAudioEngine() noexcept : FKernel(FastestCascadeKernel()) {
@@ -16,8 +15,8 @@ TOrvaneAudioEngine::TOrvaneAudioEngine() noexcept : FKernel(FastestCascadeKernel
 
 bool TOrvaneAudioEngine::IsValid(const TEngineBand& setting) noexcept {
     const TBiquadCoefficients& k = setting.coefficients;
-    return BandKindFromNumber(BandKindNumber(setting.kind)).has_value() && std::isfinite(k.b0) &&
-           std::isfinite(k.b1) && std::isfinite(k.b2) && std::isfinite(k.a1) && std::isfinite(k.a2);
+    return BandKindFromNumber(BandKindNumber(setting.kind)).has_value() && std::isfinite(k.b0) && std::isfinite(k.b1) &&
+           std::isfinite(k.b2) && std::isfinite(k.a1) && std::isfinite(k.a2);
 }
 
 void TOrvaneAudioEngine::StoreLocked(int band, const TEngineBand& setting) noexcept {
@@ -82,7 +81,8 @@ void TOrvaneAudioEngine::ApplyNewestSnapshot() noexcept {
         }
         if (published.bypass) continue;
         FCascade.SetCoefficients(slot, published.coefficients);
-        for (int ch = 0; ch < kChannelCount; ++ch) FCascade.SetState(slot, ch, FBandStates[band][static_cast<std::size_t>(ch)]);
+        for (int ch = 0; ch < kChannelCount; ++ch)
+            FCascade.SetState(slot, ch, FBandStates[band][static_cast<std::size_t>(ch)]);
         FSlotBand[static_cast<std::size_t>(slot)] = static_cast<int>(band);
         ++slot;
     }
@@ -112,8 +112,8 @@ void TOrvaneAudioEngine::ProcessBlock(const T* const* inputs, T* const* outputs,
     T* outRight = outputs[1];
     if (inLeft == nullptr || inRight == nullptr || outLeft == nullptr || outRight == nullptr) return;
 
-    const TStereoBlock<T> block{.inLeft = inLeft, .inRight = inRight, .outLeft = outLeft, .outRight = outRight,
-                                .frames = frames};
+    const TStereoBlock<T> block{
+        .inLeft = inLeft, .inRight = inRight, .outLeft = outLeft, .outRight = outRight, .frames = frames};
     // The kernel also clears states that became infinite or NaN.
     RunCascade(FKernel.load(std::memory_order_relaxed), FCascade, block);
 }
@@ -122,8 +122,7 @@ void TOrvaneAudioEngine::Process(const float* const* inputs, float* const* outpu
     ProcessBlock(inputs, outputs, frames);
 }
 
-void TOrvaneAudioEngine::Process(const double* const* inputs, double* const* outputs,
-                                 std::int32_t frames) noexcept {
+void TOrvaneAudioEngine::Process(const double* const* inputs, double* const* outputs, std::int32_t frames) noexcept {
     ProcessBlock(inputs, outputs, frames);
 }
 

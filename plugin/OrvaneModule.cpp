@@ -27,10 +27,10 @@ struct TInitialValue {
     float value;
 };
 constexpr std::array<TInitialValue, 31> kInitialValues = {{
-    {0, 0},   {1, 0}, {2, 20},    {3, 0.5f},  {4, 1},   {5, 0}, {6, 100},   {7, 0.5f},
-    {8, 3},   {9, 0}, {10, 500},  {11, 0.5f}, {12, 3},  {13, 0}, {14, 1500}, {15, 0.5f},
-    {16, 3},  {17, 0}, {18, 4000}, {19, 0.5f}, {20, 5}, {21, 0}, {22, 8000}, {23, 0.5f},
-    {24, 6},  {25, 0}, {26, 16000}, {27, 0.5f}, {28, 0}, {24, 7}, {0, 7},
+    {0, 0},  {1, 0},  {2, 20},     {3, 0.5f},  {4, 1},  {5, 0},  {6, 100},   {7, 0.5f},
+    {8, 3},  {9, 0},  {10, 500},   {11, 0.5f}, {12, 3}, {13, 0}, {14, 1500}, {15, 0.5f},
+    {16, 3}, {17, 0}, {18, 4000},  {19, 0.5f}, {20, 5}, {21, 0}, {22, 8000}, {23, 0.5f},
+    {24, 6}, {25, 0}, {26, 16000}, {27, 0.5f}, {28, 0}, {24, 7}, {0, 7},
 }};
 
 int BandOf(std::int32_t index, int field) { return (index - field) / TOrvaneModule::kParametersPerBand; }
@@ -261,7 +261,8 @@ void TOrvaneModule::OrvaneModuleBandwidthDisplay(TBasicVSTModule&, std::int32_t 
     const int band = BandOf(index, 3);
     if (!ValidBand(band)) return;
     const TStoreHold hold(*this);
-    if (const auto& filter = FFilters[0][static_cast<std::size_t>(band)]) text = FormatBandwidthOctaves(filter->Bandwidth());
+    if (const auto& filter = FFilters[0][static_cast<std::size_t>(band)])
+        text = FormatBandwidthOctaves(filter->Bandwidth());
 }
 
 void TOrvaneModule::OrvaneModuleTypeParse(TBasicVSTModule&, std::int32_t, std::string_view text, float& value) {
@@ -272,8 +273,7 @@ void TOrvaneModule::OrvaneModuleTypeParse(TBasicVSTModule&, std::int32_t, std::s
 
 // The display shows octaves, so a number typed here is octaves too, never the
 // 0..1 parameter value: "1.00" is one octave, as shown.
-void TOrvaneModule::OrvaneModuleBandwidthParse(TBasicVSTModule&, std::int32_t, std::string_view text,
-                                               float& value) {
+void TOrvaneModule::OrvaneModuleBandwidthParse(TBasicVSTModule&, std::int32_t, std::string_view text, float& value) {
     auto number = Trimmed(text);
     if (number.size() >= kOctaveUnit.size() &&
         SameLetters(number.substr(number.size() - kOctaveUnit.size()), kOctaveUnit))

@@ -37,8 +37,8 @@ public:
     static constexpr int kParametersPerBand = 4;  // Type, Gain, Frequency, Bandwidth
     static constexpr std::int32_t kVolumeIndex = 28;
 
-    TOrvaneModule();            // [ui-thread]
-    ~TOrvaneModule() override;  // [ui-thread]
+    TOrvaneModule();                                                         // [ui-thread]
+    ~TOrvaneModule() override;                                               // [ui-thread]
     std::string_view ClassName() const override { return "TOrvaneModule"; }  // [any-thread]
 
     // ---- Handlers bound by the stored description ----
@@ -63,8 +63,7 @@ public:
     // Texts typed back: a kind name (any case) for Type, octaves ("1.00",
     // "1.00 Oct") for Bandwidth. [ui-thread]
     void OrvaneModuleTypeParse(TBasicVSTModule& sender, std::int32_t index, std::string_view text, float& value);
-    void OrvaneModuleBandwidthParse(TBasicVSTModule& sender, std::int32_t index, std::string_view text,
-                                    float& value);
+    void OrvaneModuleBandwidthParse(TBasicVSTModule& sender, std::int32_t index, std::string_view text, float& value);
     // Replacing process handlers. [audio-thread]
     void VSTModuleProcess(float* const* inputs, float* const* outputs, std::int32_t sampleFrames) noexcept;
     void VSTModuleProcessDoubleReplacing(double* const* inputs, double* const* outputs,

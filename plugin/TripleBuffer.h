@@ -32,9 +32,7 @@ public:
 
     // Makes the back slot the newest value and takes the old middle slot as
     // the next back slot. [any-thread, lock-free], the producer.
-    void Publish() noexcept {
-        FBack = FMiddle.exchange(FBack | kFresh, std::memory_order_acq_rel) & kIndexMask;
-    }
+    void Publish() noexcept { FBack = FMiddle.exchange(FBack | kFresh, std::memory_order_acq_rel) & kIndexMask; }
 
     // The newest value published since the last take, or null when nothing
     // new arrived. The value stays valid until the next take. [audio-thread], the consumer.

@@ -15,10 +15,10 @@ constexpr TColor32 kFormColor = 0xFFD8D5CDu;
 
 void DrawPanel(TBitmap32& s, const TRect& r, TColor32 color) {
     auto p = [](int x, int y) { return TFixedPoint{FixedFromInt(x), FixedFromInt(y)}; };
-    const std::vector<TFixedPoint> octagon = {
-        p(r.Left + 2, r.Top),         p(r.Right - 3, r.Top),        p(r.Right - 1, r.Top + 2),
-        p(r.Right - 1, r.Bottom - 3), p(r.Right - 3, r.Bottom - 1), p(r.Left + 2, r.Bottom - 1),
-        p(r.Left, r.Bottom - 3),      p(r.Left, r.Top + 2)};
+    const std::vector<TFixedPoint> octagon = {p(r.Left + 2, r.Top),         p(r.Right - 3, r.Top),
+                                              p(r.Right - 1, r.Top + 2),    p(r.Right - 1, r.Bottom - 3),
+                                              p(r.Right - 3, r.Bottom - 1), p(r.Left + 2, r.Bottom - 1),
+                                              p(r.Left, r.Bottom - 3),      p(r.Left, r.Top + 2)};
     s.FillPolygon(octagon, color, pfAlternate, am8times);
     s.StrokePolyline(octagon, Lighten(color, -128), true);
 }

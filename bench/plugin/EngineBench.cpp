@@ -38,9 +38,8 @@ std::array<TBiquadCoefficients, kBands> PeakCoefficients() {
 }
 
 void SetPerFrameCounter(benchmark::State& state, std::int64_t frames) {
-    state.counters["time/frame"] = benchmark::Counter(static_cast<double>(frames),
-                                                      benchmark::Counter::kIsIterationInvariantRate |
-                                                          benchmark::Counter::kInvert);
+    state.counters["time/frame"] = benchmark::Counter(
+        static_cast<double>(frames), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 // Arguments: block frames, kernel (0 SSE2, 1 AVX2+FMA, 2 AVX-512).

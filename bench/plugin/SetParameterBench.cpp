@@ -65,7 +65,8 @@ void BM_SetParameterWhileStoring(benchmark::State& state) {
         const auto start = TClock::now();
         effect->setParameter(effect, kGainIndex, value);
         const auto end = TClock::now();
-        if (samples.size() < kMaxSamples) samples.push_back(std::chrono::duration<double, std::nano>(end - start).count());
+        if (samples.size() < kMaxSamples)
+            samples.push_back(std::chrono::duration<double, std::nano>(end - start).count());
     }
     stop.store(true);
     if (other.joinable()) other.join();

@@ -20,7 +20,7 @@ constexpr double kDefaultSeconds = 5.0;  // of audio per timed run
 constexpr double kMaxSeconds = 3600.0;
 constexpr int kDefaultRuns = 7;
 constexpr int kMaxRuns = 1000;
-constexpr double kWarmUpSeconds = 0.25;  // untimed, so caches and branch predictors settle
+constexpr double kWarmUpSeconds = 0.25;   // untimed, so caches and branch predictors settle
 constexpr double kNoiseAmplitude = 0.25;  // -12 dBFS peak white noise: no denormals, no clipping
 constexpr double kNanosecondsPerSecond = 1.0e9;
 
@@ -37,7 +37,7 @@ struct TBenchResult {
     double minNs = 0.0;
     double maxNs = 0.0;
     int64_t framesPerRun = 0;
-    int32_t channels = 0;   // outputs processed (at most 2)
+    int32_t channels = 0;  // outputs processed (at most 2)
     const char* routine = "";
 };
 
@@ -109,8 +109,8 @@ TBenchResult Measure(TPluginInstance& plugin, const TBenchOptions& options) {
     std::sort(nsPerFrame.begin(), nsPerFrame.end());
     const size_t middle = nsPerFrame.size() / 2;
     TBenchResult result;
-    result.medianNs = nsPerFrame.size() % 2 == 1 ? nsPerFrame[middle]
-                                                  : 0.5 * (nsPerFrame[middle - 1] + nsPerFrame[middle]);
+    result.medianNs =
+        nsPerFrame.size() % 2 == 1 ? nsPerFrame[middle] : 0.5 * (nsPerFrame[middle - 1] + nsPerFrame[middle]);
     result.minNs = nsPerFrame.front();
     result.maxNs = nsPerFrame.back();
     result.framesPerRun = blocksPerRun * block;
@@ -153,8 +153,8 @@ int RunBench(TBenchOptions& options) {
     if (!plugin) return status;
 
     try {
-        const TBenchResult result = options.play.doublePrecision ? Measure<double>(*plugin, options)
-                                                                 : Measure<float>(*plugin, options);
+        const TBenchResult result =
+            options.play.doublePrecision ? Measure<double>(*plugin, options) : Measure<float>(*plugin, options);
         Report(*plugin, options, result);
     } catch (const TRunError& failure) {
         std::cerr << "tessel-host bench: " << PluginTitle(*plugin) << ": " << failure.what() << '\n';

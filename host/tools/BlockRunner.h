@@ -51,9 +51,7 @@ public:
     // The block's input samples of a used input channel, to be filled before Run.
     std::span<TSample> Input(int32_t channel) { return inputs_.Channel(static_cast<size_t>(channel)); }
     // The samples the last Run wrote to a used output channel.
-    std::span<const TSample> Output(int32_t channel) const {
-        return outputs_.Channel(static_cast<size_t>(channel));
-    }
+    std::span<const TSample> Output(int32_t channel) const { return outputs_.Channel(static_cast<size_t>(channel)); }
 
     void Start();
     void Stop();

@@ -12,16 +12,15 @@ constexpr int kFlagBits = 32;
 
 // Names of the effect-flag bits 0..12; later bits print as "bitN".
 constexpr std::array<const char*, 13> kEffectFlagNames = {
-    "HasEditor",   "HasClip",       "HasVu",        "CanMono",       "CanReplacing",
-    "ProgramChunks", "Unused1",     "Unused2",      "IsSynth",       "NoSoundInStop",
-    "ExtIsAsync",  "ExtHasBuffer",  "CanDoubleReplacing"};
+    "HasEditor", "HasClip", "HasVu",         "CanMono",    "CanReplacing", "ProgramChunks",     "Unused1",
+    "Unused2",   "IsSynth", "NoSoundInStop", "ExtIsAsync", "ExtHasBuffer", "CanDoubleReplacing"};
 
 constexpr std::array<const char*, 3> kPinFlagNames = {"IsActive", "IsStereo", "UseSpeaker"};
 
 // VST 2 plug-in category numbers 0..11.
-constexpr std::array<const char*, 12> kCategoryNames = {
-    "Unknown", "Effect", "Synth", "Analysis", "Mastering", "Spacializer",
-    "RoomFx", "SurroundFx", "Restoration", "OfflineProcess", "Shell", "Generator"};
+constexpr std::array<const char*, 12> kCategoryNames = {"Unknown",     "Effect",         "Synth",  "Analysis",
+                                                        "Mastering",   "Spacializer",    "RoomFx", "SurroundFx",
+                                                        "Restoration", "OfflineProcess", "Shell",  "Generator"};
 
 template <size_t N>
 std::string BitNames(int32_t flags, const std::array<const char*, N>& names) {
@@ -30,8 +29,8 @@ std::string BitNames(int32_t flags, const std::array<const char*, N>& names) {
     for (int bit = 0; bit < kFlagBits; ++bit) {
         if ((bits & (1u << bit)) == 0) continue;
         if (!text.empty()) text += " | ";
-        text += static_cast<size_t>(bit) < N ? std::string(names[static_cast<size_t>(bit)])
-                                             : "bit" + std::to_string(bit);
+        text +=
+            static_cast<size_t>(bit) < N ? std::string(names[static_cast<size_t>(bit)]) : "bit" + std::to_string(bit);
     }
     return text.empty() ? "none" : text;
 }
@@ -55,8 +54,8 @@ std::string FourCharText(int32_t value) {
     std::string text = "'";
     for (int shift = 24; shift >= 0; shift -= 8) {
         const auto byte = static_cast<unsigned char>((bits >> shift) & 0xFFu);
-        text += (byte >= 0x20 && byte < 0x7F && byte != '\'') ? std::string(1, static_cast<char>(byte))
-                                                              : EscapedByte(byte);
+        text +=
+            (byte >= 0x20 && byte < 0x7F && byte != '\'') ? std::string(1, static_cast<char>(byte)) : EscapedByte(byte);
     }
     return text + "'";
 }
@@ -89,10 +88,14 @@ std::string PlugCategoryName(intptr_t category) {
 
 std::string CanDoAnswerText(intptr_t answer) {
     switch (answer) {
-        case 1: return "yes";
-        case -1: return "no";
-        case 0: return "don't know";
-        default: return "answer " + std::to_string(answer);
+        case 1:
+            return "yes";
+        case -1:
+            return "no";
+        case 0:
+            return "don't know";
+        default:
+            return "answer " + std::to_string(answer);
     }
 }
 

@@ -63,11 +63,10 @@ void PrintRecord(std::ostream& out, const TPluginInstance& plugin) {
     Line(out, "realQualities", Number(record.realQualities));
     Line(out, "offQualities", Number(record.offQualities));
     const auto present = [](const void* routine) { return routine ? "yes" : "no"; };
-    Line(out, "routines", std::string("process ") + present(reinterpret_cast<const void*>(record.process)) +
-                              ", processReplacing " +
-                              present(reinterpret_cast<const void*>(record.processReplacing)) +
-                              ", processDoubleReplacing " +
-                              present(reinterpret_cast<const void*>(record.processDoubleReplacing)));
+    Line(out, "routines",
+         std::string("process ") + present(reinterpret_cast<const void*>(record.process)) + ", processReplacing " +
+             present(reinterpret_cast<const void*>(record.processReplacing)) + ", processDoubleReplacing " +
+             present(reinterpret_cast<const void*>(record.processDoubleReplacing)));
 }
 
 void PrintIdentity(std::ostream& out, TPluginInstance& plugin) {
@@ -100,8 +99,8 @@ void PrintPins(std::ostream& out, TPluginInstance& plugin, bool inputs) {
     out << (inputs ? "Inputs" : "Outputs") << " (" << count << ")\n";
     for (int32_t pin = 0; pin < count; ++pin) {
         VstPinProperties properties{};
-        const intptr_t answer = inputs ? plugin.GetInputProperties(pin, properties)
-                                       : plugin.GetOutputProperties(pin, properties);
+        const intptr_t answer =
+            inputs ? plugin.GetInputProperties(pin, properties) : plugin.GetOutputProperties(pin, properties);
         const std::string label = "#" + std::to_string(pin);
         if (answer == 0) {
             Line(out, label, "(no pin properties)");
@@ -110,8 +109,9 @@ void PrintPins(std::ostream& out, TPluginInstance& plugin, bool inputs) {
         const std::string longLabel(properties.label, strnlen(properties.label, sizeof properties.label));
         const std::string shortLabel(properties.shortLabel,
                                      strnlen(properties.shortLabel, sizeof properties.shortLabel));
-        Line(out, label, "label " + QuotedText(longLabel) + ", short " + QuotedText(shortLabel) + ", flags " +
-                             Number(properties.flags) + " (" + PinFlagNames(properties.flags) + ")");
+        Line(out, label,
+             "label " + QuotedText(longLabel) + ", short " + QuotedText(shortLabel) + ", flags " +
+                 Number(properties.flags) + " (" + PinFlagNames(properties.flags) + ")");
     }
 }
 
@@ -125,8 +125,8 @@ void PrintParameters(std::ostream& out, TPluginInstance& plugin) {
         std::ostringstream value;
         value << std::fixed << std::setprecision(6) << plugin.GetParameter(index);
         Line(out, "#" + std::to_string(index),
-             "name " + Text(name, kVstMaxParamStrLen) + ", label " + Text(label, kVstMaxParamStrLen) +
-                 ", display " + Text(display, kVstMaxParamStrLen) + ", value " + value.str());
+             "name " + Text(name, kVstMaxParamStrLen) + ", label " + Text(label, kVstMaxParamStrLen) + ", display " +
+                 Text(display, kVstMaxParamStrLen) + ", value " + value.str());
     }
 }
 

@@ -117,9 +117,8 @@ int ApplyText(TPluginInstance& plugin, const TParameterSetting& setting, std::os
         ReportParameter(report, plugin, *index, "  [found by its display; the plug-in takes no text]");
         return kExitOk;
     }
-    return Problem("cannot set " + QuotedText(plugin.GetParamName(*index)) + " (#" + std::to_string(*index) +
-                   ") to " + QuotedText(setting.text) +
-                   ": the plug-in takes no text for it and shows no value as that text");
+    return Problem("cannot set " + QuotedText(plugin.GetParamName(*index)) + " (#" + std::to_string(*index) + ") to " +
+                   QuotedText(setting.text) + ": the plug-in takes no text for it and shows no value as that text");
 }
 
 }  // namespace

@@ -8,9 +8,9 @@
 namespace tessel::host::tool {
 namespace {
 
-constexpr int kBisectionSteps = 40;        // far below a 32-bit float's step at the end
-constexpr int kScanSteps = 1000;           // normalised steps when matching texts
-constexpr float kEndInset = 1.0e-6f;       // where to look when an end shows no number ("-inf")
+constexpr int kBisectionSteps = 40;   // far below a 32-bit float's step at the end
+constexpr int kScanSteps = 1000;      // normalised steps when matching texts
+constexpr float kEndInset = 1.0e-6f;  // where to look when an end shows no number ("-inf")
 constexpr double kKilo = 1000.0;
 
 std::string Trimmed(const std::string& text) {
@@ -110,8 +110,7 @@ std::optional<double> DisplayNumber(const std::string& display) {
 std::optional<float> SetParameterByDisplay(TPluginInstance& plugin, int32_t index, const std::string& text) {
     const float original = plugin.GetParameter(index);
     std::optional<float> found;
-    if (const auto number = DisplayNumber(text))
-        found = SearchNumber(plugin, index, *number);
+    if (const auto number = DisplayNumber(text)) found = SearchNumber(plugin, index, *number);
     if (!found) found = SearchText(plugin, index, text);
     if (!found) plugin.SetParameter(index, original);
     return found;

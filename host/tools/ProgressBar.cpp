@@ -25,8 +25,8 @@ void TProgressBar::Update(int64_t done) {
     if (percent == lastPercent_) return;
     lastPercent_ = percent;
     const int filled = percent * kBarWidth / kHundred;
-    const std::string bar = std::string(static_cast<size_t>(filled), '#') +
-                            std::string(static_cast<size_t>(kBarWidth - filled), '.');
+    const std::string bar =
+        std::string(static_cast<size_t>(filled), '#') + std::string(static_cast<size_t>(kBarWidth - filled), '.');
     std::fprintf(stderr, "\r[%s] %3d%%", bar.c_str(), percent);
     std::fflush(stderr);
 }

@@ -19,7 +19,7 @@ namespace tessel::host::tool {
 namespace {
 
 constexpr double kProgressFromSeconds = 20.0;  // shorter files render too fast to need a bar
-constexpr double kSilenceDb = -200.0;           // what an all-zero signal reports
+constexpr double kSilenceDb = -200.0;          // what an all-zero signal reports
 
 struct TRenderOptions {
     std::string pluginPath;

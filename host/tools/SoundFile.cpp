@@ -12,8 +12,8 @@ std::string FormatField(int format, int mask) {
     for (int entry = 0; entry < count; ++entry) {
         SF_FORMAT_INFO candidate{};
         candidate.format = entry;  // in: the list position; out: the format code
-        if (sf_command(nullptr, major ? SFC_GET_FORMAT_MAJOR : SFC_GET_FORMAT_SUBTYPE, &candidate,
-                       sizeof candidate) == 0 &&
+        if (sf_command(nullptr, major ? SFC_GET_FORMAT_MAJOR : SFC_GET_FORMAT_SUBTYPE, &candidate, sizeof candidate) ==
+                0 &&
             candidate.format == (format & mask) && candidate.name != nullptr)
             return candidate.name;
     }
@@ -62,9 +62,7 @@ sf_count_t TSoundFile::Read(float* frames, sf_count_t count) { return sf_readf_f
 
 sf_count_t TSoundFile::Read(double* frames, sf_count_t count) { return sf_readf_double(file_, frames, count); }
 
-bool TSoundFile::Write(const float* frames, sf_count_t count) {
-    return sf_writef_float(file_, frames, count) == count;
-}
+bool TSoundFile::Write(const float* frames, sf_count_t count) { return sf_writef_float(file_, frames, count) == count; }
 
 bool TSoundFile::Write(const double* frames, sf_count_t count) {
     return sf_writef_double(file_, frames, count) == count;

@@ -15,8 +15,7 @@ public:
     // Writes in info.format with info.channels and info.samplerate. Floating
     // samples beyond ±1 are clipped when the format stores integers, instead
     // of wrapping round.
-    static std::unique_ptr<TSoundFile> OpenForWriting(const std::string& path, const SF_INFO& info,
-                                                      std::string& error);
+    static std::unique_ptr<TSoundFile> OpenForWriting(const std::string& path, const SF_INFO& info, std::string& error);
 
     ~TSoundFile();
     TSoundFile(const TSoundFile&) = delete;

@@ -99,11 +99,13 @@ public:
     double At(int64_t frame) {
         const double t = static_cast<double>(frame) / options_.rateHz;
         switch (options_.kind) {
-            case TKind::Sine: return std::sin(2.0 * std::numbers::pi * options_.frequencyHz * t);
+            case TKind::Sine:
+                return std::sin(2.0 * std::numbers::pi * options_.frequencyHz * t);
             case TKind::Sweep:
                 return std::sin(2.0 * std::numbers::pi * kSweepStartHz / sweepOctaveRate_ *
                                 (std::exp(sweepOctaveRate_ * t) - 1.0));
-            case TKind::Noise: break;
+            case TKind::Noise:
+                break;
         }
         // xorshift64: uniform in -1..1, the same noise on every run.
         noise_ ^= noise_ << 13;

@@ -46,10 +46,10 @@ protected:
 const bool kChunkModuleRegistered = [] {
     using namespace stored;
     TStoredItem program{{Method("OnStoreChunk", "StoreChunk"), Method("OnLoadChunk", "LoadChunk")}};
-    return TStoredDescriptions::Register({"TChunkModule",
-                                          {Set("Flags", {"effFlagsProgramChunks"}),
-                                           Collection("Programs", {program, program}),
-                                           Collection("ParameterProperties", {TStoredItem{}})}});
+    return TStoredDescriptions::Register(
+        {"TChunkModule",
+         {Set("Flags", {"effFlagsProgramChunks"}), Collection("Programs", {program, program}),
+          Collection("ParameterProperties", {TStoredItem{}})}});
 }();
 
 const Bytes kBank{3, 0, 0, 0, 1, 2, 3, 0, 0, 0, 0};  // program 0: three bytes; program 1: none

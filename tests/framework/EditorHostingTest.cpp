@@ -17,8 +17,7 @@ namespace {
 // A window that writes down what the framework asks of it.
 class TFakeWindow : public TEditorWindow {
 public:
-    explicit TFakeWindow(std::vector<std::string>& log, bool failEmbedding = false)
-        : FLog(log), FFail(failEmbedding) {}
+    explicit TFakeWindow(std::vector<std::string>& log, bool failEmbedding = false) : FLog(log), FFail(failEmbedding) {}
     ~TFakeWindow() override { FLog.push_back("destroyed"); }
     void SetParentWindow(std::uintptr_t parent) override {
         FLog.push_back("parent " + std::to_string(parent));
@@ -140,15 +139,15 @@ TEST(KeyMapping, CharactersAndVirtualKeys) {
 TEST_F(EditorHosting, KeysAreForwardedOnlyWhenWanted) {
     EXPECT_EQ(Dispatch(effEditKeyDown, 'a', 0), -1);  // keys not required
     module->SetKeysRequired(true);
-    EXPECT_EQ(Dispatch(effEditKeyDown, 'a', 0), 0);   // no editor
+    EXPECT_EQ(Dispatch(effEditKeyDown, 'a', 0), 0);  // no editor
     Dispatch(effEditOpen, 0, 0, parent);
     log.clear();
     EXPECT_EQ(Dispatch(effEditKeyDown, 'a', 0, nullptr, kVstModifierShift), -1);
     EXPECT_EQ(Dispatch(effEditKeyDown, 0, 11), -1);  // left arrow: extended
     EXPECT_EQ(Dispatch(effEditKeyDown, 'x', 0, nullptr, kVstModifierAlt), -1);
     EXPECT_EQ(Dispatch(effEditKeyUp, 0, 11), -1);
-    EXPECT_EQ(log, (std::vector<std::string>{"down 65 0", "char 65 0", "down 37 256", "char 37 256",
-                                             "sysdown 120 8192", "char 120 0", "up 37 256"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"down 65 0", "char 65 0", "down 37 256", "char 37 256", "sysdown 120 8192",
+                                             "char 120 0", "up 37 256"}));
 }
 
 TEST_F(EditorHosting, CheckKeyDecidesWhetherTheKeyWasTaken) {

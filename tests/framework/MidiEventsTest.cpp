@@ -97,8 +97,8 @@ protected:
         scripted->SetHandler(audioMasterProcessEvents, [this](const host::THostRequest& r) -> intptr_t {
             const auto* block = static_cast<const VstEvents*>(r.ptr);
             std::vector<VstMidiEvent> events;
-            const auto* slots = reinterpret_cast<VstEvent* const*>(reinterpret_cast<const char*>(block) +
-                                                                   offsetof(VstEvents, events));
+            const auto* slots =
+                reinterpret_cast<VstEvent* const*>(reinterpret_cast<const char*>(block) + offsetof(VstEvents, events));
             for (std::int32_t i = 0; i < block->numEvents; ++i)
                 events.push_back(*reinterpret_cast<const VstMidiEvent*>(slots[i]));
             received.push_back(std::move(events));
@@ -127,9 +127,8 @@ TEST_F(OutgoingMidi, AnEmptyQueueSendsNothing) {
 
 TEST_F(OutgoingMidi, EveryAudioCallFlushesAndEmptiesTheQueue) {
     answer = 0;  // a host refusing the events still gets them only once
-    module->SetOnProcessReplacing([this](float* const*, float* const*, std::int32_t) {
-        module->MidiOut(0x90, 64, 90, 3);
-    });
+    module->SetOnProcessReplacing(
+        [this](float* const*, float* const*, std::int32_t) { module->MidiOut(0x90, 64, 90, 3); });
     module->SetOnProcessDoubleReplacing([this](double* const*, double* const*, std::int32_t) {
         module->MidiOut(Note(65, 7));
         module->MidiOut(Note(66, 8));

@@ -14,8 +14,8 @@ namespace {
 
 using test::TBareModule;
 
-intptr_t Dispatch(TBasicVSTModule& module, int32_t opcode, int32_t index = 0, intptr_t value = 0,
-                  void* ptr = nullptr, float opt = 0.0f) {
+intptr_t Dispatch(TBasicVSTModule& module, int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                  float opt = 0.0f) {
     AEffect* effect = module.GetEffectRecord();
     return effect->dispatcher(effect, opcode, index, value, ptr, opt);
 }
@@ -70,8 +70,7 @@ TEST(ModuleEvents, PassThroughRequestsAnswerWhetherAHandlerRan) {
         {effProcessVarIo, [&] { module->OnProcessVarIO = [&](TBasicVSTModule&, void*) { ++fired; }; }},
         {effOfflinePrepare, [&] { module->OnOfflinePrepare = [&](TBasicVSTModule&, void*, int32_t) { ++fired; }; }},
         {effOfflineRun, [&] { module->OnOfflineRun = [&](TBasicVSTModule&, void*, int32_t) { ++fired; }; }},
-        {effOfflineNotify,
-         [&] { module->OnOfflineNotify = [&](TBasicVSTModule&, void*, int32_t, bool) { ++fired; }; }},
+        {effOfflineNotify, [&] { module->OnOfflineNotify = [&](TBasicVSTModule&, void*, int32_t, bool) { ++fired; }; }},
         {effSetPanLaw, [&] { module->OnSetPanLaw = [&](TBasicVSTModule&, int32_t&, float&) { ++fired; }; }},
     };
     for (const auto& c : cases) {

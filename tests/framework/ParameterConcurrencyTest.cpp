@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <functional>
 #include <chrono>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -49,7 +49,8 @@ const bool kRegistered = [] {
     using namespace stored;
     TStoredItem item{{Float("Max", kRange), Method("OnParameterChange", "Change")}};
     return TStoredDescriptions::Register(
-        {"TConcurrentModule", {Collection("Programs", {TStoredItem{}}), Collection("ParameterProperties", {item, item})}});
+        {"TConcurrentModule",
+         {Collection("Programs", {TStoredItem{}}), Collection("ParameterProperties", {item, item})}});
 }();
 
 class ParameterConcurrency : public ::testing::Test {

@@ -78,8 +78,12 @@ TEST(ParameterDescription, DefaultNamesAndCuts) {
     EXPECT_EQ(module->ParameterProperties().Add().DisplayName(), "Parameter 2");
     first.SetDisplayName("A parameter name far longer than thirty characters");
     EXPECT_EQ(first.DisplayName(), "A parameter name far longer th");
-    first.SetShortLabel("Gr\xC3\xB6\xC3\x9F" "enwert");  // cut by character, not by byte
-    EXPECT_EQ(first.ShortLabel(), "Gr\xC3\xB6\xC3\x9F" "enw");
+    first.SetShortLabel(
+        "Gr\xC3\xB6\xC3\x9F"
+        "enwert");  // cut by character, not by byte
+    EXPECT_EQ(first.ShortLabel(),
+              "Gr\xC3\xB6\xC3\x9F"
+              "enw");
 }
 
 }  // namespace

@@ -134,9 +134,12 @@ TEST_F(ParameterStore, TextsAndTheirBounds) {
     module->StoreParameter(kFrequency, 632.158f);
     module->StoreParameter(kType, 3.0f);
     const std::tuple<int32_t, int32_t, const char*> cases[] = {
-        {effGetParamName, kFrequency, "Filter 1 Frequency"}, {effGetParamLabel, kFrequency, "Hz"},
-        {effGetParamDisplay, kFrequency, "632.2"},           {effGetParamDisplay, kType, "Peak"},
-        {effGetParamLabel, kVolume, "dB (master)"},          {effGetParamName, 4, "undefined"},
+        {effGetParamName, kFrequency, "Filter 1 Frequency"},
+        {effGetParamLabel, kFrequency, "Hz"},
+        {effGetParamDisplay, kFrequency, "632.2"},
+        {effGetParamDisplay, kType, "Peak"},
+        {effGetParamLabel, kVolume, "dB (master)"},
+        {effGetParamName, 4, "undefined"},
         {effGetParamDisplay, -1, "undefined"},
     };
     for (const auto& [opcode, index, text] : cases) {
@@ -150,9 +153,8 @@ TEST_F(ParameterStore, TextsAndTheirBounds) {
     EXPECT_EQ(buffer.Text(), "632,2");
 
     auto& gain = module->ParameterProperties()[kGain];
-    gain.OnCustomParameterDisplay = gain.OnCustomParameterLabel = [](TBasicVSTModule&, int32_t, std::string& t) {
-        t.assign(60, 'x');
-    };
+    gain.OnCustomParameterDisplay =
+        gain.OnCustomParameterLabel = [](TBasicVSTModule&, int32_t, std::string& t) { t.assign(60, 'x'); };
     for (int32_t opcode : {effGetParamDisplay, effGetParamLabel}) {
         TGuardedBuffer cut;
         module->Dispatch(opcode, kGain, 0, cut.bytes);
@@ -209,19 +211,19 @@ TEST_F(ParameterStore, StringToParameterAndCanBeAutomated) {
     EXPECT_EQ(module->Dispatch(effString2Parameter, kFrequency, 0, nullptr), 0);
     std::strcpy(text, " -2.5E1 ");
     EXPECT_EQ(module->Dispatch(effString2Parameter, kGain, 0, text), 1);
-    EXPECT_EQ(module->ReadParameter(kGain), -15.0f);  // limited to the range
+    EXPECT_EQ(module->ReadParameter(kGain), -15.0f);                      // limited to the range
     for (int32_t outside : {4, std::numeric_limits<int32_t>::max(), -1})  // nothing stored there
         EXPECT_EQ(module->Dispatch(effString2Parameter, outside, 0, text), 0) << outside;
 
     // A parameter with a display of its own reads that display back; the handler
     // gets the plain number (NaN for none) and its answer is stored.
     std::vector<float> offered;
-    module->ParameterProperties()[kType].OnCustomParameterParse =
-        [&](TBasicVSTModule&, int32_t, std::string_view typed, float& value) {
-            offered.push_back(value);
-            if (typed == "Peak") value = 3.0f;
-            if (typed == "never") value = std::numeric_limits<float>::quiet_NaN();
-        };
+    module->ParameterProperties()[kType].OnCustomParameterParse = [&](TBasicVSTModule&, int32_t, std::string_view typed,
+                                                                      float& value) {
+        offered.push_back(value);
+        if (typed == "Peak") value = 3.0f;
+        if (typed == "never") value = std::numeric_limits<float>::quiet_NaN();
+    };
     const std::vector<std::pair<const char*, intptr_t>> answers = {{"Peak", 1}, {"5", 1}, {"never", 0}, {"x", 0}};
     for (const auto& [typed, answer] : answers) {
         std::strcpy(text, typed);
@@ -245,21 +247,29 @@ TEST_F(ParameterStore, ParameterPropertiesRecord) {
     EXPECT_EQ(module->Dispatch(effGetParameterProperties, kGain, 0, record.bytes), 0);  // not reported
     EXPECT_TRUE(record.UntouchedFrom(0));
     ASSERT_EQ(module->Dispatch(effGetParameterProperties, kFrequency, 0, record.bytes), 1);
-    auto word = [&](size_t at) { int32_t v; std::memcpy(&v, record.bytes + at, 4); return v; };
-    auto real = [&](size_t at) { float v; std::memcpy(&v, record.bytes + at, 4); return v; };
+    auto word = [&](size_t at) {
+        int32_t v;
+        std::memcpy(&v, record.bytes + at, 4);
+        return v;
+    };
+    auto real = [&](size_t at) {
+        float v;
+        std::memcpy(&v, record.bytes + at, 4);
+        return v;
+    };
     EXPECT_EQ(real(0), 100.0f);
     EXPECT_EQ(real(4), 10.0f);
     EXPECT_EQ(real(8), 500.0f);
     EXPECT_STREQ(reinterpret_cast<const char*>(record.bytes + 12), "Filter 1 Frequency");
     EXPECT_EQ(record.bytes[12 + 19], TGuardedBuffer::kGuard);  // the name and its zero, nothing more
-    EXPECT_EQ(word(76), 0x42);                                  // UsesIntegerMinMax (bit 1), CanRamp (bit 6)
+    EXPECT_EQ(word(76), 0x42);                                 // UsesIntegerMinMax (bit 1), CanRamp (bit 6)
     EXPECT_EQ(word(80), 20);
     EXPECT_EQ(word(84), 20000);
     EXPECT_EQ(word(88), 100);
     EXPECT_EQ(word(92), 500);
     EXPECT_STREQ(reinterpret_cast<const char*>(record.bytes + 96), "Freq1");
     EXPECT_EQ(record.bytes[104] | record.bytes[105], 0);  // display index
-    EXPECT_TRUE(record.UntouchedFrom(106));                // category and reserved bytes stay the host's
+    EXPECT_TRUE(record.UntouchedFrom(106));               // category and reserved bytes stay the host's
 }
 
 TEST(ParameterStoreValues, EditorOpenReplaysValuesToTheModuleHandler) {

@@ -288,8 +288,7 @@ TEST(Components, HearOfRateChannelAndMidiChangesLastFirst) {
     module->OnSampleRateChange = [&](TBasicVSTModule&, float) { log.push_back("event"); };
     module->SetSampleRate(48000.0f);
     module->SetNumOutputs(6);
-    EXPECT_EQ(log, (std::vector<std::string>{"rate 2 48000", "rate 1 48000", "event", "channels 2 6",
-                                             "channels 1 6"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"rate 2 48000", "rate 1 48000", "event", "channels 2 6", "channels 1 6"}));
 
     log.clear();
     module->OnProcessMidi = [&](TBasicVSTModule&, TVstMidiEvent&) { log.push_back("OnProcessMidi"); };

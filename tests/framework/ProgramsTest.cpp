@@ -49,8 +49,8 @@ TEST_F(Programs, SwitchFiresEventsThenReplaysThenAsksForDisplay) {
     module->StoreParameter(kGain, 2.0f);
     module->log.clear();
     EXPECT_EQ(module->Dispatch(effSetProgram, 0, 1), 0);
-    const Log switched{"before", "after", "param 0", "module 0", "param 1", "module 1",
-                       "param 2", "module 2", "module 3", "display"};
+    const Log switched{"before",   "after",   "param 0",  "module 0", "param 1",
+                       "module 1", "param 2", "module 2", "module 3", "display"};
     EXPECT_EQ(module->log, switched);
     EXPECT_EQ(module->Dispatch(effGetProgram), 1);
     EXPECT_EQ(module->ReadParameter(kGain), 0.0f);

@@ -14,7 +14,8 @@
 namespace tessel {
 namespace {
 
-std::vector<TStoredProperty> Item(const std::string& name, const std::string& id, std::vector<TStoredProperty> more = {}) {
+std::vector<TStoredProperty> Item(const std::string& name, const std::string& id,
+                                  std::vector<TStoredProperty> more = {}) {
     std::vector<TStoredProperty> p{stored::Text("DisplayName", name), stored::Text("UniqueID", id)};
     p.insert(p.end(), more.begin(), more.end());
     return p;
@@ -42,10 +43,10 @@ const bool kShellRegistered = TStoredDescriptions::Register(
       stored::Collection(
           "ShellPlugins",
           {TStoredItem{Item("Alpha", "ABCD")},
-           TStoredItem{Item("Beta", "Bbbb",
-                            {stored::Integer("numInputs", 1), stored::Integer("numOutputs", 6),
-                             stored::Integer("numPrograms", 3), stored::Ident("PlugCategory", "vpcSynth"),
-                             stored::Method("OnInstanciate", "SubInstanciate")})},
+           TStoredItem{Item(
+               "Beta", "Bbbb",
+               {stored::Integer("numInputs", 1), stored::Integer("numOutputs", 6), stored::Integer("numPrograms", 3),
+                stored::Ident("PlugCategory", "vpcSynth"), stored::Method("OnInstanciate", "SubInstanciate")})},
            TStoredItem{Item(std::string(70, 'g'), "Gggg")}})}});
 
 TEST(ShellPluginItem, UniqueIdIsFourBytesMostSignificantFirst) {

@@ -31,20 +31,20 @@ protected:
     }
 };
 
-const bool kRegistered = TStoredDescriptions::Register(
-    {"TDescribedModule",
-     {
-         Method("OnCreate", "Created"),
-         Method("OnSampleRateChange", "RateChanged"),
-         Float("SampleRate", 48000.0),  // fires the handler bound just before
-         Method("OnInitialize", "Initialized"),
-         Set("Flags", {"effFlagsHasEditor", "effFlagsCanReplacing"}),
-         Text("EffectName", "Described"),
-         Ident("PlugCategory", "vpcAnalysis"),
-         Set("CanDos", {"vcdBypass"}),
-         Text("UniqueID", "Dscr"),
-         Integer("VersionMinor", 2),
-     }});
+const bool kRegistered =
+    TStoredDescriptions::Register({"TDescribedModule",
+                                   {
+                                       Method("OnCreate", "Created"),
+                                       Method("OnSampleRateChange", "RateChanged"),
+                                       Float("SampleRate", 48000.0),  // fires the handler bound just before
+                                       Method("OnInitialize", "Initialized"),
+                                       Set("Flags", {"effFlagsHasEditor", "effFlagsCanReplacing"}),
+                                       Text("EffectName", "Described"),
+                                       Ident("PlugCategory", "vpcAnalysis"),
+                                       Set("CanDos", {"vcdBypass"}),
+                                       Text("UniqueID", "Dscr"),
+                                       Integer("VersionMinor", 2),
+                                   }});
 
 TEST(StoredDescription, IsAppliedInOrderThroughTheSetters) {
     ASSERT_TRUE(kRegistered);
@@ -113,7 +113,8 @@ public:
 };
 
 const bool kUnknownRegistered = TStoredDescriptions::Register(
-    {"TUnknownPropertyModule", {Text("EffectName", "Partial"), Integer("NoSuchProperty", 1), Text("UniqueID", "Nope")}});
+    {"TUnknownPropertyModule",
+     {Text("EffectName", "Partial"), Integer("NoSuchProperty", 1), Text("UniqueID", "Nope")}});
 
 TEST(StoredDescription, AnUnknownPropertyStopsReading) {
     ASSERT_TRUE(kUnknownRegistered);

@@ -41,11 +41,11 @@ const bool kRegistered = [] {
     using namespace stored;
     TStoredItem parameter{{Float("Max", 100.0), Boolean("ReportVST2Properties", true)}};
     TStoredItem program{{Text("DisplayName", "Init")}};
-    return TStoredDescriptions::Register({"TTextModule",
-                                          {Text("EffectName", kEffectNames[0]), Text("VendorName", kVendorNames[0]),
-                                           Text("ProductName", kProductNames[0]),
-                                           Collection("Programs", {program, program}),
-                                           Collection("ParameterProperties", {parameter, parameter})}});
+    return TStoredDescriptions::Register(
+        {"TTextModule",
+         {Text("EffectName", kEffectNames[0]), Text("VendorName", kVendorNames[0]),
+          Text("ProductName", kProductNames[0]), Collection("Programs", {program, program}),
+          Collection("ParameterProperties", {parameter, parameter})}});
 }();
 
 std::set<std::string> Both(const TPair& pair) { return {pair[0], pair[1]}; }

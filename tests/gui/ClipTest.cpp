@@ -32,35 +32,44 @@ std::vector<TPrimitive> Primitives() {
     const std::vector<TFixedPoint> star = {Px(20, -30), Px(45, 60), Px(-20, 5), Px(60, 5), Px(-5, 60)};
     std::vector<TPrimitive> p = {
         {"FillRect", [](TBitmap32& s) { s.FillRect(-5, -5, 100, 100, kWhite32); }},
-        {"SetPixel", [](TBitmap32& s) { for (int i = -2; i < 45; ++i) s.SetPixel(i, i, kWhite32); }},
-        {"LineTo", [](TBitmap32& s) {
+        {"SetPixel",
+         [](TBitmap32& s) {
+             for (int i = -2; i < 45; ++i) s.SetPixel(i, i, kWhite32);
+         }},
+        {"LineTo",
+         [](TBitmap32& s) {
              s.MoveTo(-30, -20);
              s.LineTo(70, 55);
              s.LineTo(INT_MIN, INT_MAX);
              s.MoveTo(INT_MAX, 20);
              s.LineTo(INT_MIN, 21);
          }},
-        {"LineSmooth", [](TBitmap32& s) {
+        {"LineSmooth",
+         [](TBitmap32& s) {
              s.LineSmooth(Px(-40, 12), Px(90, 25), kWhite32, true);
              s.LineSmooth(Px(20, -40), Px(20.5, 90), kWhite32, false);
              s.LineSmooth(TFixedPoint{INT_MIN, INT_MIN}, TFixedPoint{INT_MAX, INT_MAX}, kWhite32, true);
          }},
-        {"LineToF", [](TBitmap32& s) {
+        {"LineToF",
+         [](TBitmap32& s) {
              s.MoveToF(-3.5f, 9.5f);
              s.LineToF(45.25f, 31.0f);
              s.LineToF(1e9f, -1e9f);
          }},
         {"StrokePolyline", [star](TBitmap32& s) { s.StrokePolyline(star, kWhite32, true); }},
-        {"NoiseFill", [](TBitmap32& s) {
+        {"NoiseFill",
+         [](TBitmap32& s) {
              TXorShiftRandom r(9);
              s.NoiseFill(kWhite32, 48, true, r);
          }},
-        {"DrawText", [](TBitmap32& s) {
+        {"DrawText",
+         [](TBitmap32& s) {
              s.Font().Name = "Verdana";
              s.Font().Size = 30;
              for (int level = -1; level <= 4; ++level) s.DrawText(-8, 2, "WMW", level, kWhite32);
          }},
-        {"DrawOnto", [](TBitmap32& s) {
+        {"DrawOnto",
+         [](TBitmap32& s) {
              TBitmap32 src(60, 60);
              src.Clear(0x80FFFFFFu);
              src.DrawOnto(s, -5, -5);

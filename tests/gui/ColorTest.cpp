@@ -42,10 +42,10 @@ TEST(BlendTest, EveryChannelFollowsTheFloorFormula) {
 
 TEST(MergeTest, SpecialCasesFollowTheAlphas) {
     const TColor32 f = Color32(200, 100, 50, 90);
-    EXPECT_EQ(Merge(f, Color32(1, 2, 3, 0)), f);                  // nothing underneath
+    EXPECT_EQ(Merge(f, Color32(1, 2, 3, 0)), f);  // nothing underneath
     EXPECT_EQ(Merge(Color32(200, 100, 50, 0), 0x50102030u), 0x50102030u);
     EXPECT_EQ(Merge(WithAlpha(f, 255), 0x50102030u), WithAlpha(f, 255));
-    EXPECT_EQ(Merge(f, 0xFF102030u), Blend(f, 0xFF102030u));      // opaque background
+    EXPECT_EQ(Merge(f, 0xFF102030u), Blend(f, 0xFF102030u));  // opaque background
 }
 
 TEST(MergeTest, TranslucentOntoTranslucentComposites) {
@@ -102,7 +102,8 @@ TEST(ColorTest, WithSaturationSetsSaturationAndKeepsHueLightnessAlpha) {
     EXPECT_GT(GreenComponent(g), RedComponent(g));
     EXPECT_GT(RedComponent(g), BlueComponent(g));
     EXPECT_NEAR((std::max({RedComponent(g), GreenComponent(g), BlueComponent(g)}) +
-                 std::min({RedComponent(g), GreenComponent(g), BlueComponent(g)})) / 2.0,
+                 std::min({RedComponent(g), GreenComponent(g), BlueComponent(g)})) /
+                    2.0,
                 (0xDF + 0x00) / 2.0, 1.0);
     // Out-of-range s is clamped, not extrapolated.
     EXPECT_EQ(WithSaturation(0xFF804020u, 5.0f), WithSaturation(0xFF804020u, 1.0f));

@@ -98,11 +98,11 @@ TEST(DropShadowTest, ShadowSitsUnderTheShapeAtTheOffset) {
     s.SetDrawMode(dmBlend);
     s.FillRect(4, 4, 10, 10, 0xFF336699u);
     s.DropShadow(3, 2, 0, 128);
-    EXPECT_EQ(s.Pixel(6, 6), 0xFF336699u);                  // shape drawn over its shadow
-    EXPECT_EQ(s.Pixel(11, 7), 0x80000000u);                 // shadow only: black at 255·128/255
-    EXPECT_EQ(s.Pixel(12, 11), 0x80000000u);                // bottom-right corner of the shadow
-    EXPECT_EQ(s.Pixel(13, 7), 0u);                          // right of the shadow
-    EXPECT_EQ(s.Pixel(5, 3), 0u);                           // above the shape: no shadow
+    EXPECT_EQ(s.Pixel(6, 6), 0xFF336699u);                             // shape drawn over its shadow
+    EXPECT_EQ(s.Pixel(11, 7), 0x80000000u);                            // shadow only: black at 255·128/255
+    EXPECT_EQ(s.Pixel(12, 11), 0x80000000u);                           // bottom-right corner of the shadow
+    EXPECT_EQ(s.Pixel(13, 7), 0u);                                     // right of the shadow
+    EXPECT_EQ(s.Pixel(5, 3), 0u);                                      // above the shape: no shadow
     EXPECT_EQ(CountDifferent(s, s.BoundsRect(), 0), 36 + 36 - 3 * 4);  // shape, shadow, overlap
 }
 
@@ -111,12 +111,12 @@ TEST(DropShadowTest, BlurSoftensTheShadowAndTransparencyScalesIt) {
     s.SetDrawMode(dmBlend);
     s.FillRect(8, 8, 16, 16, kWhite32);
     s.DropShadow(4, 4, 3, 200);
-    const int inside = AlphaComponent(s.Pixel(18, 14));   // well inside the shadow
-    const int fringe = AlphaComponent(s.Pixel(21, 14));   // near the shadow's edge
+    const int inside = AlphaComponent(s.Pixel(18, 14));  // well inside the shadow
+    const int fringe = AlphaComponent(s.Pixel(21, 14));  // near the shadow's edge
     EXPECT_GT(inside, fringe);
     EXPECT_GT(fringe, 0);
     EXPECT_LE(inside, 200);
-    EXPECT_EQ(RedComponent(s.Pixel(21, 14)), 0);          // black
+    EXPECT_EQ(RedComponent(s.Pixel(21, 14)), 0);  // black
     EXPECT_EQ(s.Pixel(12, 12), kWhite32);
 }
 

@@ -31,10 +31,9 @@ TEST(LineToTest, EveryOctantSetsOnePixelPerMajorStep) {
         TBitmap32 s(21, 21);
         s.MoveTo(10, 10);
         s.LineTo(10 + e.x, 10 + e.y);
-        EXPECT_EQ(CountDifferent(s, s.BoundsRect(), 0), std::max(std::abs(e.x), std::abs(e.y)))
-            << e.x << "," << e.y;
-        EXPECT_NE(s.Pixel(10, 10), 0u);                 // start pixel drawn
-        EXPECT_EQ(s.Pixel(10 + e.x, 10 + e.y), 0u);     // end pixel excluded
+        EXPECT_EQ(CountDifferent(s, s.BoundsRect(), 0), std::max(std::abs(e.x), std::abs(e.y))) << e.x << "," << e.y;
+        EXPECT_NE(s.Pixel(10, 10), 0u);              // start pixel drawn
+        EXPECT_EQ(s.Pixel(10 + e.x, 10 + e.y), 0u);  // end pixel excluded
     }
 }
 

@@ -34,7 +34,7 @@ TEST(FillPolygonTest, HalfCoveredPixelInMode2GetsHalfTheAlpha) {
     s.SetCombineMode(cmMerge);  // fills blend whatever the combine mode
     s.Clear(kWhite32);
     s.FillPolygon(Rect(1, 0, 2.5, 3), kBlack32, pfAlternate, am8times);
-    EXPECT_EQ(s.Pixel(1, 1), kBlack32);                                  // fully covered
+    EXPECT_EQ(s.Pixel(1, 1), kBlack32);                                   // fully covered
     EXPECT_EQ(s.Pixel(2, 1), Blend(WithAlpha(kBlack32, 128), kWhite32));  // 32 of 64 samples
     EXPECT_EQ(s.Pixel(3, 1), kWhite32);
     EXPECT_EQ(s.Pixel(0, 1), kWhite32);
@@ -114,9 +114,9 @@ TEST(FillPolygonWithTest, SeparateRunsInOneRowAreReportedSeparately) {
     int runs = 0;
     auto filler = [&](TColor32*, int, int y, int, const std::uint8_t*) { runs += y == 1; };
     // A U shape: two prongs cross row 1.
-    const std::vector<TFixedPoint> u = {Px(1, 0), Px(4, 0), Px(4, 1), Px(10, 1),
+    const std::vector<TFixedPoint> u = {Px(1, 0),  Px(4, 0),  Px(4, 1),  Px(10, 1),
                                         Px(10, 0), Px(13, 0), Px(13, 3), Px(1, 3)};
-    const std::vector<TFixedPoint> prongs = {Px(1, 0), Px(4, 0), Px(4, 2), Px(10, 2),
+    const std::vector<TFixedPoint> prongs = {Px(1, 0),  Px(4, 0),  Px(4, 2),  Px(10, 2),
                                              Px(10, 0), Px(13, 0), Px(13, 3), Px(1, 3)};
     s.FillPolygonWith(u, filler);
     EXPECT_EQ(runs, 1);
@@ -129,9 +129,9 @@ TEST(FillPolygonTest, PanelOctagonCutsItsCorners) {
     TBitmap32 s(30, 20);
     s.FillPolygon(testing::PanelOctagon({5, 5, 25, 15}), kWhite32);
     EXPECT_EQ(s.Pixel(10, 10), kWhite32);
-    EXPECT_EQ(s.Pixel(5, 5), 0u);     // cut corner: the octagon starts at x = Left + 2 on the top row
+    EXPECT_EQ(s.Pixel(5, 5), 0u);  // cut corner: the octagon starts at x = Left + 2 on the top row
     EXPECT_EQ(s.Pixel(7, 5), kWhite32);
-    EXPECT_EQ(s.Pixel(24, 10), 0u);   // right edge at Right - 1 = 24
+    EXPECT_EQ(s.Pixel(24, 10), 0u);  // right edge at Right - 1 = 24
     EXPECT_EQ(s.Pixel(23, 10), kWhite32);
 }
 

@@ -45,8 +45,8 @@ long long AlphaSum(const TCustomBitmap32& s) {
     return sum;
 }
 
-::testing::AssertionResult MatchesGolden(const TCustomBitmap32& s, const std::string& name,
-                                          int maxChannelDelta, double maxDifferingFraction) {
+::testing::AssertionResult MatchesGolden(const TCustomBitmap32& s, const std::string& name, int maxChannelDelta,
+                                         double maxDifferingFraction) {
     const std::string path = std::string(TESSEL_GUI_GOLDEN_DIR) + "/" + name + ".png";
     if (const char* update = std::getenv("TESSEL_UPDATE_GOLDEN"); update && std::string(update) == "1") {
         if (!SavePng(s, path)) return ::testing::AssertionFailure() << "cannot write " << path;
@@ -54,12 +54,11 @@ long long AlphaSum(const TCustomBitmap32& s) {
     }
     TBitmap32 golden;
     if (!LoadPng(golden, path)) return ::testing::AssertionFailure() << "cannot read " << path;
-    const std::string actual =
-        (std::filesystem::temp_directory_path() / ("tessel_" + name + ".actual.png")).string();
+    const std::string actual = (std::filesystem::temp_directory_path() / ("tessel_" + name + ".actual.png")).string();
     if (golden.Width() != s.Width() || golden.Height() != s.Height()) {
         SavePng(s, actual);
-        return ::testing::AssertionFailure() << "size " << s.Width() << "x" << s.Height() << ", golden "
-                                             << golden.Width() << "x" << golden.Height();
+        return ::testing::AssertionFailure()
+               << "size " << s.Width() << "x" << s.Height() << ", golden " << golden.Width() << "x" << golden.Height();
     }
     int differing = 0, worst = 0;
     for (int y = 0; y < s.Height(); ++y)
@@ -67,8 +66,8 @@ long long AlphaSum(const TCustomBitmap32& s) {
             const TColor32 a = s.Pixel(x, y), b = golden.Pixel(x, y);
             int delta = 0;
             for (int shift = 0; shift < 32; shift += 8)
-                delta = std::max(delta, std::abs(static_cast<int>((a >> shift) & 255) -
-                                                 static_cast<int>((b >> shift) & 255)));
+                delta = std::max(delta,
+                                 std::abs(static_cast<int>((a >> shift) & 255) - static_cast<int>((b >> shift) & 255)));
             worst = std::max(worst, delta);
             differing += delta > maxChannelDelta;
         }
@@ -94,8 +93,7 @@ void TBoxFontEngine::Rasterize(const TFont32& font, std::string_view utf8, bool 
     int pen = x;
     for (std::size_t i = 0; i < DecodeUtf8(utf8).size(); ++i, pen += advance)
         for (int row = em / 4; row < em; ++row)
-            for (int col = pen + 1; col < pen + advance - 1; ++col)
-                mask.Paint(col, y + row, smooth ? 200 : 255);
+            for (int col = pen + 1; col < pen + advance - 1; ++col) mask.Paint(col, y + row, smooth ? 200 : 255);
 }
 
 }  // namespace tessel::testing

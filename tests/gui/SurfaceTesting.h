@@ -16,9 +16,9 @@ inline TFixedPoint Px(double x, double y) { return FixedPoint(x, y); }
 // The octagon with corners cut by two pixels that the editor's panels use.
 inline std::vector<TFixedPoint> PanelOctagon(const TRect& r) {
     auto p = [](int x, int y) { return TFixedPoint{FixedFromInt(x), FixedFromInt(y)}; };
-    return {p(r.Left + 2, r.Top),      p(r.Right - 3, r.Top),     p(r.Right - 1, r.Top + 2),
+    return {p(r.Left + 2, r.Top),         p(r.Right - 3, r.Top),        p(r.Right - 1, r.Top + 2),
             p(r.Right - 1, r.Bottom - 3), p(r.Right - 3, r.Bottom - 1), p(r.Left + 2, r.Bottom - 1),
-            p(r.Left, r.Bottom - 3),   p(r.Left, r.Top + 2)};
+            p(r.Left, r.Bottom - 3),      p(r.Left, r.Top + 2)};
 }
 
 // Regular polygon approximating a circle, first vertex straight down.
@@ -37,8 +37,8 @@ long long AlphaSum(const TCustomBitmap32& s);
 // mismatch the actual image is written to the temporary directory as
 // tessel_<name>.actual.png. With TESSEL_UPDATE_GOLDEN=1 the golden is (re)written
 // instead — only after the image has been checked by eye.
-::testing::AssertionResult MatchesGolden(const TCustomBitmap32& s, const std::string& name,
-                                          int maxChannelDelta = 0, double maxDifferingFraction = 0.0);
+::testing::AssertionResult MatchesGolden(const TCustomBitmap32& s, const std::string& name, int maxChannelDelta = 0,
+                                         double maxDifferingFraction = 0.0);
 
 // A font engine that draws every character as a box, for exact checks of
 // the text pipeline: em = FontEmPixels(font, magnification), advance em/2,
@@ -48,8 +48,8 @@ long long AlphaSum(const TCustomBitmap32& s);
 class TBoxFontEngine final : public TFontEngine {
 public:
     TTextExtent Measure(const TFont32& font, std::string_view utf8, int magnification) override;
-    void Rasterize(const TFont32& font, std::string_view utf8, bool smooth, int magnification,
-                   TCoverageMask& mask, int x, int y) override;
+    void Rasterize(const TFont32& font, std::string_view utf8, bool smooth, int magnification, TCoverageMask& mask,
+                   int x, int y) override;
     std::vector<int> Magnifications;  // of every Rasterize call
     std::vector<bool> SmoothFlags;
 };

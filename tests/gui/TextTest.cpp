@@ -27,7 +27,9 @@ protected:
     }
     void TearDown() override { SetFontEngine(nullptr); }
 
-    static TColor32 Ink(TColor32 color, int alpha) { return Blend(WithAlpha(color, static_cast<std::uint8_t>(alpha)), kWhite32); }
+    static TColor32 Ink(TColor32 color, int alpha) {
+        return Blend(WithAlpha(color, static_cast<std::uint8_t>(alpha)), kWhite32);
+    }
 
     std::shared_ptr<TBoxFontEngine> FEngine;
     TBitmap32 S;
@@ -39,9 +41,9 @@ TEST_F(BoxTextTest, LevelZeroUsesBilevelGlyphsAndTheColoursAlphaAsOpacity) {
     ASSERT_EQ(FEngine->SmoothFlags.size(), 1u);
     EXPECT_FALSE(FEngine->SmoothFlags[0]);
     EXPECT_EQ(FEngine->Magnifications[0], 1);
-    EXPECT_EQ(S.Pixel(11, 7), Ink(red, 128));   // half transparent
+    EXPECT_EQ(S.Pixel(11, 7), Ink(red, 128));  // half transparent
     EXPECT_EQ(S.Pixel(13, 15), Ink(red, 128));
-    EXPECT_EQ(S.Pixel(16, 7), Ink(red, 128));   // second glyph, pen 15
+    EXPECT_EQ(S.Pixel(16, 7), Ink(red, 128));  // second glyph, pen 15
     EXPECT_EQ(S.Pixel(10, 7), kWhite32);
     EXPECT_EQ(S.Pixel(14, 7), kWhite32);
     EXPECT_EQ(S.Pixel(11, 6), kWhite32);
@@ -71,7 +73,7 @@ TEST_F(BoxTextTest, LevelTwoRendersFourTimesLargerAndAveragesFourByFourCells) {
     EXPECT_EQ(S.Pixel(15, 8), Ink(kBlack32, 128));  // cell (5, 3): columns 20 and 23 of 20..23
     EXPECT_EQ(S.Pixel(11, 15), kBlack32);           // cell (1, 10): rows 40..43, all inked
     EXPECT_EQ(S.Pixel(11, 16), kWhite32);
-    EXPECT_EQ(S.Pixel(10, 6), kWhite32);            // cell (0, 1): rows 4..7, no ink
+    EXPECT_EQ(S.Pixel(10, 6), kWhite32);  // cell (0, 1): rows 4..7, no ink
 }
 
 TEST_F(BoxTextTest, LevelIsClampedToFour) {
@@ -88,11 +90,11 @@ TEST_F(BoxTextTest, TextStartingLeftOfTheSurfaceKeepsItsVisiblePart) {
     S.Clear(kWhite32);
     S.DrawText(-12, 0, "abcdef", 0, kBlack32);
     EXPECT_EQ(S.Pixel(15, 5), kBlack32);
-    EXPECT_EQ(S.Pixel(0, 5), kBlack32);  // glyph 'c' at pen -2 covers columns -1..1
+    EXPECT_EQ(S.Pixel(0, 5), kBlack32);          // glyph 'c' at pen -2 covers columns -1..1
     S.DrawText(15, 15, "abcdef", 2, kBlack32);   // runs off the right and bottom edges
     S.DrawText(25, 0, "abcdef", 0, kBlack32);    // entirely right of the surface
     S.DrawText(0, -100, "abcdef", 4, kBlack32);  // entirely above
-    EXPECT_EQ(S.Pixel(16, 18), kBlack32);  // level-2 cell fully inside the first box
+    EXPECT_EQ(S.Pixel(16, 18), kBlack32);        // level-2 cell fully inside the first box
 }
 
 TEST_F(BoxTextTest, TransparentColourOrEmptyTextDrawsNothing) {

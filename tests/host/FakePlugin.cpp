@@ -29,10 +29,17 @@ intptr_t Dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t value
         case effOpen:
             fake->host(effect, audioMasterGetSampleRate, 0, 0, nullptr, 0.0f);
             return 0;
-        case effClose: delete fake; return 1;
-        case effGetParamName: CopyText(ptr, index == 0 ? "Gain" : "Pan"); return 0;
-        case effGetEffectName: CopyText(ptr, "Fake"); return 1;
-        case effCanDo: return std::strcmp(static_cast<char*>(ptr), "plugAsSend") == 0 ? 1 : -1;
+        case effClose:
+            delete fake;
+            return 1;
+        case effGetParamName:
+            CopyText(ptr, index == 0 ? "Gain" : "Pan");
+            return 0;
+        case effGetEffectName:
+            CopyText(ptr, "Fake");
+            return 1;
+        case effCanDo:
+            return std::strcmp(static_cast<char*>(ptr), "plugAsSend") == 0 ? 1 : -1;
         case effGetChunk:
             *static_cast<const void**>(ptr) = kFakeChunk;
             return sizeof kFakeChunk;
@@ -43,14 +50,15 @@ intptr_t Dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t value
             CopyText(ptr, "Fake In");
             static_cast<VstPinProperties*>(ptr)->flags = kVstPinIsActive;
             return 1;
-        case effProcessEvents: return static_cast<VstEvents*>(ptr)->numEvents;
+        case effProcessEvents:
+            return static_cast<VstEvents*>(ptr)->numEvents;
         case effVendorSpecific: {
             if (index != kForwardToHost) return 0;
             const auto* request = static_cast<TForwardedRequest*>(ptr);
-            return fake->host(effect, request->opcode, request->index, request->value, request->ptr,
-                              request->opt);
+            return fake->host(effect, request->opcode, request->index, request->value, request->ptr, request->opt);
         }
-        default: return 0;
+        default:
+            return 0;
     }
 }
 

@@ -65,8 +65,8 @@ class PlayTool : public ::testing::Test {
 protected:
     void SetUp() override {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() /
-               ("tessel-play-" + std::string(test->name()) + "-" + std::to_string(getpid()));
+        dir_ =
+            fs::temp_directory_path() / ("tessel-play-" + std::string(test->name()) + "-" + std::to_string(getpid()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
@@ -83,8 +83,11 @@ const std::string kZamPeak = " --param 'Boost/Cut 1=6' --param 'Frequency 1=1000
 
 TEST_F(PlayTool, RenderKeepsFormatRateAndLengthAndMixesStereoIntoAMonoPlugIn) {
     TESSEL_SKIP_WITHOUT_ZAMEQ2();
-    ASSERT_EQ(RunTool("tone " + Path("in.wav") + " --kind noise --channels 2 --format pcm16 --rate 44100 "
-                      "--seconds 0.37").status, 0);
+    ASSERT_EQ(RunTool("tone " + Path("in.wav") +
+                      " --kind noise --channels 2 --format pcm16 --rate 44100 "
+                      "--seconds 0.37")
+                  .status,
+              0);
     const TRun run = RunTool("render " + kZam + " " + Path("in.wav") + " " + Path("out.wav") + " --block 100");
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_TRUE(Contains(run.output, "average")) << run.output;
@@ -190,7 +193,8 @@ TEST_F(PlayTool, UsageErrorsExitWithOne) {
         const TRun run = RunTool(arguments);
         EXPECT_EQ(run.status, 1) << arguments << "\n" << run.output;
         EXPECT_TRUE(Contains(run.output, "usage: tessel-host") || Contains(run.output, "tessel-host: "))
-            << arguments << "\n" << run.output;
+            << arguments << "\n"
+            << run.output;
     }
     const TRun help = RunTool("render --help");
     EXPECT_EQ(help.status, 0);
@@ -254,8 +258,11 @@ std::string Witnessed(const std::string& output) {
 const std::string kWitness = TESSEL_WITNESS_PLUGIN;
 
 TEST_F(PlayTool, RenderDrivesThePlugInInTheHostCallOrderAndSilencesExtraInputs) {
-    ASSERT_EQ(RunTool("tone " + Path("in.wav") + " --channels 2 --kind noise --format float --seconds 0.1 "
-                      "--rate 32000").status, 0);  // 3200 frames: 50 blocks of 64
+    ASSERT_EQ(RunTool("tone " + Path("in.wav") +
+                      " --channels 2 --kind noise --format float --seconds 0.1 "
+                      "--rate 32000")
+                  .status,
+              0);  // 3200 frames: 50 blocks of 64
     const TRun run = RunTool("render " + kWitness + " " + Path("in.wav") + " " + Path("out.wav") +
                              " --block 64 --program 2 --param Level=1.5");
     ASSERT_EQ(run.status, 0) << run.output;
@@ -284,8 +291,8 @@ TEST_F(PlayTool, DoublePrecisionIsAnnouncedBeforeTheMainsGoOn) {
 
 TEST_F(PlayTool, AnAccumulatingOnlyPlugInGetsClearedOutputsEveryBlock) {
     ASSERT_EQ(RunTool("tone " + Path("in.wav") + " --channels 1 --format float --seconds 0.05").status, 0);
-    const TRun run = RunTool(std::string("render ") + TESSEL_WITNESS_ACCUMULATING_PLUGIN + " " + Path("in.wav") +
-                             " " + Path("out.wav") + " --block 100 --set 0=0.5");  // level 1
+    const TRun run = RunTool(std::string("render ") + TESSEL_WITNESS_ACCUMULATING_PLUGIN + " " + Path("in.wav") + " " +
+                             Path("out.wav") + " --block 100 --set 0=0.5");  // level 1
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_TRUE(Contains(run.output, "process (accumulating)")) << run.output;
     const TSound in = ReadSound(Path("in.wav"));

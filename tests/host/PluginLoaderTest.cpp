@@ -71,8 +71,7 @@ TEST(PluginLoader, EntryPointReturningNullIsReported) {
 TEST(PluginLoader, RefusedVersionCheckIsRecordedAndYieldsNoInstance) {
     auto host = std::make_shared<TScriptedHost>();
     host->SetVersion(0);
-    EXPECT_EQ(FailureOf([&] { TPluginInstance plugin(TESSEL_FAKE_PLUGIN, host); }),
-              TLoadFailure::EntryReturnedNull);
+    EXPECT_EQ(FailureOf([&] { TPluginInstance plugin(TESSEL_FAKE_PLUGIN, host); }), TLoadFailure::EntryReturnedNull);
     const auto calls = host->Calls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].opcode, audioMasterVersion);

@@ -60,24 +60,44 @@ void CopyText(void* ptr, const char* text) { std::strcpy(static_cast<char*>(ptr)
 intptr_t Dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
     TWitness& witness = *WitnessOf(effect);
     switch (opcode) {
-        case effOpen: Note(witness, "open"); return 0;
+        case effOpen:
+            Note(witness, "open");
+            return 0;
         case effClose:
             Note(witness, "close");
             std::fprintf(stderr, "witness: %s dirty=%d\n", witness.calls.c_str(), witness.dirtyBlocks);
             delete &witness;
             return 1;
-        case effSetProgram: Note(witness, "program=" + std::to_string(value)); return 0;
-        case effSetSampleRate: Note(witness, "rate=" + std::to_string(static_cast<int>(opt))); return 0;
-        case effSetBlockSize: Note(witness, "block=" + std::to_string(value)); return 0;
-        case effMainsChanged: Note(witness, "mains=" + std::to_string(value)); return 0;
-        case effStartProcess: Note(witness, "start"); return 0;
-        case effStopProcess: Note(witness, "stop"); return 0;
-        case effSetProcessPrecision: Note(witness, "precision=" + std::to_string(value)); return 1;
-        case effGetParamName: CopyText(ptr, "Level"); return 0;
+        case effSetProgram:
+            Note(witness, "program=" + std::to_string(value));
+            return 0;
+        case effSetSampleRate:
+            Note(witness, "rate=" + std::to_string(static_cast<int>(opt)));
+            return 0;
+        case effSetBlockSize:
+            Note(witness, "block=" + std::to_string(value));
+            return 0;
+        case effMainsChanged:
+            Note(witness, "mains=" + std::to_string(value));
+            return 0;
+        case effStartProcess:
+            Note(witness, "start");
+            return 0;
+        case effStopProcess:
+            Note(witness, "stop");
+            return 0;
+        case effSetProcessPrecision:
+            Note(witness, "precision=" + std::to_string(value));
+            return 1;
+        case effGetParamName:
+            CopyText(ptr, "Level");
+            return 0;
         case effGetParamDisplay:
             std::snprintf(static_cast<char*>(ptr), kTextBytes, "%.2f", static_cast<double>(witness.level * kMaxLevel));
             return 0;
-        case effGetEffectName: CopyText(ptr, "Witness"); return 1;
+        case effGetEffectName:
+            CopyText(ptr, "Witness");
+            return 1;
         case effString2Parameter: {
             if (ptr == nullptr || index != 0) return 0;
             char* end = nullptr;
@@ -87,7 +107,8 @@ intptr_t Dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t value
             witness.level = natural / kMaxLevel;
             return 1;
         }
-        default: return 0;
+        default:
+            return 0;
     }
 }
 

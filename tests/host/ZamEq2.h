@@ -9,7 +9,7 @@
 
 // Ends the running test (its body or its fixture's SetUp) as skipped when
 // ZamEQ2 is missing.
-#define TESSEL_SKIP_WITHOUT_ZAMEQ2()                                                                  \
-    if (!std::filesystem::exists(TESSEL_ZAMEQ2_PLUGIN))                                               \
-    GTEST_SKIP() << "ZamEQ2 is not installed at " TESSEL_ZAMEQ2_PLUGIN                               \
+#define TESSEL_SKIP_WITHOUT_ZAMEQ2()                                   \
+    if (!std::filesystem::exists(TESSEL_ZAMEQ2_PLUGIN))                \
+    GTEST_SKIP() << "ZamEQ2 is not installed at " TESSEL_ZAMEQ2_PLUGIN \
                     " (Debian package zam-plugins, installed by scripts/setup.sh)"

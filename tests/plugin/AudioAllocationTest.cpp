@@ -34,7 +34,6 @@ TEST(AudioAllocation, ProcessCallsAllocateNothing) {
     double* din[] = {d.data(), h.data()};
     double* dOut[] = {dout.data(), hout.data()};
 
-
     for (int round = 0; round < 8; ++round) {
         // A change before every block: the next process call picks it up.
         plugin.String2Parameter(4 * (round % 7) + 1, round % 2 ? "6" : "-3");

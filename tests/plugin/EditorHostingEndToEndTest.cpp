@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "host/PluginInstance.h"
-#include "tests/support/AllocationCounting.h"
 #include "host/tools/PrivateXServer.h"
+#include "tests/support/AllocationCounting.h"
 
 // Xlib's macros clash with other headers' names: it comes last.
 #include <X11/Xlib.h>

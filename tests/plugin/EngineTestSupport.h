@@ -173,9 +173,12 @@ inline std::vector<TCascadeKernel> SupportedKernels() {
 
 inline const char* KernelName(TCascadeKernel kernel) {
     switch (kernel) {
-        case TCascadeKernel::Sse2: return "Sse2";
-        case TCascadeKernel::Avx2Fma: return "Avx2Fma";
-        case TCascadeKernel::Avx512: return "Avx512";
+        case TCascadeKernel::Sse2:
+            return "Sse2";
+        case TCascadeKernel::Avx2Fma:
+            return "Avx2Fma";
+        case TCascadeKernel::Avx512:
+            return "Avx512";
     }
     return "Unknown";
 }

@@ -12,7 +12,7 @@
 namespace tessel::test {
 
 struct TBandSetting {
-    int kind;          // 0..7
+    int kind;  // 0..7
     double gainDb;
     double frequencyHz;
     double bandwidth;  // parameter value 0..1 (0.5 = one octave)

@@ -77,7 +77,8 @@ TEST(EqualiserStress, ConcurrentEditsProcessingAndSwitchesStayConsistent) {
             const float natural = m->NormalizedToParameter(index, std::uniform_real_distribution<float>(0, 1)(random));
             m->AutomateParameter(index, natural);
             if (i % 97 == 0) m->SelectSnapshot(static_cast<int>(random() % 6));
-            if (i % 131 == 0) effect->dispatcher(effect, effSetProgram, 0, static_cast<intptr_t>(random() % 4), nullptr, 0);
+            if (i % 131 == 0)
+                effect->dispatcher(effect, effSetProgram, 0, static_cast<intptr_t>(random() % 4), nullptr, 0);
             if (i % 53 == 0) m->TotalResponseDb(1000.0);
         }
     });

@@ -92,10 +92,9 @@ TEST(EqualiserParameters, TypedTextReadsBackAsDisplayed) {
         EXPECT_EQ(p.GetParamDisplay(i), shown) << i;
     }
     const std::vector<std::tuple<int, const char*, const char*>> typed = {
-        {12, "peak", "Peak"},      {12, " HIGHSHELF ", "Highshelf"}, {12, "2", "Bandpass"},
-        {15, "1.00", "1.00"},      {15, "2 oct", "2.00"},            {15, "0.35Oct", "0.35"},
-        {15, "50", "10.00"},       {13, "100", "15"},                {13, "-1e6", "-15"},
-        {14, "1e30", "2E0004"},    {14, "1", "20"},                  {28, "99", "6"},
+        {12, "peak", "Peak"},  {12, " HIGHSHELF ", "Highshelf"}, {12, "2", "Bandpass"}, {15, "1.00", "1.00"},
+        {15, "2 oct", "2.00"}, {15, "0.35Oct", "0.35"},          {15, "50", "10.00"},   {13, "100", "15"},
+        {13, "-1e6", "-15"},   {14, "1e30", "2E0004"},           {14, "1", "20"},       {28, "99", "6"},
     };
     for (const auto& [index, text, shown] : typed) {
         EXPECT_EQ(p.String2Parameter(index, text), 1) << text;

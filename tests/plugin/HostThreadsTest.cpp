@@ -48,8 +48,7 @@ TEST(HostThreads, NamesAndDisplaysReadWhileOtherThreadsChangeThem) {
         ++writersDone;
     });
     std::thread automation([&] {  // a host automating from its audio thread
-        for (int k = 0; k < kRounds; ++k)
-            e->setParameter(e, k % kParameters, static_cast<float>(k % 97) / 96.0f);
+        for (int k = 0; k < kRounds; ++k) e->setParameter(e, k % kParameters, static_cast<float>(k % 97) / 96.0f);
         ++writersDone;
     });
 

@@ -54,12 +54,17 @@ TEST(HostileHost, EveryRequestWithBadArgumentsIsAnsweredSafely) {
     AEffect* e = plugin.Effect();
     const std::int32_t params = e->numParams;
 
-    const std::int32_t indices[] = {-1, 0, 1, params - 1, params, std::numeric_limits<std::int32_t>::max(),
+    const std::int32_t indices[] = {-1,
+                                    0,
+                                    1,
+                                    params - 1,
+                                    params,
+                                    std::numeric_limits<std::int32_t>::max(),
                                     std::numeric_limits<std::int32_t>::min()};
-    const intptr_t numbers[] = {0, 1, -1, 7, std::numeric_limits<intptr_t>::max(),
-                                std::numeric_limits<intptr_t>::min()};
-    const float opts[] = {0.0f, 1.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(),
-                          -std::numeric_limits<float>::infinity(), 1e30f};
+    const intptr_t numbers[] = {
+        0, 1, -1, 7, std::numeric_limits<intptr_t>::max(), std::numeric_limits<intptr_t>::min()};
+    const float opts[] = {
+        0.0f, 1.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::infinity(), 1e30f};
 
     for (std::int32_t opcode = 0; opcode < kDispatcherOpcodeCount; ++opcode) {
         if (opcode == effClose) continue;  // ends the instance; its own tests cover it

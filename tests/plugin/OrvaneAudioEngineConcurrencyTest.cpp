@@ -93,7 +93,8 @@ TEST(OrvaneAudioEngineConcurrency, PublishersAndAudioThreadDoNotRace) {
     engine.Process(input.In(), outA.Out(), 512);
     fresh.Process(input.In(), outB.Out(), 512);
     for (std::size_t ch = 0; ch < 2; ++ch) {
-        for (std::size_t n = 0; n < 512; ++n) EXPECT_NEAR(outA.channel[ch][n], outB.channel[ch][n], 1e-13) << ch << " " << n;
+        for (std::size_t n = 0; n < 512; ++n)
+            EXPECT_NEAR(outA.channel[ch][n], outB.channel[ch][n], 1e-13) << ch << " " << n;
     }
 }
 

@@ -42,7 +42,8 @@ double Scaled(long double error, long double reference) {
 class OrvaneAudioEngine : public ::testing::TestWithParam<TCascadeKernel> {
 protected:
     void SetUp() override {
-        if (!CascadeKernelSupported(GetParam())) GTEST_SKIP() << "this processor has no " << test::KernelName(GetParam());
+        if (!CascadeKernelSupported(GetParam()))
+            GTEST_SKIP() << "this processor has no " << test::KernelName(GetParam());
         ASSERT_TRUE(FEngine.SelectKernel(GetParam()));
     }
 
@@ -121,9 +122,10 @@ TEST_P(OrvaneAudioEngine, MatchesTheBandFiltersOnRandomSettings) {
         EXPECT_LE(engineError, kAccuracyFactor * plainError + kAccuracyFloor);
         worstRatio = std::max(worstRatio, engineError / std::max(plainError, kAccuracyFloor));
     }
-    std::printf("%s: largest scaled difference from the band filters %.3g; error against extended precision "
-                "at most %.2f times plain double's\n",
-                test::KernelName(GetParam()), worstDifference, worstRatio);
+    std::printf(
+        "%s: largest scaled difference from the band filters %.3g; error against extended precision "
+        "at most %.2f times plain double's\n",
+        test::KernelName(GetParam()), worstDifference, worstRatio);
 }
 
 // Moderate settings (44.1 kHz, 200 Hz .. 15 kHz, at most 9 dB, half an
@@ -157,7 +159,8 @@ TEST_P(OrvaneAudioEngine, FloatAndDoubleEntriesAgree) {
     for (const int frames : {1, 5, 64, 333}) {
         const TStereo<float> input = test::Noise<float>(frames, random);
         TStereo<double> wideInput(frames);
-        for (std::size_t ch = 0; ch < 2; ++ch) std::copy(input.channel[ch].begin(), input.channel[ch].end(), wideInput.channel[ch].begin());
+        for (std::size_t ch = 0; ch < 2; ++ch)
+            std::copy(input.channel[ch].begin(), input.channel[ch].end(), wideInput.channel[ch].begin());
         const TStereo<float> out = Through(FEngine, input);
         const TStereo<double> wideOut = Through(*wide, wideInput);
         for (std::size_t ch = 0; ch < 2; ++ch) {
@@ -288,9 +291,9 @@ TEST_P(OrvaneAudioEngine, AKindChangeIsNotLostAmongLaterPublications) {
     const TStereo<double> warmUp = test::Noise<double>(300, random);
     Through(FEngine, warmUp);
     Through(reference, warmUp);
-    for (const test::TBandSetting s : {test::TBandSetting{TBandKind::Notch, 200.0, 12.0, 0.3},
-                                       test::TBandSetting{TBandKind::Peak, 200.0, 12.0, 0.3},
-                                       test::TBandSetting{TBandKind::Peak, 200.0, 3.0, 0.3}}) {
+    for (const test::TBandSetting s :
+         {test::TBandSetting{TBandKind::Notch, 200.0, 12.0, 0.3}, test::TBandSetting{TBandKind::Peak, 200.0, 12.0, 0.3},
+          test::TBandSetting{TBandKind::Peak, 200.0, 3.0, 0.3}}) {
         reference.Set(4, s);
         FEngine.PublishBand(4, reference.EngineBand(4));
     }

@@ -229,7 +229,7 @@ TEST(OrvaneModule, OpeningTheEditorBringsEveryBandUpToDate) {
     auto& ed = *m->editor;
     EXPECT_FALSE(ed.freq[0].enabled);  // band 1 is Bypass
     EXPECT_FALSE(ed.gain[0].enabled);
-    EXPECT_TRUE(ed.gain[2].enabled);   // Peak uses its gain
+    EXPECT_TRUE(ed.gain[2].enabled);  // Peak uses its gain
     EXPECT_FALSE(ed.gain[6].enabled);
     EXPECT_FLOAT_EQ(ed.gain[2].position, 0.5f);
     EXPECT_NEAR(ed.freq[2].position, std::log(25.0) / std::log(1000.0), 1e-6);

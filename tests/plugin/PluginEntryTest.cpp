@@ -75,10 +75,10 @@ TEST(PluginRecord, HoldsTheEqualisersIdentity) {
     EXPECT_EQ(r.ioRatio, 1.0f);
     EXPECT_NE(r.object, nullptr);
     EXPECT_EQ(r.user, r.object);
-    for (auto routine : {reinterpret_cast<const void*>(r.dispatcher), reinterpret_cast<const void*>(r.process),
-                         reinterpret_cast<const void*>(r.processReplacing),
-                         reinterpret_cast<const void*>(r.processDoubleReplacing),
-                         reinterpret_cast<const void*>(r.getParameter), reinterpret_cast<const void*>(r.setParameter)})
+    for (auto routine :
+         {reinterpret_cast<const void*>(r.dispatcher), reinterpret_cast<const void*>(r.process),
+          reinterpret_cast<const void*>(r.processReplacing), reinterpret_cast<const void*>(r.processDoubleReplacing),
+          reinterpret_cast<const void*>(r.getParameter), reinterpret_cast<const void*>(r.setParameter)})
         EXPECT_NE(routine, nullptr);
     const char zeros[sizeof r.future] = {};
     EXPECT_EQ(std::memcmp(r.future, zeros, sizeof zeros), 0);
@@ -113,10 +113,10 @@ TEST(Dispatcher, ProgramNamesAreCutBetweenCharacters) {
     auto plugin = Load();
     const std::string start(21, 'a');
     const std::vector<std::pair<std::string, std::string>> names = {
-        {start + "b\xC3\xA9x", start + "b"},               // é would need bytes 23 and 24
-        {start + "\xE2\x82\xAC\xE2\x82\xAC", start},    // € would need bytes 22 to 24
-        {start + "\xF0\x9F\x8E\x9B", start},               // a 4-byte character
-        {start + "\xC3\xA9", start + "\xC3\xA9"},          // 23 bytes fit whole
+        {start + "b\xC3\xA9x", start + "b"},          // é would need bytes 23 and 24
+        {start + "\xE2\x82\xAC\xE2\x82\xAC", start},  // € would need bytes 22 to 24
+        {start + "\xF0\x9F\x8E\x9B", start},          // a 4-byte character
+        {start + "\xC3\xA9", start + "\xC3\xA9"},     // 23 bytes fit whole
     };
     for (const auto& [name, cut] : names) {
         plugin->SetProgramName(name);
