@@ -11,6 +11,7 @@ packages=(
   libxtst-dev         # XTest input for the editor's X tests
   fonts-dejavu-core
   binutils            # readelf, for the exported-symbol test
+  clang-format        # the house layout, checked by the test script
   dpkg-dev file       # dpkg-shlibdeps, and the ELF check CPack runs before it, for the Debian package
   zam-plugins         # third-party LinuxVST plug-ins our host is tested against
   lsp-plugins-vst     # benchmark peer

@@ -3,7 +3,8 @@
 #   build/asan  — every test under AddressSanitizer + UndefinedBehaviorSanitizer
 #   build/tsan  — the concurrency tests under ThreadSanitizer
 # Both run on a virtual X server (xvfb-run), so the editor's X tests drive a
-# real display with XTest input.
+# real display with XTest input. First, every C++ source must be in the house
+# layout (scripts/format.sh --check).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -26,6 +27,8 @@ export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
 xvfb=(xvfb-run -a -s "-screen 0 1280x1024x24")
 status=0
+echo "== House layout"
+bash scripts/format.sh --check || status=1
 echo "== ThreadSanitizer: concurrency tests"
 "${xvfb[@]}" ctest --test-dir build/tsan -L concurrency --output-on-failure -j "$jobs" || status=1
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer: all tests (X tests on a virtual display)"
