@@ -14,6 +14,7 @@
 #include "gui/FormWindow.h"
 #include "host/tools/PrivateXServer.h"
 #include "plugin/OrvaneModule.h"
+#include "tests/support/TestDisplay.h"
 
 // Xlib's macros (KeyPress, …) clash with the controls' names: it comes last.
 #include <X11/Xlib.h>
@@ -33,14 +34,7 @@ public:
 class EditorX11 : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY")) {
-            const auto xvfb = host::tool::FindProgram("Xvfb");
-            if (!xvfb) GTEST_SKIP() << "No X display and no Xvfb";
-            std::string problem;
-            FServer = host::tool::TPrivateXServer::Start(*xvfb, problem);
-            if (!FServer) GTEST_SKIP() << problem;
-            ::setenv("DISPLAY", FServer->DisplayName().c_str(), 1);
-        }
+        if (const std::string why = FTestDisplay.Ensure(); !why.empty()) GTEST_SKIP() << why;
         FDisplay = XOpenDisplay(nullptr);
         if (!FDisplay) GTEST_SKIP() << "Cannot open the X display";
         FParent = XCreateSimpleWindow(FDisplay, DefaultRootWindow(FDisplay), 0, 0, 718, 381, 0, 0, 0xFF00FF);
@@ -53,10 +47,9 @@ protected:
             XDestroyWindow(FDisplay, FParent);
             XCloseDisplay(FDisplay);
         }
-        if (FServer) ::unsetenv("DISPLAY");
     }
 
-    std::unique_ptr<host::tool::TPrivateXServer> FServer;
+    test::TTestDisplay FTestDisplay;
     Display* FDisplay = nullptr;
     Window FParent = 0;
     std::unique_ptr<TX11Orvane, TModuleDeleter> FModule;

@@ -15,6 +15,7 @@
 #include "host/PluginInstance.h"
 #include "host/tools/PrivateXServer.h"
 #include "tests/support/AllocationCounting.h"
+#include "tests/support/TestDisplay.h"
 
 // Xlib's macros clash with other headers' names: it comes last.
 #include <X11/Xlib.h>
@@ -29,21 +30,13 @@ using namespace std::chrono_literals;
 class EditorHostingEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY")) {
-            const auto xvfb = host::tool::FindProgram("Xvfb");
-            if (!xvfb) GTEST_SKIP() << "No X display and no Xvfb";
-            std::string problem;
-            FServer = host::tool::TPrivateXServer::Start(*xvfb, problem);
-            if (!FServer) GTEST_SKIP() << problem;
-            ::setenv("DISPLAY", FServer->DisplayName().c_str(), 1);
-        }
+        if (const std::string why = FTestDisplay.Ensure(); !why.empty()) GTEST_SKIP() << why;
         FDisplay = XOpenDisplay(nullptr);
         if (!FDisplay) GTEST_SKIP() << "Cannot open the X display";
     }
     void TearDown() override {
         for (Window w : FWindows) XDestroyWindow(FDisplay, w);
         if (FDisplay) XCloseDisplay(FDisplay);
-        if (FServer) ::unsetenv("DISPLAY");
     }
     Window ParentWindow(int width, int height) {
         const Window w = XCreateSimpleWindow(FDisplay, DefaultRootWindow(FDisplay), 0, 0, static_cast<unsigned>(width),
@@ -69,7 +62,7 @@ protected:
         return false;
     }
 
-    std::unique_ptr<host::tool::TPrivateXServer> FServer;
+    test::TTestDisplay FTestDisplay;
     Display* FDisplay = nullptr;
     std::vector<Window> FWindows;
 };

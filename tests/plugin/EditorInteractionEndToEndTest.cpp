@@ -23,6 +23,7 @@
 #include "host/PluginInstance.h"
 #include "host/tools/PrivateXServer.h"
 #include "tests/gui/XTestSession.h"
+#include "tests/support/TestDisplay.h"
 
 namespace tessel {
 namespace {
@@ -66,14 +67,7 @@ using TImage = std::vector<TColor32>;
 class EditorInteraction : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY")) {
-            const auto xvfb = host::tool::FindProgram("Xvfb");
-            if (!xvfb) GTEST_SKIP() << "No X display and no Xvfb";
-            std::string problem;
-            FServer = host::tool::TPrivateXServer::Start(*xvfb, problem);
-            if (!FServer) GTEST_SKIP() << problem;
-            ::setenv("DISPLAY", FServer->DisplayName().c_str(), 1);
-        }
+        if (const std::string why = FTestDisplay.Ensure(); !why.empty()) GTEST_SKIP() << why;
         // Settings start from their defaults, in a folder of this test's own.
         std::string folder = (std::filesystem::temp_directory_path() / "tessel-interaction-XXXXXX").string();
         ASSERT_NE(::mkdtemp(folder.data()), nullptr);
@@ -95,7 +89,6 @@ protected:
         }
         Plugin.reset();
         X.reset();
-        if (FServer) ::unsetenv("DISPLAY");
         if (!FConfig.empty()) std::filesystem::remove_all(FConfig);
     }
 
@@ -189,7 +182,7 @@ protected:
         return Changed(before, Screen());
     }
 
-    std::unique_ptr<host::tool::TPrivateXServer> FServer;
+    test::TTestDisplay FTestDisplay;
     std::string FConfig;
     std::unique_ptr<test::TXTestSession> X;
     std::shared_ptr<host::TScriptedHost> Host;
