@@ -122,8 +122,13 @@ public:
     // Reads the value box and stores what it names; an unreadable text
     // leaves the box open with its text in red.
     void ApplyValueEdit();
-    // [any thread] The value box is open: forwarded keys are the editor's.
-    bool TakesKeys() const override { return FValueEditOpen.load(std::memory_order_relaxed); }
+    // [any thread] The value box was open when the last forwarded key
+    // arrived: that key is the editor's, even if it has closed the box since
+    // (Enter does, on the editor thread, before the host asks).
+    bool TakesKeys() const override { return FKeyArrivedWhileEditOpen.load(std::memory_order_relaxed); }
+    void HostKeyArriving() override {
+        FKeyArrivedWhileEditOpen.store(FValueEditOpen.load(std::memory_order_relaxed), std::memory_order_relaxed);
+    }
     // A knob turned by the user, before its change handler runs; knobs the
     // module moves do not raise it.
     std::function<void(TControl& knob)> OnKnobGesture;
@@ -192,6 +197,7 @@ private:
     TLinks FGainLinks, FFreqLinks, FBandwidthLinks;
     bool FModuleMovesKnob = false;  // a position from the module: not a gesture
     std::atomic<bool> FValueEditOpen{false};
+    std::atomic<bool> FKeyArrivedWhileEditOpen{false};
 };
 
 }  // namespace tessel

@@ -149,6 +149,11 @@ public:
     // Forwarded host keys (TEditorWindow::SendKeyMessage): the key code is
     // a platform virtual-key code, or the character for Char.
     void HostKeyMessage(TKeyMessage message, std::int32_t keyCode, std::uint32_t keyFlags);
+    // [ui-thread] A forwarded key is being handed to the editor thread. The
+    // host wants to know at once whether the editor uses it, and the editor
+    // thread may act on it (and change what is focused) before it is asked:
+    // a form that answers notes its state here. Only atomics may be touched.
+    virtual void HostKeyArriving() {}
 
     // ---- TControlHost --------------------------------------------------------
     void InvalidateRect(const TRect& r) override;

@@ -99,6 +99,7 @@ void TFormWindow::Invalidate() {
 }
 
 void TFormWindow::SendKeyMessage(TKeyMessage message, std::int32_t keyCode, std::uint32_t keyFlags) {
+    FForm->HostKeyArriving();
     TCommand command(TCommand::TKind::Key);
     command.Message = message;
     command.KeyCode = keyCode;

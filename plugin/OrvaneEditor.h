@@ -40,8 +40,8 @@ public:
     virtual void DrawResponse() = 0;
     virtual void DrawSnapshotButtons() = 0;
 
-    // Whether keys the host forwards now are the editor's (its value box is
-    // open), so the host should not act on them too.
+    // Whether the key the host has just forwarded is the editor's (its value
+    // box was open when the key arrived), so the host should not act on it too.
     virtual bool TakesKeys() const { return false; }
 };
 
