@@ -340,9 +340,9 @@ void TOrvaneModule::UpdateEditorType(int band, TOrvaneEditor* editor) {
     editor->DrawFilterType(band);
     const double value = ReadParameter(kParametersPerBand * band);
     const double k = std::isfinite(value) ? std::nearbyint(value) : -1.0;
-    editor->GainDial(band).SetEnabled(k == 1.0 || k == 3.0 || k == 5.0);  // shelves and Peak use gain
-    editor->FreqDial(band).SetEnabled(k != 7.0);
-    editor->BandwidthDial(band).SetEnabled(k != 7.0);
+    editor->GainDial(band).SetEnabled(KindUsesGain(k));
+    editor->FreqDial(band).SetEnabled(KindUsesFrequency(k));
+    editor->BandwidthDial(band).SetEnabled(KindUsesFrequency(k));
     editor->DrawGain(band);
     editor->DrawFrequency(band);
     editor->DrawBandwidth(band);

@@ -37,6 +37,11 @@ public:
     static constexpr int kParametersPerBand = 4;  // Type, Gain, Frequency, Bandwidth
     static constexpr std::int32_t kVolumeIndex = 28;
 
+    // Which of a band's values its kind (the Type value, rounded) uses: the
+    // gain only the shelves and Peak; frequency and bandwidth all but Bypass.
+    static constexpr bool KindUsesGain(double kind) { return kind == 1.0 || kind == 3.0 || kind == 5.0; }
+    static constexpr bool KindUsesFrequency(double kind) { return kind != 7.0; }
+
     TOrvaneModule();                                                         // [ui-thread]
     ~TOrvaneModule() override;                                               // [ui-thread]
     std::string_view ClassName() const override { return "TOrvaneModule"; }  // [any-thread]

@@ -10,29 +10,10 @@
 #include "framework/CustomVstParameterProperty.h"
 #include "gui/OrvanePainter.h"
 #include "plugin/OrvaneModule.h"
+#include "tests/support/ModuleDrawSource.h"
 
 namespace tessel {
 namespace {
-
-class TModuleSource final : public TOrvaneDrawSource {
-public:
-    explicit TModuleSource(TOrvaneModule& m) : FModule(m) {}
-    std::string FilterTypeText(int band) override {
-        std::string text;
-        const auto& description = FModule.ParameterProperties()[4 * band];
-        if (description.OnCustomParameterDisplay) description.OnCustomParameterDisplay(FModule, 4 * band, text);
-        return text;
-    }
-    float ParameterValue(int index) override { return FModule.ReadParameter(index); }
-    bool ValueEnabled(TBandValue, int) override { return true; }
-    int CurrentSnapshot() override { return FModule.CurrentSnapshot(); }
-    std::string CurrentProgramName() override { return FModule.CurrentProgramName(); }
-    std::string EffectName() override { return FModule.EffectName(); }
-    double TotalResponseDb(double f) override { return FModule.TotalResponseDb(f); }
-
-private:
-    TOrvaneModule& FModule;
-};
 
 struct TEditorDrawing {
     explicit TEditorDrawing(TGuiStyle style, std::uint8_t fontQuality = 2) {
@@ -49,7 +30,7 @@ struct TEditorDrawing {
         painter.RedrawAll();
     }
     std::unique_ptr<TOrvaneModule, TModuleDeleter> module = CreateModule<TOrvaneModule>();
-    TModuleSource source{*module};
+    test::TModuleDrawSource source{*module};
     TXorShiftRandom random{1};
     TBitmap32 backBuffer;
     TBackgroundImage background;

@@ -14,37 +14,12 @@
 #include "gui/OrvaneSettings.h"
 #include "plugin/OrvaneModule.h"
 #include "tests/gui/SurfaceTesting.h"
+#include "tests/support/ModuleDrawSource.h"
 
 namespace tessel {
 namespace {
 
 using testing::MatchesGolden;
-
-// What the form shows of a module: its values, and knobs enabled as the
-// module enables them for each band kind.
-class TModuleSource final : public TOrvaneDrawSource {
-public:
-    explicit TModuleSource(TOrvaneModule& m) : FModule(m) {}
-    std::string FilterTypeText(int band) override {
-        std::string text;
-        const auto& description = FModule.ParameterProperties()[4 * band];
-        if (description.OnCustomParameterDisplay) description.OnCustomParameterDisplay(FModule, 4 * band, text);
-        return text;
-    }
-    float ParameterValue(int index) override { return FModule.ReadParameter(index); }
-    bool ValueEnabled(TBandValue value, int band) override {
-        const double kind = std::nearbyint(FModule.ReadParameter(4 * band));
-        if (value == TBandValue::Gain) return kind == 1 || kind == 3 || kind == 5;
-        return kind != 7;
-    }
-    int CurrentSnapshot() override { return FModule.CurrentSnapshot(); }
-    std::string CurrentProgramName() override { return FModule.CurrentProgramName(); }
-    std::string EffectName() override { return FModule.EffectName(); }
-    double TotalResponseDb(double f) override { return FModule.TotalResponseDb(f); }
-
-private:
-    TOrvaneModule& FModule;
-};
 
 class EditorPainting : public ::testing::Test {
 protected:
@@ -61,7 +36,7 @@ protected:
     }
 
     std::unique_ptr<TOrvaneModule, TModuleDeleter> FModule;
-    TModuleSource FSource;
+    test::TModuleDrawSource FSource;
     TXorShiftRandom FRandom{1};
     TBitmap32 FBackBuffer;
     TBackgroundImage FBackground;
