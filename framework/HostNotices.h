@@ -98,11 +98,11 @@ private:
     template <class TSend>
     void DeliverMerged(TSend& send) noexcept;
 
-    std::mutex FPosting;                     // posting threads take turns
-    std::vector<std::uint8_t> FOpen;         // per parameter: a gesture is open; posting side
-    std::unique_ptr<THostNotice[]> FRing;    // written by the poster, read by the deliverer
-    std::atomic<std::uint64_t> FWrite{0};    // next ring position to post to
-    std::atomic<std::uint64_t> FRead{0};     // next ring position to deliver
+    std::mutex FPosting;                   // posting threads take turns
+    std::vector<std::uint8_t> FOpen;       // per parameter: a gesture is open; posting side
+    std::unique_ptr<THostNotice[]> FRing;  // written by the poster, read by the deliverer
+    std::atomic<std::uint64_t> FWrite{0};  // next ring position to post to
+    std::atomic<std::uint64_t> FRead{0};   // next ring position to deliver
     std::unique_ptr<std::atomic<std::uint64_t>[]> FMerged;
     std::size_t FMergedCount = 0;
     // Slots occupied, never less than the truth: while it is above 0 new
