@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "framework/EditorThread.h"
 #include "framework/NumberText.h"
 #include "framework/VSTBoundary.h"
 #include "framework/VSTError.h"
@@ -78,6 +79,7 @@ void TVSTModuleWithPrograms::ParameterPropertyAdded() {
     const auto count = FParameterProperties.Count();
     Effect().numParams = count;
     FQueuedParameters.SetParameterCount(static_cast<std::size_t>(count));
+    FHostNotices.SetParameterCount(static_cast<std::size_t>(count));
     if (ChunkMode()) return;
     try {
         const auto size = static_cast<std::size_t>(count);
@@ -95,6 +97,7 @@ void TVSTModuleWithPrograms::ParameterPropertyRemoving(std::int32_t index) {
     const auto remaining = FParameterProperties.Count() - 1;
     try {
         FQueuedParameters.SetParameterCount(static_cast<std::size_t>(std::max(0, remaining)));
+        FHostNotices.SetParameterCount(static_cast<std::size_t>(std::max(0, remaining)));
         if (!ChunkMode()) {
             // The removed parameter's own entry goes, so later ones keep their values.
             auto shrink = [&](TParameterValues& values) {
@@ -293,8 +296,12 @@ void TVSTModuleWithPrograms::AutomateParameter(std::int32_t index, float value) 
     if (index < 0) return;
     // The value sent is the caller's, not a handler's correction; this store
     // has let go of the parameter store, so the host may call back freely.
-    if (FParameterProperties[index].CanBeAutomated() && !InHostSetParameter())
-        TVSTModuleWithMidi::AutomateParameter(index, ParameterToNormalized(index, value));
+    if (!FParameterProperties[index].CanBeAutomated() || InHostSetParameter()) return;
+    const float normalized = ParameterToNormalized(index, value);
+    if (TEditorThread::IsCurrent())
+        FHostNotices.PostAutomate(index, normalized);
+    else
+        TVSTModuleWithMidi::AutomateParameter(index, normalized);
 }
 
 float TVSTModuleWithPrograms::GetParameter(std::int32_t index) {

@@ -37,6 +37,7 @@
 
 #include "framework/CustomVstParameterProperties.h"
 #include "framework/CustomVstPrograms.h"
+#include "framework/HostNotices.h"
 #include "framework/ParameterQueue.h"
 #include "framework/ParameterValues.h"
 #include "framework/StoreGate.h"
@@ -127,7 +128,9 @@ public:
     virtual float ReadParameter(std::int32_t index);
     // Stores, then tells the host (audioMasterAutomate with the normalised
     // value) unless the parameter cannot be automated or the change comes from
-    // the host's own setParameter on this thread. Waits for the store. [any-thread]
+    // the host's own setParameter on this thread. Waits for the store. On an
+    // editor thread the host hears of it later, from one of its own threads
+    // (see "Host notices" below). [any-thread]
     void AutomateParameter(std::int32_t index, float value) override;
     // The host's direct routines: normalised values. SetParameter never
     // waits: it stores at once or queues (PostParameter). When it stores it
@@ -140,6 +143,28 @@ public:
     // setParameter. [any-thread, lock-free]
     bool InStoreParameter() const { return FInStoreParameter.IsSet(); }
     bool InHostSetParameter() const { return FInHostSetParameter.IsSet(); }
+
+    // ---- Host notices (VSTModuleHostNotices.cpp) ----
+    // Called on an editor thread (EditorThread.h), the four notifications
+    // below and AutomateParameter send nothing: they queue (THostNotices),
+    // answer false, and the host's own threads deliver: effEditIdle and
+    // effEditClose on its UI thread, every process call on its audio thread.
+    // From any other thread they call the host at once. [any-thread]
+    bool HostBeginEdit(std::int32_t index) override;
+    bool HostEndEdit(std::int32_t index) override;
+    bool HostUpdateDisplay() override;
+    // Delivers what waits; returns at once when another thread is
+    // delivering. [any-thread, lock-free]
+    void DeliverHostNotices(bool onUiThread) noexcept;
+    bool HostNoticesPending() const noexcept { return FHostNotices.Pending(); }  // [any-thread, lock-free]
+    // Process calls: the module's routines, then the notices. [audio-thread]
+    void Process(float** inputs, float** outputs, std::int32_t sampleFrames) override;
+    void ProcessReplacing(float** inputs, float** outputs, std::int32_t sampleFrames) override;
+    void ProcessDoubleReplacing(double** inputs, double** outputs, std::int32_t sampleFrames) override;
+    // [ui-thread]: after the base's work, the notices are delivered; a closed
+    // editor leaves no gesture open.
+    std::intptr_t HandleEditIdle(std::int32_t index, std::intptr_t value, void* ptr, float opt) override;
+    std::intptr_t HandleEditClose(std::int32_t index, std::intptr_t value, void* ptr, float opt) override;
 
     // ---- Programs ----
     // [any-thread] to reach the programs; the list changes only while the
@@ -238,6 +263,7 @@ private:
     std::vector<std::uint8_t> FBankChunkData;
     TStoreGate FStoreGate;  // never held while calling the host
     TParameterQueue FQueuedParameters;
+    THostNotices FHostNotices;  // what editor threads have to tell the host
     TThreadFlag FHoldingStore;
     TThreadFlag FInStoreParameter;
     TThreadFlag FInHostSetParameter;

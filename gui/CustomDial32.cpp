@@ -217,17 +217,33 @@ void TCustomDial32::MouseUp(TMouseButton button, TShiftState shift, int x, int y
 bool TCustomDial32::MouseWheel(int notches, TShiftState shift, int, int) {
     if (!Enabled()) return false;
     const float fraction = shift.Shift ? kFineWheelFraction : kWheelFraction;
-    SetPosition(FPosition + static_cast<float>(notches) * fraction * (FMax - FMin));
+    FWheeling = true;
+    try {
+        SetPosition(FPosition + static_cast<float>(notches) * fraction * (FMax - FMin));
+    } catch (...) {
+        FWheeling = false;
+        throw;
+    }
+    FWheeling = false;
     return true;
 }
 
+TDialGesture TCustomDial32::Gesture() const {
+    if (FWheeling) return TDialGesture::Wheel;
+    return FDragging ? TDialGesture::Drag : TDialGesture::None;
+}
+
 void TCustomDial32::EndDrag() {
+    const bool wasDragging = FDragging;
     FDragging = false;
-    if (!FCursorHidden) return;
-    FCursorHidden = false;
-    if (!Host()) return;
-    if (FLockCursor) Host()->WarpPointer(Left() + Width() / 2, Top() + Height() / 2);
-    Host()->SetCursorHidden(false);
+    if (FCursorHidden) {
+        FCursorHidden = false;
+        if (Host()) {
+            if (FLockCursor) Host()->WarpPointer(Left() + Width() / 2, Top() + Height() / 2);
+            Host()->SetCursorHidden(false);
+        }
+    }
+    if (wasDragging && OnDragEnd) OnDragEnd(*this);
 }
 
 void TCustomDial32::MouseEnter() {

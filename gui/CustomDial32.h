@@ -28,6 +28,9 @@
 
 namespace tessel {
 
+// What is turning a knob while its OnChange runs.
+enum class TDialGesture { None, Drag, Wheel };
+
 class TCustomDial32 : public TControl {
 public:
     using TPaintEvent = std::function<void(TControl& sender, TBitmap32& buffer)>;
@@ -82,6 +85,9 @@ public:
 
     // ---- Input ----------------------------------------------------------
     bool Dragging() const { return FDragging; }
+    // The user's hand behind the current change: a drag, a wheel notch, or
+    // neither (the position was set).
+    TDialGesture Gesture() const;
     bool CanFocus() const override { return Enabled() && Visible(); }
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseMove(TShiftState shift, int x, int y) override;
@@ -92,6 +98,7 @@ public:
 
     // ---- Events (Sender is the knob) ------------------------------------
     TNotifyEvent OnChange;
+    TNotifyEvent OnDragEnd;  // a drag ended: button released, or the knob switched off
     TNotifyEvent OnMouseEnter, OnMouseLeave;
     TPaintEvent OnPaint;  // after the knob drew itself into the buffer
 
@@ -122,6 +129,7 @@ private:
     bool FBufferValid = false;
 
     bool FDragging = false;
+    bool FWheeling = false;  // inside MouseWheel
     bool FCursorHidden = false;
     int FButtonsHeld = 0;  // bit per TMouseButton, for the capture
     int FLastX = 0;

@@ -34,6 +34,7 @@ void TEditorLoop::Close() {
 TEditorLoop::TClock::duration TEditorLoop::Step(TClock::time_point now, bool eventsWaiting) {
     if (FOpen && eventsWaiting) FWindow.DispatchEvents(FForm);
     FForm.ProcessMarks();
+    FForm.Tick(now);
     if (!FOpen || !FForm.FrameDue()) return TClock::duration::max();
     if (!FWindow.ReadyToPresent()) return kBusyRetry;
     if (now < FNextFrame) return FNextFrame - now;

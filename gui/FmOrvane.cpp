@@ -3,10 +3,12 @@
 
 #include "gui/FmOrvane.h"
 
+#include <chrono>
 #include <cmath>
 #include <stdexcept>
 
 #include "framework/CustomVstParameterProperty.h"
+#include "gui/DialActions.h"
 #include "gui/FileSettingsStore.h"
 #include "gui/FmOrvaneDescription.h"
 #include "gui/OrvanePalette.h"
@@ -300,11 +302,14 @@ void TFmOrvane::ConfigureKnob(TMetalDial32& knob, TBandValue value, int band, co
     knob.OnMouseDown = FMethods.Bind<TControl::TMouseEvent>("DialMouseDown");
     knob.OnMouseUp = FMethods.Bind<TControl::TMouseEvent>(MouseUpHandler(value, band));
     // A position the module sets is no gesture: it writes nothing back.
-    knob.OnChange = [this, change = FMethods.Bind<TControl::TNotifyEvent>(row.OnChange)](TControl& sender) {
+    const std::int32_t index = DialParameterIndex(value, band);
+    knob.OnChange = [this, index, change = FMethods.Bind<TControl::TNotifyEvent>(row.OnChange)](TControl& sender) {
         if (FModuleMovesKnob) return;
         if (OnKnobGesture) OnKnobGesture(sender);
+        FKnobGestures.Changing(index, static_cast<TCustomDial32&>(sender).Gesture(), std::chrono::steady_clock::now());
         change(sender);
     };
+    knob.OnDragEnd = [this, index](TControl&) { FKnobGestures.DragEnded(index); };
     if (row.SetRange) knob.SetRangeStyle(row.Range);
     knob.SetColorCircle(row.ColorCircle);
     knob.SetColorAuto(false);

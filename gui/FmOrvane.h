@@ -27,6 +27,7 @@
 #include "framework/PropertyTable.h"
 #include "gui/FlatEdit.h"
 #include "gui/Form.h"
+#include "gui/KnobGestures.h"
 #include "gui/MetalDial32.h"
 #include "gui/OrvaneLayout.h"
 #include "gui/OrvanePainter.h"
@@ -95,7 +96,10 @@ public:
 
     // ---- Interaction [editor thread] (FmOrvaneHandlers.cpp) -----------------
     // Every parameter change goes through the module's AutomateParameter:
-    // stored, drawn, and sent to the host once.
+    // stored, drawn, and sent to the host once, inside an edit gesture: a
+    // knob's drag or wheel run is one (TKnobGestures), any other change is
+    // one of its own. On the editor thread the module queues what the host
+    // is to hear, and the host's threads deliver it.
     void FormClick(TForm& sender);
     void FormMouseDown(TForm& sender, TMouseButton button, TShiftState shift, int x, int y);
     void FormMouseMove(TForm& sender, TShiftState shift, int x, int y);
@@ -132,6 +136,9 @@ public:
     // A knob turned by the user, before its change handler runs; knobs the
     // module moves do not raise it.
     std::function<void(TControl& knob)> OnKnobGesture;
+
+    // Ends knob gestures whose wheel has rested. [editor thread]
+    void Tick(std::chrono::steady_clock::time_point now) override { FKnobGestures.Tick(now); }
 
 protected:
     void HandleMarks(std::uint64_t bits) override;
@@ -196,6 +203,10 @@ private:
     TKnobs FGainDials, FFreqDials, FBandwidthDials;
     TLinks FGainLinks, FFreqLinks, FBandwidthLinks;
     bool FModuleMovesKnob = false;  // a position from the module: not a gesture
+    // Begin and end of knob gestures go to the module, which passes them
+    // to the host after the changes made so far.
+    TKnobGestures FKnobGestures{[this](std::int32_t index) { FOwner.HostBeginEdit(index); },
+                                [this](std::int32_t index) { FOwner.HostEndEdit(index); }};
     std::atomic<bool> FValueEditOpen{false};
     std::atomic<bool> FKeyArrivedWhileEditOpen{false};
 };

@@ -12,4 +12,6 @@ std::unique_ptr<TEditorWindow> CreateOrvaneEditorWindow(TOrvaneModule& module) {
     return CreateX11FormWindow(std::make_unique<TFmOrvane>(module));
 }
 
+void AwaitClosedEditorWindows() { AwaitLeftEditorThreads(); }
+
 }  // namespace tessel

@@ -154,6 +154,10 @@ public:
     // thread may act on it (and change what is focused) before it is asked:
     // a form that answers notes its state here. Only atomics may be touched.
     virtual void HostKeyArriving() {}
+    // Every pass of the editor loop, at least once per frame period while
+    // the window is open: work that waits for time to pass, not for an
+    // event (a wheel gesture ends after a pause).
+    virtual void Tick(std::chrono::steady_clock::time_point now) { static_cast<void>(now); }
 
     // ---- TControlHost --------------------------------------------------------
     void InvalidateRect(const TRect& r) override;

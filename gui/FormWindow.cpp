@@ -8,6 +8,7 @@
 #include <future>
 #include <system_error>
 
+#include "framework/EditorThread.h"
 #include "gui/EditorLoop.h"
 #include "gui/Form.h"
 #include "gui/PlatformWindow.h"
@@ -42,33 +43,88 @@ struct TFormWindow::TCommand {
     std::shared_ptr<std::packaged_task<void()>> Task;
 };
 
-TFormWindow::TFormWindow(std::unique_ptr<TForm> form, std::unique_ptr<TPlatformWindow> window)
-    : FForm(std::move(form)), FWindow(std::move(window)) {
-    if (!FForm || !FWindow) throw std::invalid_argument("A form window needs a form and a platform window");
-    FWakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (FWakeFd < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
-    try {
-        FForm->Create();
-    } catch (...) {
-        close(FWakeFd);
-        throw;
+// Owned jointly by the TFormWindow and its editor thread: whichever lets go
+// last frees it, so a thread left running never touches freed memory.
+struct TFormWindow::TShared {
+    ~TShared() {
+        if (WakeFd >= 0) close(WakeFd);
     }
-    PublishSize();
+    void Wake() const;
+    bool RunCommands();
+    void PublishSize();
+    // Returns whether the thread was left to finish on its own (the form is then destroyed).
+    bool ThreadMain(std::uintptr_t parent);
+    void DestroyForm();
+
+    std::unique_ptr<TForm> Form;
+    std::unique_ptr<TPlatformWindow> Window;
+    int WakeFd = -1;  // eventfd; only non-real-time threads write it
+    std::mutex QueueLock;
+    std::deque<TCommand> Queue;
+    std::atomic<bool> Queued{false};
+    std::atomic<bool> Stop{false};
+    std::atomic<bool> OpenFailed{false};
+    std::atomic<int> ClientWidth{0}, ClientHeight{0};
+    // The thread's end, and whether the window's owner stopped waiting for it.
+    std::mutex EndLock;
+    std::condition_variable Ended;
+    bool Finished = false;
+    bool LeftToFinish = false;
+};
+
+namespace {
+
+// Editor threads left to finish on their own, still running.
+std::mutex gLeftLock;
+std::condition_variable gLeftEnded;
+int gLeftRunning = 0;
+
+}  // namespace
+
+void AwaitLeftEditorThreads() {
+    std::unique_lock lock(gLeftLock);
+    gLeftEnded.wait(lock, [] { return gLeftRunning == 0; });
+}
+
+TFormWindow::TFormWindow(std::unique_ptr<TForm> form, std::unique_ptr<TPlatformWindow> window)
+    : FShared(std::make_shared<TShared>()) {
+    if (!form || !window) throw std::invalid_argument("A form window needs a form and a platform window");
+    FShared->Form = std::move(form);
+    FShared->Window = std::move(window);
+    FShared->WakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (FShared->WakeFd < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
+    FShared->Form->Create();
+    FShared->PublishSize();
 }
 
 TFormWindow::~TFormWindow() {
     if (FThread.joinable()) {
-        FStop.store(true, std::memory_order_release);
-        Wake();
-        FThread.join();  // the thread closes the window and its connection on the way out
+        FShared->Stop.store(true, std::memory_order_release);
+        FShared->Wake();
+        std::unique_lock lock(FShared->EndLock);
+        if (!FShared->Ended.wait_for(lock, kStopWait, [&] { return FShared->Finished; })) {
+            // Held up: the thread finishes, and destroys the form, on its own.
+            FShared->LeftToFinish = true;
+            {
+                const std::lock_guard left(gLeftLock);
+                ++gLeftRunning;
+            }
+            lock.unlock();
+            FThread.detach();
+            return;
+        }
+        lock.unlock();
+        FThread.join();  // the thread has closed the window and its connection
     }
-    FForm->Destroy();
-    FForm.reset();
-    FWindow.reset();
-    close(FWakeFd);
+    FShared->DestroyForm();
 }
 
-TEditorContent* TFormWindow::Content() { return FForm.get(); }
+TForm& TFormWindow::Form() const { return *FShared->Form; }
+TPlatformWindow& TFormWindow::Platform() const { return *FShared->Window; }
+TEditorContent* TFormWindow::Content() { return FShared->Form.get(); }
+bool TFormWindow::OpenFailed() const { return FShared->OpenFailed.load(std::memory_order_acquire); }
+int TFormWindow::ClientWidth() const { return FShared->ClientWidth.load(std::memory_order_acquire); }
+int TFormWindow::ClientHeight() const { return FShared->ClientHeight.load(std::memory_order_acquire); }
 
 // ---- Host calls [ui-thread] --------------------------------------------------------
 
@@ -79,7 +135,14 @@ void TFormWindow::SetParentWindow(std::uintptr_t parentWindow) {
         Post(std::move(command));
         return;
     }
-    FThread = std::thread(&TFormWindow::ThreadMain, this, parentWindow);
+    FThread = std::thread([shared = FShared, parentWindow]() mutable {
+        const bool left = shared->ThreadMain(parentWindow);
+        shared.reset();  // the last owner frees the block while the module still waits
+        if (!left) return;
+        const std::lock_guard lock(gLeftLock);
+        --gLeftRunning;
+        gLeftEnded.notify_all();
+    });
 }
 
 void TFormWindow::Show() { Post(TCommand(TCommand::TKind::Show)); }
@@ -94,12 +157,12 @@ void TFormWindow::SetBounds(int left, int top, int width, int height) {
 }
 
 void TFormWindow::Invalidate() {
-    FForm->PostMarks(TForm::kMarkRepaint);
-    Wake();
+    FShared->Form->PostMarks(TForm::kMarkRepaint);
+    FShared->Wake();
 }
 
 void TFormWindow::SendKeyMessage(TKeyMessage message, std::int32_t keyCode, std::uint32_t keyFlags) {
-    FForm->HostKeyArriving();
+    FShared->Form->HostKeyArriving();
     TCommand command(TCommand::TKind::Key);
     command.Message = message;
     command.KeyCode = keyCode;
@@ -121,48 +184,54 @@ void TFormWindow::RunOnEditorThread(const std::function<void()>& fn) {
 
 void TFormWindow::Post(TCommand command) {
     {
-        std::lock_guard guard(FQueueLock);
-        FQueue.push_back(std::move(command));
+        std::lock_guard guard(FShared->QueueLock);
+        FShared->Queue.push_back(std::move(command));
     }
-    FQueued.store(true, std::memory_order_release);
-    Wake();
+    FShared->Queued.store(true, std::memory_order_release);
+    FShared->Wake();
 }
 
-void TFormWindow::Wake() const {
+void TFormWindow::TShared::Wake() const {
     const std::uint64_t one = 1;
     // A full counter (never in practice) still leaves the descriptor readable.
-    [[maybe_unused]] const ssize_t written = write(FWakeFd, &one, sizeof one);
+    [[maybe_unused]] const ssize_t written = write(WakeFd, &one, sizeof one);
 }
 
 // ---- The editor thread ---------------------------------------------------------------
 
-void TFormWindow::PublishSize() {
-    FClientWidth.store(FForm->ClientWidth(), std::memory_order_release);
-    FClientHeight.store(FForm->ClientHeight(), std::memory_order_release);
+void TFormWindow::TShared::PublishSize() {
+    ClientWidth.store(Form->ClientWidth(), std::memory_order_release);
+    ClientHeight.store(Form->ClientHeight(), std::memory_order_release);
 }
 
-bool TFormWindow::RunCommands() {
-    if (!FQueued.exchange(false, std::memory_order_acquire)) return false;
+void TFormWindow::TShared::DestroyForm() {
+    Form->Destroy();
+    Form.reset();
+    Window.reset();
+}
+
+bool TFormWindow::TShared::RunCommands() {
+    if (!Queued.exchange(false, std::memory_order_acquire)) return false;
     std::deque<TCommand> commands;
     {
-        std::lock_guard guard(FQueueLock);
-        commands.swap(FQueue);
+        std::lock_guard guard(QueueLock);
+        commands.swap(Queue);
     }
-    const bool open = FWindow->IsOpen();
+    const bool open = Window->IsOpen();
     for (TCommand& c : commands) {
         try {
             switch (c.Kind) {
                 case TCommand::TKind::Reparent:
-                    if (open) FWindow->Reparent(c.Parent);
+                    if (open) Window->Reparent(c.Parent);
                     break;
                 case TCommand::TKind::Show:
-                    if (open) FWindow->SetVisible(true);
+                    if (open) Window->SetVisible(true);
                     break;
                 case TCommand::TKind::Bounds:
-                    if (open) FWindow->SetBounds(c.Left, c.Top, c.Width, c.Height);
+                    if (open) Window->SetBounds(c.Left, c.Top, c.Width, c.Height);
                     break;
                 case TCommand::TKind::Key:
-                    FForm->HostKeyMessage(c.Message, c.KeyCode, c.KeyFlags);
+                    Form->HostKeyMessage(c.Message, c.KeyCode, c.KeyFlags);
                     break;
                 case TCommand::TKind::Run:
                     (*c.Task)();
@@ -175,31 +244,49 @@ bool TFormWindow::RunCommands() {
     return true;
 }
 
-void TFormWindow::ThreadMain(std::uintptr_t parent) {
-    TEditorLoop loop(*FForm, *FWindow);
-    try {
-        loop.Open(parent);
-    } catch (...) {
-        FOpenFailed.store(true, std::memory_order_release);
-    }
-    bool eventsWaiting = true;
-    while (!FStop.load(std::memory_order_acquire)) {
-        const bool commands = RunCommands();
-        TClock::duration wait = loop.Step(TClock::now(), eventsWaiting || commands);
-        PublishSize();
-        if (loop.IsOpen()) wait = std::min(wait, kMarkTick);
-        pollfd fds[2] = {{FWakeFd, POLLIN, 0}, {loop.IsOpen() ? FWindow->EventFd() : -1, POLLIN, 0}};
-        const bool queued = loop.IsOpen() && FWindow->PrepareToWait();
-        if (queued || FQueued.load(std::memory_order_acquire)) wait = TClock::duration::zero();
-        const timespec timeout = ToTimespec(wait);
-        ppoll(fds, fds[1].fd >= 0 ? 2 : 1, wait == TClock::duration::max() ? nullptr : &timeout, nullptr);
-        eventsWaiting = queued || fds[1].revents != 0;
-        if (fds[0].revents & POLLIN) {
-            std::uint64_t count;
-            [[maybe_unused]] const ssize_t got = read(FWakeFd, &count, sizeof count);
+bool TFormWindow::TShared::ThreadMain(std::uintptr_t parent) {
+    const TEditorThread::TScope editorThread;  // never calls the host
+    {
+        TEditorLoop loop(*Form, *Window);
+        try {
+            loop.Open(parent);
+        } catch (...) {
+            OpenFailed.store(true, std::memory_order_release);
         }
+        bool eventsWaiting = true;
+        while (!Stop.load(std::memory_order_acquire)) {
+            const bool commands = RunCommands();
+            TClock::duration wait = loop.Step(TClock::now(), eventsWaiting || commands);
+            PublishSize();
+            if (loop.IsOpen()) wait = std::min(wait, kMarkTick);
+            pollfd fds[2] = {{WakeFd, POLLIN, 0}, {loop.IsOpen() ? Window->EventFd() : -1, POLLIN, 0}};
+            const bool queued = loop.IsOpen() && Window->PrepareToWait();
+            if (queued || Queued.load(std::memory_order_acquire)) wait = TClock::duration::zero();
+            const timespec timeout = ToTimespec(wait);
+            ppoll(fds, fds[1].fd >= 0 ? 2 : 1, wait == TClock::duration::max() ? nullptr : &timeout, nullptr);
+            eventsWaiting = queued || fds[1].revents != 0;
+            if (fds[0].revents & POLLIN) {
+                std::uint64_t count;
+                [[maybe_unused]] const ssize_t got = read(WakeFd, &count, sizeof count);
+            }
+        }
+        loop.Close();
     }
-    loop.Close();
+    bool leftToFinish = false;
+    {
+        const std::lock_guard lock(EndLock);
+        Finished = true;
+        leftToFinish = LeftToFinish;
+        Ended.notify_all();
+    }
+    if (!leftToFinish) return false;
+    // Nobody waits for this thread any more: it ends what the window's destruction began.
+    try {
+        DestroyForm();
+    } catch (...) {
+        // The form is gone either way.
+    }
+    return true;
 }
 
 std::unique_ptr<TFormWindow> CreateX11FormWindow(std::unique_ptr<TForm> form) {

@@ -21,8 +21,21 @@
 // window and its connection — and only then fires OnDestroy and frees the
 // form, so no form state can be freed under a running thread. Closing
 // during a drag or with a menu open needs nothing special.
+//
+// The wait is bounded (kStopWait): the host's UI thread is waiting in
+// effEditClose, and an editor thread held up (a window system that does not
+// answer) must not hold the host. A thread that has not stopped by then is
+// left to finish on its own: everything it touches lives in a block it
+// shares, and it destroys the form itself on its way out. It may still use
+// the module its form shows, so the module waits for such threads before
+// it goes (AwaitLeftEditorThreads).
+//
+// The editor thread is marked as one (framework/EditorThread.h): whatever
+// the form's handlers tell the module, the host hears of it from one of its
+// own threads.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -40,16 +53,20 @@ class TPlatformWindow;
 
 class TFormWindow final : public TEditorWindow {
 public:
+    // How long destruction waits for the editor thread to stop.
+    static constexpr std::chrono::milliseconds kStopWait{1500};
+
     // Runs form->Create() on the calling thread.
     TFormWindow(std::unique_ptr<TForm> form, std::unique_ptr<TPlatformWindow> window);
     TFormWindow(const TFormWindow&) = delete;
     TFormWindow& operator=(const TFormWindow&) = delete;
-    // [ui-thread] Stops and joins the editor thread, then destroys the form.
+    // [ui-thread] Stops the editor thread and waits for it (at most
+    // kStopWait), then destroys the form; or leaves both to the thread.
     ~TFormWindow() override;
 
     // The form. Only the editor thread may use it while the thread runs.
-    TForm& Form() const { return *FForm; }
-    TPlatformWindow& Platform() const { return *FWindow; }
+    TForm& Form() const;
+    TPlatformWindow& Platform() const;
     TEditorContent* Content() override;
 
     // [ui-thread] Runs fn on the editor thread and waits for it; runs it
@@ -59,7 +76,7 @@ public:
     bool ThreadRunning() const { return FThread.joinable(); }
     // [ui-thread] The window could not be opened (e.g. no display): the
     // thread still runs, applying marks, but nothing is shown.
-    bool OpenFailed() const { return FOpenFailed.load(std::memory_order_acquire); }
+    bool OpenFailed() const;
 
     // ---- TEditorWindow [ui-thread] -------------------------------------------
     void SetParentWindow(std::uintptr_t parentWindow) override;
@@ -69,29 +86,23 @@ public:
     void Invalidate() override;
     int Width() const override { return ClientWidth(); }
     int Height() const override { return ClientHeight(); }
-    int ClientWidth() const override { return FClientWidth.load(std::memory_order_acquire); }
-    int ClientHeight() const override { return FClientHeight.load(std::memory_order_acquire); }
+    int ClientWidth() const override;
+    int ClientHeight() const override;
     void SendKeyMessage(TKeyMessage message, std::int32_t keyCode, std::uint32_t keyFlags) override;
 
 private:
     struct TCommand;
+    struct TShared;  // everything the editor thread touches
     void Post(TCommand command);
-    void Wake() const;
-    void ThreadMain(std::uintptr_t parent);
-    bool RunCommands();
-    void PublishSize();
 
-    std::unique_ptr<TForm> FForm;
-    std::unique_ptr<TPlatformWindow> FWindow;
+    std::shared_ptr<TShared> FShared;
     std::thread FThread;
-    int FWakeFd = -1;  // eventfd; only non-real-time threads write it
-    std::mutex FQueueLock;
-    std::deque<TCommand> FQueue;
-    std::atomic<bool> FQueued{false};
-    std::atomic<bool> FStop{false};
-    std::atomic<bool> FOpenFailed{false};
-    std::atomic<int> FClientWidth{0}, FClientHeight{0};
 };
+
+// [any-thread] Editor threads that did not stop within kStopWait of their
+// window's destruction: waits until every one has finished. A module whose
+// form such a thread shows calls it before it goes.
+void AwaitLeftEditorThreads();
 
 // The plug-in's editor window: the form in an X11 child window of the host's
 // window, on its own editor thread.

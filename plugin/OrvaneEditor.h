@@ -47,5 +47,8 @@ public:
 
 // The editor window of a module (the GUI's; linked into the plug-in with it).
 std::unique_ptr<TEditorWindow> CreateOrvaneEditorWindow(TOrvaneModule& module);
+// Returns once no editor window closed earlier still has a thread running:
+// such a thread may still use its module. [ui-thread]
+void AwaitClosedEditorWindows();
 
 }  // namespace tessel

@@ -101,7 +101,9 @@ TOrvaneModule::TOrvaneModule() {
     };
 }
 
-TOrvaneModule::~TOrvaneModule() = default;
+// An editor closed while its thread was held up may still be using the
+// module: it goes only once that thread has finished.
+TOrvaneModule::~TOrvaneModule() { AwaitClosedEditorWindows(); }
 
 void TOrvaneModule::PublishMethods(TMethodTable& m) {
     m.PublishMember<TNotifyEvent>("VSTModuleCreate", this, &TOrvaneModule::VSTModuleCreate);

@@ -8,6 +8,7 @@
 
 #include <stdlib.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -61,6 +63,9 @@ double HzOf(float normalised) {
 }
 
 using TAutomation = std::vector<std::pair<int, float>>;
+// Edit gestures and automation as the host received them: "B3" begins an
+// edit of parameter 3, "A3" automates it, "E3" ends the edit.
+using TEdits = std::vector<std::string>;
 // What the host window shows: kWidth × kHeight ARGB pixels, row by row.
 using TImage = std::vector<TColor32>;
 
@@ -86,6 +91,9 @@ protected:
         if (Plugin) {
             Plugin->EditClose();
             Plugin->Close();
+            // The plug-in called the host only on the host's own threads, never on its editor's.
+            for (const auto& call : Host->Calls())
+                EXPECT_TRUE(HostThreads.count(call.thread)) << "a call on a thread of the plug-in's own";
         }
         Plugin.reset();
         X.reset();
@@ -134,6 +142,37 @@ protected:
         WaitFor([&] { return Host->CountOf(audioMasterAutomate) >= Taken + count; });
         Settle();  // anything more would be a duplicate
         return NewAutomation();
+    }
+
+    // Gestures and automation since the last call, in order.
+    TEdits NewEdits() {
+        TEdits result;
+        const auto calls = Host->Calls();
+        for (const auto& call : calls) {
+            if (call.sequence < FEditsTaken) continue;
+            const char* kind = call.opcode == audioMasterAutomate    ? "A"
+                               : call.opcode == audioMasterBeginEdit ? "B"
+                               : call.opcode == audioMasterEndEdit   ? "E"
+                                                                     : nullptr;
+            if (kind) result.push_back(kind + std::to_string(call.index));
+        }
+        if (!calls.empty()) FEditsTaken = calls.back().sequence + 1;
+        return result;
+    }
+    // Waits for `count` gesture ends to arrive, then takes the edits.
+    TEdits Edits(std::size_t count) {
+        const std::size_t ends = Host->CountOf(audioMasterEndEdit) + count;
+        WaitFor([&] { return Host->CountOf(audioMasterEndEdit) >= ends; });
+        Settle();
+        NewAutomation();
+        return NewEdits();
+    }
+    // One gesture of parameter `index`: a begin, `automations` changes, an end.
+    static TEdits Gesture(int index, std::size_t automations) {
+        TEdits edits{"B" + std::to_string(index)};
+        edits.insert(edits.end(), automations, "A" + std::to_string(index));
+        edits.push_back("E" + std::to_string(index));
+        return edits;
     }
 
     std::vector<float> Values() {
@@ -188,6 +227,8 @@ protected:
     std::shared_ptr<host::TScriptedHost> Host;
     std::unique_ptr<host::TPluginInstance> Plugin;
     std::size_t Taken = 0;
+    std::uint64_t FEditsTaken = 0;
+    std::set<std::thread::id> HostThreads{std::this_thread::get_id()};
 };
 
 TEST_F(EditorInteraction, KnobsMenusSnapshotsAndBandsByMouseAndMenuKeys) {
@@ -355,6 +396,83 @@ TEST_F(EditorInteraction, KnobsMenusSnapshotsAndBandsByMouseAndMenuKeys) {
     Settle();
     EXPECT_EQ(differing(styled, Screen()), 0u) << "the style or the scheme was not kept";
     EXPECT_TRUE(NewAutomation().empty());
+}
+
+TEST_F(EditorInteraction, GesturesFrameEveryChangeOnTheHostsThread) {
+    NewEdits();
+    // A drag: begin before its first change, end after its last.
+    X->Drag(BandX(2), kGainKnobY, -20);
+    TEdits edits = Edits(1);
+    ASSERT_GE(edits.size(), 3u);
+    EXPECT_EQ(edits, Gesture(Gain(2), edits.size() - 2));
+    // Three wheel notches in a row are one gesture, ended by the rest after them.
+    X->Wheel(BandX(2), kBandwidthKnobY, 3);
+    EXPECT_EQ(Edits(1), Gesture(Bandwidth(2), 3));
+    // A menu choice and a reset to the default are gestures of their own.
+    const TRect menu = OpenMenu(BandX(1), kTypeY, kLeft);
+    const int row = (menu.Height() - 6 - 9) / 8;
+    X->Click(menu.Left + 30, menu.Top + 3 + 4 * row + row / 2);
+    EXPECT_EQ(Edits(1), Gesture(Kind(1), 1));
+    X->Click(BandX(2), kGainKnobY, kRight, TXModifier::Ctrl);
+    EXPECT_EQ(Edits(1), Gesture(Gain(2), 1));
+    // A snapshot selection: one gesture per parameter, in index order.
+    X->Click(SnapshotX(1), kSnapshotY, kLeft);
+    edits = Edits(kParameters);
+    ASSERT_EQ(edits.size(), 3u * kParameters);
+    for (int i = 0; i < kParameters; ++i)
+        EXPECT_EQ(TEdits(edits.begin() + 3 * i, edits.begin() + 3 * i + 3), Gesture(i, 1));
+}
+
+// A host whose automation handler, called off its UI thread, waits for that
+// thread, as hosts that hand automation to their UI thread do. Its audio
+// thread plays all along.
+TEST_F(EditorInteraction, ClosingWhileTheHostsAutomationWaitsReturnsAndLosesNothing) {
+    const auto ui = std::this_thread::get_id();
+    std::atomic<bool> uiFree{false}, waiting{false};
+    std::atomic<int> waitedInVain{0};
+    Host->SetHandler(audioMasterAutomate, [&](const host::THostRequest&) -> intptr_t {
+        if (std::this_thread::get_id() == ui) return 0;
+        waiting = true;
+        // Bounded, so that a plug-in that deadlocks fails here instead of hanging.
+        for (int i = 0; i < 5000 && !uiFree; ++i) std::this_thread::sleep_for(1ms);
+        if (!uiFree) ++waitedInVain;
+        return 0;
+    });
+    std::atomic<bool> playing{true};
+    std::atomic<std::thread::id> audioId{};
+    std::thread audio([&] {
+        audioId = std::this_thread::get_id();
+        host::TAudioBuffers<float> in(2, 64), out(2, 64);
+        while (playing) {
+            Plugin->ProcessReplacing(in, out);
+            std::this_thread::sleep_for(1ms);
+        }
+    });
+    while (audioId.load() == std::thread::id{}) std::this_thread::yield();
+    HostThreads.insert(audioId.load());
+    NewEdits();
+
+    X->Drag(BandX(2), kGainKnobY, -20);
+    // The whole drag is stored (the audio follows it at once) before the editor closes.
+    for (int i = 0; i < 5000 && !(waiting && std::fabs(Plugin->GetParameter(Gain(2)) - GainValue(6.0)) < 0.011f); ++i)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(waiting) << "no automation arrived";
+    Plugin->EditClose();  // returns while the audio thread waits in the host
+    uiFree = true;
+    // What waited is delivered by the next blocks.
+    WaitFor([&] { return !Host->CallsTo(audioMasterEndEdit).empty(); });
+    playing = false;
+    audio.join();
+    Host->ClearScript(audioMasterAutomate);
+    EXPECT_EQ(waitedInVain, 0) << "the plug-in called the host from a thread that effEditClose waited for";
+
+    const TEdits edits = NewEdits();
+    ASSERT_GE(edits.size(), 3u);
+    EXPECT_EQ(edits, Gesture(Gain(2), edits.size() - 2));
+    const TAutomation automation = NewAutomation();
+    ASSERT_FALSE(automation.empty());
+    EXPECT_EQ(automation.back().second, Plugin->GetParameter(Gain(2))) << "the last value was lost";
+    EXPECT_NEAR(Plugin->GetParameter(Gain(2)), GainValue(6.0), 0.011f);
 }
 
 TEST_F(EditorInteraction, TypedValuesByEveryKeyPathActOnce) {
