@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <future>
+#include <string>
 #include <system_error>
 
 #include "gui/EditorLoop.h"
@@ -79,7 +80,16 @@ void TFormWindow::SetParentWindow(std::uintptr_t parentWindow) {
         Post(std::move(command));
         return;
     }
-    FThread = std::thread(&TFormWindow::ThreadMain, this, parentWindow);
+    // The host learns from effEditOpen's answer whether it has an editor:
+    // the opening is waited for, and a window that cannot open leaves no
+    // thread behind, so that the next request starts afresh.
+    std::promise<std::string> opening;
+    std::future<std::string> problem = opening.get_future();
+    FThread = std::thread(&TFormWindow::ThreadMain, this, parentWindow, std::move(opening));
+    const std::string why = problem.get();
+    if (why.empty()) return;
+    FThread.join();
+    throw EEditorOpenFailed(why);
 }
 
 void TFormWindow::Show() { Post(TCommand(TCommand::TKind::Show)); }
@@ -175,13 +185,20 @@ bool TFormWindow::RunCommands() {
     return true;
 }
 
-void TFormWindow::ThreadMain(std::uintptr_t parent) {
+void TFormWindow::ThreadMain(std::uintptr_t parent, std::promise<std::string> opening) {
     TEditorLoop loop(*FForm, *FWindow);
     try {
         loop.Open(parent);
+    } catch (const std::exception& e) {
+        FOpenFailed.store(true, std::memory_order_release);
+        opening.set_value(e.what()[0] != '\0' ? e.what() : "The editor's window could not open");
+        return;
     } catch (...) {
         FOpenFailed.store(true, std::memory_order_release);
+        opening.set_value("The editor's window could not open");
+        return;
     }
+    opening.set_value({});
     bool eventsWaiting = true;
     while (!FStop.load(std::memory_order_acquire)) {
         const bool commands = RunCommands();

@@ -27,8 +27,10 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "framework/EditorWindow.h"
@@ -58,10 +60,12 @@ public:
     // True while the editor thread runs (from SetParentWindow to destruction).
     bool ThreadRunning() const { return FThread.joinable(); }
     // [ui-thread] The window could not be opened (e.g. no display): the
-    // thread still runs, applying marks, but nothing is shown.
+    // first SetParentWindow threw and no editor thread runs.
     bool OpenFailed() const { return FOpenFailed.load(std::memory_order_acquire); }
 
     // ---- TEditorWindow [ui-thread] -------------------------------------------
+    // The first call starts the editor thread and waits until the window is
+    // open; throws EEditorOpenFailed, saying why, when it cannot open.
     void SetParentWindow(std::uintptr_t parentWindow) override;
     void Show() override;
     void RemoveBorder() override {}  // the window never has one
@@ -77,7 +81,7 @@ private:
     struct TCommand;
     void Post(TCommand command);
     void Wake() const;
-    void ThreadMain(std::uintptr_t parent);
+    void ThreadMain(std::uintptr_t parent, std::promise<std::string> opening);
     bool RunCommands();
     void PublishSize();
 
