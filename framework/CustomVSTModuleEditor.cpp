@@ -69,6 +69,15 @@ std::intptr_t TCustomVSTModule::HandleEditOpen(std::int32_t, std::intptr_t, void
     if (!FEditorForm) return 0;
     try {
         FEditorForm->SetParentWindow(reinterpret_cast<std::uintptr_t>(ptr));
+    } catch (const EEditorOpenFailed&) {
+        // No window at all: the host hears so, and its next request tries
+        // again from the start.
+        FEditorShare.Withdraw();
+        FEditorForm.reset();
+        return 0;
+    } catch (...) {
+    }
+    try {
         FEditorForm->Show();
         FEditorForm->RemoveBorder();
         FEditorForm->SetBounds(0, 0, FEditorForm->Width(), FEditorForm->Height());

@@ -8,6 +8,7 @@
 // window on a thread of its own only hands the work over.
 
 #include <cstdint>
+#include <stdexcept>
 
 namespace tessel {
 
@@ -24,6 +25,14 @@ public:
     virtual ~TEditorContent() = default;
 };
 
+// The window cannot open at all (no display, no usable visual, the host's
+// window gone): SetParentWindow throws it, and the host is told there is
+// no editor.
+class EEditorOpenFailed : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 class TEditorWindow {
 public:
     virtual ~TEditorWindow() = default;
@@ -32,6 +41,7 @@ public:
     virtual TEditorContent* Content() { return nullptr; }
 
     // Embedding, in the order the framework calls them on effEditOpen.
+    // SetParentWindow throws EEditorOpenFailed when no window can open.
     virtual void SetParentWindow(std::uintptr_t parentWindow) = 0;
     virtual void Show() = 0;
     virtual void RemoveBorder() = 0;

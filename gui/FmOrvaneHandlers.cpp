@@ -293,7 +293,7 @@ void TFmOrvane::OpenValueEdit(TBandValue value, int band, const TRect& area) {
     edit.SelectAll();
     FValueEditOpen.store(true, std::memory_order_relaxed);
     // Typing goes to this window from now on, whichever way the host passes keys.
-    if (TPlatformWindow* window = Window()) window->TakeFocus();
+    SetTypingBoxOpen(true);
 }
 
 void TFmOrvane::HideValueEdit() {
@@ -301,6 +301,7 @@ void TFmOrvane::HideValueEdit() {
     ValueEdit->SetVisible(false);
     if (FocusedControl() == ValueEdit.get()) SetFocus();
     FValueEditOpen.store(false, std::memory_order_relaxed);
+    SetTypingBoxOpen(false);
 }
 
 void TFmOrvane::ValueEditKeyPress(TControl&, char32_t& key) {

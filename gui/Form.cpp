@@ -219,13 +219,35 @@ void TForm::Popup(TPopupMenu& menu, int x, int y) {
         Guarded([&] { hover->MouseLeave(); });
     }
     InvalidateRect(FMenuView.Open(menu, x, y, ClientRect(), FFont));
+    UpdateKeyboardHold();
 }
 
-void TForm::CloseMenu() { InvalidateRect(FMenuView.Close()); }
+void TForm::CloseMenu() {
+    InvalidateRect(FMenuView.Close());
+    UpdateKeyboardHold();
+}
 
 void TForm::ApplyMenuResult(const TMenuView::TResult& result) {
     InvalidateRect(result.Dirty);
     if (result.Chosen) Guarded([&] { result.Chosen->Click(); });
+    UpdateKeyboardHold();
+}
+
+// ---- The keyboard --------------------------------------------------------------------
+
+void TForm::SetTypingBoxOpen(bool open) {
+    FTypingBoxOpen = open;
+    UpdateKeyboardHold();
+}
+
+void TForm::UpdateKeyboardHold() {
+    const bool wanted = FTypingBoxOpen || FMenuView.IsOpen();
+    if (wanted == FHoldingKeyboard || !FWindow) return;
+    FHoldingKeyboard = wanted;
+    if (wanted)
+        FWindow->TakeFocus();
+    else
+        FWindow->ReleaseFocus();
 }
 
 }  // namespace tessel

@@ -117,6 +117,10 @@ public:
     void Popup(TPopupMenu& menu, int x, int y);
     void CloseMenu();
     bool MenuOpen() const { return FMenuView.IsOpen(); }
+    // A box the user types into opened or closed. The window holds the
+    // keyboard focus while such a box or a menu is open and gives it back
+    // once neither is: a plain click leaves the host its shortcuts.
+    void SetTypingBoxOpen(bool open);
     const TMenuView& MenuView() const { return FMenuView; }
     TPoint CursorPos() const { return FCursor; }
 
@@ -143,7 +147,10 @@ public:
 
     // The window the form is shown in (null: none; pointer and clipboard
     // services then act locally). Set by the editor loop.
-    void AttachWindow(TPlatformWindow* window) { FWindow = window; }
+    void AttachWindow(TPlatformWindow* window) {
+        FWindow = window;
+        FHoldingKeyboard = false;
+    }
     TPlatformWindow* Window() const { return FWindow; }
 
     // Forwarded host keys (TEditorWindow::SendKeyMessage): the key code is
@@ -207,6 +214,7 @@ private:
     // False for the twin of a key that came by the other path moments ago.
     bool FirstOfTwins(TKeyPath path, TKeyStroke stroke, std::int32_t code);
     void ApplyMenuResult(const TMenuView::TResult& result);
+    void UpdateKeyboardHold();
     void Compose(const TRect& r);
     void EndPress(int x, int y);
     bool IsDoubleClick(TMouseButton button, int x, int y);
@@ -231,7 +239,9 @@ private:
     TControl* FHover = nullptr;
     bool FFormPressed = false;  // a press on the form itself is held
     unsigned FButtonsHeld = 0;  // bit per TMouseButton, presses delivered to a control or the form
-    unsigned FMenuButtons = 0;  // presses an open menu took: their releases go to it too
+    bool FTypingBoxOpen = false;
+    bool FHoldingKeyboard = false;  // the window asked for the focus and has not given it back
+    unsigned FMenuButtons = 0;      // presses an open menu took: their releases go to it too
     TPoint FCursor;
     // The last press, for double clicks: button, place and time.
     struct TPress {

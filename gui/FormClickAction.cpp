@@ -33,22 +33,25 @@ TFormClickAction ValueEdit(TBandValue field, int band, const TRect& area) {
 TFormClickAction ClassifyFormMouseDown(const TOrvaneLayout& areas, TMouseButton button, TShiftState shift, int x,
                                        int y) {
     const bool right = button == TMouseButton::Right;
-    const bool altLeft = button == TMouseButton::Left && shift.Alt;
+    // A double-click types a value too: window managers take Alt-click
+    // (openbox and xfwm4 move the window on Alt+drag).
+    const bool typeLeft = button == TMouseButton::Left && (shift.Alt || shift.Double);
     if (const auto j = Find(areas.SnapshotRects, x, y))
         return Click(right ? TFormClick::StoreAndSelectSnapshot : TFormClick::SelectSnapshot, *j);
     if (const auto b = Find(areas.TypeRects, x, y))
         return Click(shift.Alt ? TFormClick::BypassToggle : TFormClick::KindMenu, *b);
     if (const auto b = Find(areas.GainRects, x, y))
-        return altLeft ? ValueEdit(TBandValue::Gain, *b, areas.GainRects[static_cast<std::size_t>(*b)])
-                       : TFormClickAction{};
+        return typeLeft ? ValueEdit(TBandValue::Gain, *b, areas.GainRects[static_cast<std::size_t>(*b)])
+                        : TFormClickAction{};
     if (const auto b = Find(areas.FreqRects, x, y)) {
         if (right) return Click(TFormClick::FrequencyDisplayMenu, *b);
-        if (shift.Alt) return ValueEdit(TBandValue::Frequency, *b, areas.FreqRects[static_cast<std::size_t>(*b)]);
+        if (shift.Alt || typeLeft)
+            return ValueEdit(TBandValue::Frequency, *b, areas.FreqRects[static_cast<std::size_t>(*b)]);
         return {};
     }
     if (const auto b = Find(areas.BandwidthRects, x, y))
-        return altLeft ? ValueEdit(TBandValue::Bandwidth, *b, areas.BandwidthRects[static_cast<std::size_t>(*b)])
-                       : TFormClickAction{};
+        return typeLeft ? ValueEdit(TBandValue::Bandwidth, *b, areas.BandwidthRects[static_cast<std::size_t>(*b)])
+                        : TFormClickAction{};
     if (areas.TitleRect.Contains(x, y) && right) return Click(TFormClick::GuiMenu);
     return {};
 }

@@ -18,7 +18,7 @@ enum class TFormClick {
     StoreAndSelectSnapshot,  // right button: store the current values first
     KindMenu,                // Index: band
     BypassToggle,            // Alt: Index: band
-    OpenValueEdit,           // Alt: Field, Index: band, Area: the text's rectangle
+    OpenValueEdit,           // Alt or double-click: Field, Index: band, Area: the text's rectangle
     FrequencyDisplayMenu,    // right button on a frequency text
     GuiMenu,                 // right button in the title area
 };

@@ -271,8 +271,9 @@ void TForm::HostKeyMessage(TKeyMessage message, std::int32_t keyCode, std::uint3
 
 void TForm::WindowFocusChanged(bool focused) {
     FWindowFocused = focused;
-    // A menu cannot stay open once the user works elsewhere.
-    if (!focused) CloseMenu();
+    // An open menu stays: on a click, window managers and hosts' toolkits
+    // move the focus about (to the top level, back, to a frame) before the
+    // press arrives, so a focus change says nothing about the user's intent.
     if (TControl* control = FFocused) control->Invalidate();
 }
 

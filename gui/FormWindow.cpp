@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <future>
+#include <string>
 #include <system_error>
 
 #include "framework/EditorThread.h"
@@ -53,7 +54,8 @@ struct TFormWindow::TShared {
     bool RunCommands();
     void PublishSize();
     // Returns whether the thread was left to finish on its own (the form is then destroyed).
-    bool ThreadMain(std::uintptr_t parent);
+    // Reports through `opening` whether the window opened ("" or why not).
+    bool ThreadMain(std::uintptr_t parent, std::promise<std::string>& opening);
     void DestroyForm();
 
     std::unique_ptr<TForm> Form;
@@ -135,14 +137,23 @@ void TFormWindow::SetParentWindow(std::uintptr_t parentWindow) {
         Post(std::move(command));
         return;
     }
-    FThread = std::thread([shared = FShared, parentWindow]() mutable {
-        const bool left = shared->ThreadMain(parentWindow);
+    // The host learns from effEditOpen's answer whether it has an editor:
+    // the opening is waited for, and a window that cannot open leaves no
+    // thread behind, so that the next request starts afresh.
+    std::promise<std::string> opening;
+    std::future<std::string> problem = opening.get_future();
+    FThread = std::thread([shared = FShared, parentWindow, opening = std::move(opening)]() mutable {
+        const bool left = shared->ThreadMain(parentWindow, opening);
         shared.reset();  // the last owner frees the block while the module still waits
         if (!left) return;
         const std::lock_guard lock(gLeftLock);
         --gLeftRunning;
         gLeftEnded.notify_all();
     });
+    const std::string why = problem.get();
+    if (why.empty()) return;
+    FThread.join();
+    throw EEditorOpenFailed(why);
 }
 
 void TFormWindow::Show() { Post(TCommand(TCommand::TKind::Show)); }
@@ -244,15 +255,22 @@ bool TFormWindow::TShared::RunCommands() {
     return true;
 }
 
-bool TFormWindow::TShared::ThreadMain(std::uintptr_t parent) {
+bool TFormWindow::TShared::ThreadMain(std::uintptr_t parent, std::promise<std::string>& opening) {
     const TEditorThread::TScope editorThread;  // never calls the host
     {
         TEditorLoop loop(*Form, *Window);
         try {
             loop.Open(parent);
+        } catch (const std::exception& e) {
+            OpenFailed.store(true, std::memory_order_release);
+            opening.set_value(e.what()[0] != '\0' ? e.what() : "The editor's window could not open");
+            return false;
         } catch (...) {
             OpenFailed.store(true, std::memory_order_release);
+            opening.set_value("The editor's window could not open");
+            return false;
         }
+        opening.set_value({});
         bool eventsWaiting = true;
         while (!Stop.load(std::memory_order_acquire)) {
             const bool commands = RunCommands();

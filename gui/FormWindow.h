@@ -40,8 +40,10 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "framework/EditorWindow.h"
@@ -75,10 +77,12 @@ public:
     // True while the editor thread runs (from SetParentWindow to destruction).
     bool ThreadRunning() const { return FThread.joinable(); }
     // [ui-thread] The window could not be opened (e.g. no display): the
-    // thread still runs, applying marks, but nothing is shown.
+    // first SetParentWindow threw and no editor thread runs.
     bool OpenFailed() const;
 
     // ---- TEditorWindow [ui-thread] -------------------------------------------
+    // The first call starts the editor thread and waits until the window is
+    // open; throws EEditorOpenFailed, saying why, when it cannot open.
     void SetParentWindow(std::uintptr_t parentWindow) override;
     void Show() override;
     void RemoveBorder() override {}  // the window never has one

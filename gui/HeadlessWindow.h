@@ -65,6 +65,7 @@ public:
     void SetCursorHidden(bool hidden) override { FCursorHidden = hidden; }
     void WarpPointer(int x, int y) override;
     void TakeFocus() override { FFocused = true; }
+    void ReleaseFocus() override { FFocused = false; }
     void SetClipboardText(const std::string& text) override { FClipboard = text; }
     std::string ClipboardText() override { return FClipboard; }
 

@@ -87,8 +87,12 @@ public:
     virtual void SetCursorHidden(bool hidden) = 0;
     // A refused warp (XWayland) is silently ignored.
     virtual void WarpPointer(int x, int y) = 0;
-    // Asks for the keyboard focus (a click on the window).
+    // Asks for the keyboard focus, for typing into a box; a click alone
+    // never takes it, so the host keeps its shortcuts.
     virtual void TakeFocus() = 0;
+    // Gives the focus back to whoever had it before TakeFocus, if the
+    // window still has it.
+    virtual void ReleaseFocus() = 0;
     // The desktop clipboard, UTF-8. Reading waits a bounded time for the
     // owner's answer and gives "" when none comes.
     virtual void SetClipboardText(const std::string& text) = 0;

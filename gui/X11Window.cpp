@@ -23,6 +23,7 @@
 #include <optional>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "gui/Bitmap32.h"
 #include "gui/FontEngine.h"
@@ -56,9 +57,11 @@ constexpr long kMaxSelectionBytes = 1 << 20;
 constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask |
                             LeaveWindowMask | KeyPressMask | KeyReleaseMask | FocusChangeMask | StructureNotifyMask;
 
-// XEmbed: protocol version 0, "map me" flag, and the focus messages.
+// XEmbed: protocol version 0, "map me" flag, and the messages we use.
 constexpr long kXEmbedVersion = 0;
 constexpr long kXEmbedMapped = 1;
+constexpr long kXEmbedEmbeddedNotify = 0;
+constexpr long kXEmbedRequestFocus = 3;
 constexpr long kXEmbedFocusIn = 4;
 constexpr long kXEmbedFocusOut = 5;
 
@@ -302,24 +305,46 @@ std::string Utf8ToLatin1(const std::string& text) {
 
 // ---- Pixels ---------------------------------------------------------------------------
 
-// Where one 8-bit channel goes in a pixel value of the visual.
-struct TChannel {
-    int Shift = 0;  // of the mask's lowest bit
-    int Bits = 0;   // width of the mask
+// One 8-bit channel of the frame as it lands in a pixel value of the
+// visual: every value's pixel bits, computed once per visual.
+class TChannelTable {
+public:
+    explicit TChannelTable(unsigned long mask = 0) {
+        int shift = 0, bits = 0;
+        if (mask != 0) {
+            while (!(mask & 1)) mask >>= 1, ++shift;
+            while (mask & 1) mask >>= 1, ++bits;
+        }
+        for (unsigned v = 0; v < FBits.size(); ++v) FBits[v] = static_cast<std::uint32_t>(Widen(v, bits) << shift);
+    }
+    std::uint32_t operator[](std::uint8_t value) const { return FBits[value]; }
+
+    // An 8-bit value in `bits` bits: narrower keeps the high bits, wider
+    // repeats them, so that full scale stays full scale (255 is 1023 in 10
+    // bits, not 1020).
+    static unsigned long Widen(unsigned value, int bits) {
+        if (bits <= 0) return 0;
+        if (bits <= 8) return value >> (8 - bits);
+        unsigned long wide = 0;
+        int filled = 0;
+        while (filled < bits) {
+            wide = (wide << 8) | value;
+            filled += 8;
+        }
+        return wide >> (filled - bits);
+    }
+
+private:
+    std::array<std::uint32_t, 256> FBits{};
 };
 
-TChannel ChannelOf(unsigned long mask) {
-    TChannel c;
-    if (mask == 0) return c;
-    while (!(mask & 1)) mask >>= 1, ++c.Shift;
-    while (mask & 1) mask >>= 1, ++c.Bits;
-    return c;
-}
-
-unsigned long Place(std::uint8_t value, const TChannel& c) {
-    const unsigned long v = c.Bits >= 8 ? static_cast<unsigned long>(value) << (c.Bits - 8) : value >> (8 - c.Bits);
-    return v << c.Shift;
-}
+// How frame pixels become image pixels.
+enum class TPacking {
+    Direct,   // the image's pixels are TColor32 words (24/32-bit 8-8-8)
+    Word32,   // 32-bit pixels in the host's byte order, by the channel tables (30-bit)
+    Word16,   // 16-bit pixels in the host's byte order, by the channel tables
+    General,  // XPutPixel, by the channel tables
+};
 
 class TX11Window final : public TPlatformWindow {
 public:
@@ -341,6 +366,7 @@ public:
     void SetCursorHidden(bool hidden) override;
     void WarpPointer(int x, int y) override;
     void TakeFocus() override;
+    void ReleaseFocus() override;
     void SetClipboardText(const std::string& text) override;
     std::string ClipboardText() override;
 
@@ -352,6 +378,7 @@ private:
     bool Usable() const { return FDisplay && !FLost; }
     void CreateWindow(std::uintptr_t parent, int width, int height);
     void ChooseVisual(Window parent);
+    bool Viewable(Window window);
     void CreateImage(int width, int height);
     bool CreateSharedImage(int width, int height);
     void DestroyImage();
@@ -379,8 +406,10 @@ private:
     int FShmCompletion = -1;  // event type
     bool FPutInFlight = false;
     TClock::time_point FPutTime;
-    bool FDirectPixels = false;  // the image's pixels are TColor32 words
-    TChannel FRed, FGreen, FBlue;
+    TPacking FPacking = TPacking::General;
+    TChannelTable FRed, FGreen, FBlue;
+    Window FEmbedder = 0;     // the XEmbed embedder that announced itself, or 0
+    Window FFocusBefore = 0;  // who had the keyboard before TakeFocus
     Time FLastTime = 0;
     std::string FClipboard;
     bool FOwnsClipboard = false;
@@ -402,23 +431,28 @@ void TX11Window::Open(std::uintptr_t parent, int width, int height) {
     }
 }
 
+// The TrueColor visual the editor draws on: the parent's when it is one
+// (no colormap of our own then), else the screen's deepest of 24, 32, 30
+// and 16 bits, in that order of preference.
 void TX11Window::ChooseVisual(Window parent) {
     XWindowAttributes attributes{};
     const unsigned errors = t_errors;
     if (!XGetWindowAttributes(FDisplay, parent, &attributes) || t_errors != errors)
         throw std::runtime_error("The host's window does not exist");
-    // The parent's visual when it is 24- or 32-bit TrueColor, else a 24-bit
-    // TrueColor visual with a colormap of our own.
-    if (attributes.visual->c_class == TrueColor && (attributes.depth == 24 || attributes.depth == 32)) {
+    if (attributes.visual->c_class == TrueColor) {
         FVisual = attributes.visual;
         FDepth = attributes.depth;
         return;
     }
     XVisualInfo info{};
-    if (!XMatchVisualInfo(FDisplay, DefaultScreen(FDisplay), 24, TrueColor, &info))
-        throw std::runtime_error("The X server offers no 24-bit TrueColor visual");
+    bool found = false;
+    for (const int depth : {24, 32, 30, 16}) {
+        found = XMatchVisualInfo(FDisplay, DefaultScreen(FDisplay), depth, TrueColor, &info) != 0;
+        if (found) break;
+    }
+    if (!found) throw std::runtime_error("The X server offers no TrueColor visual");
     FVisual = info.visual;
-    FDepth = 24;
+    FDepth = info.depth;
     FColormap = XCreateColormap(FDisplay, RootWindow(FDisplay, DefaultScreen(FDisplay)), FVisual, AllocNone);
 }
 
@@ -494,6 +528,8 @@ void TX11Window::Close() {
     FOwnsClipboard = false;
     FPutInFlight = false;
     FLastTime = 0;
+    FEmbedder = 0;
+    FFocusBefore = 0;
 }
 
 // ---- The copy buffer -----------------------------------------------------------------------
@@ -512,12 +548,18 @@ void TX11Window::CreateImage(int width, int height) {
             throw std::bad_alloc();
         }
     }
-    FRed = ChannelOf(FVisual->red_mask);
-    FGreen = ChannelOf(FVisual->green_mask);
-    FBlue = ChannelOf(FVisual->blue_mask);
+    FRed = TChannelTable(FVisual->red_mask);
+    FGreen = TChannelTable(FVisual->green_mask);
+    FBlue = TChannelTable(FVisual->blue_mask);
     constexpr bool littleEndianHost = std::endian::native == std::endian::little;
-    FDirectPixels = FImage->bits_per_pixel == 32 && FImage->byte_order == (littleEndianHost ? LSBFirst : MSBFirst) &&
-                    FVisual->red_mask == 0xFF0000 && FVisual->green_mask == 0xFF00 && FVisual->blue_mask == 0xFF;
+    const bool nativeOrder = FImage->byte_order == (littleEndianHost ? LSBFirst : MSBFirst);
+    const bool bytes888 = FVisual->red_mask == 0xFF0000 && FVisual->green_mask == 0xFF00 && FVisual->blue_mask == 0xFF;
+    if (nativeOrder && FImage->bits_per_pixel == 32)
+        FPacking = bytes888 ? TPacking::Direct : TPacking::Word32;
+    else if (nativeOrder && FImage->bits_per_pixel == 16)
+        FPacking = TPacking::Word16;
+    else
+        FPacking = TPacking::General;
 }
 
 bool TX11Window::CreateSharedImage(int width, int height) {
@@ -580,19 +622,32 @@ void TX11Window::SetClientSize(int width, int height) {
 }
 
 void TX11Window::CopyToImage(const TBitmap32& frame, const TRect& r) {
+    const auto pack = [this](TColor32 c) {
+        return FRed[RedComponent(c)] | FGreen[GreenComponent(c)] | FBlue[BlueComponent(c)];
+    };
     for (int y = r.Top; y < r.Bottom; ++y) {
         const TColor32* from = frame.RowPixels(y) + r.Left;
         char* row = FImage->data + static_cast<std::ptrdiff_t>(y) * FImage->bytes_per_line;
-        if (FDirectPixels) {
-            // Opaque: a 32-bit visual would otherwise take our alpha.
-            auto* to = reinterpret_cast<std::uint32_t*>(row) + r.Left;
-            for (int x = 0; x < r.Width(); ++x) to[x] = from[x] | 0xFF000000u;
-            continue;
-        }
-        for (int x = 0; x < r.Width(); ++x) {
-            const TColor32 c = from[x];
-            XPutPixel(FImage, r.Left + x, y,
-                      Place(RedComponent(c), FRed) | Place(GreenComponent(c), FGreen) | Place(BlueComponent(c), FBlue));
+        switch (FPacking) {
+            case TPacking::Direct: {
+                // Opaque: a 32-bit visual would otherwise take our alpha.
+                auto* to = reinterpret_cast<std::uint32_t*>(row) + r.Left;
+                for (int x = 0; x < r.Width(); ++x) to[x] = from[x] | 0xFF000000u;
+                break;
+            }
+            case TPacking::Word32: {
+                auto* to = reinterpret_cast<std::uint32_t*>(row) + r.Left;
+                for (int x = 0; x < r.Width(); ++x) to[x] = pack(from[x]);
+                break;
+            }
+            case TPacking::Word16: {
+                auto* to = reinterpret_cast<std::uint16_t*>(row) + r.Left;
+                for (int x = 0; x < r.Width(); ++x) to[x] = static_cast<std::uint16_t>(pack(from[x]));
+                break;
+            }
+            case TPacking::General:
+                for (int x = 0; x < r.Width(); ++x) XPutPixel(FImage, r.Left + x, y, pack(from[x]));
+                break;
         }
     }
 }
@@ -627,6 +682,7 @@ void TX11Window::Present(const TBitmap32& frame, std::span<const TRect> rects) {
 void TX11Window::Reparent(std::uintptr_t parent) {
     if (!Usable() || parent == 0) return;
     FParent = static_cast<Window>(parent);
+    FEmbedder = 0;  // a new embedder announces itself
     XReparentWindow(FDisplay, FWindow, FParent, 0, 0);
     XFlush(FDisplay);
 }
@@ -662,10 +718,54 @@ void TX11Window::WarpPointer(int x, int y) {
     XFlush(FDisplay);
 }
 
+// The keyboard for the value box. An XEmbed embedder is asked and keeps the
+// X focus itself, forwarding keys; any other parent is bypassed, and the
+// window that had the focus gets it back in ReleaseFocus.
 void TX11Window::TakeFocus() {
     if (!Usable()) return;
+    if (FEmbedder != 0) {
+        XClientMessageEvent m{};
+        m.type = ClientMessage;
+        m.window = FEmbedder;
+        m.message_type = FAtoms.XEmbed;
+        m.format = 32;
+        m.data.l[0] = static_cast<long>(EventTime());
+        m.data.l[1] = kXEmbedRequestFocus;
+        XSendEvent(FDisplay, FEmbedder, False, NoEventMask, reinterpret_cast<XEvent*>(&m));
+        XFlush(FDisplay);
+        return;
+    }
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(FDisplay, &focus, &revert);
+    if (focus == FWindow) return;
+    FFocusBefore = focus;
     XSetInputFocus(FDisplay, FWindow, RevertToParent, EventTime());
     XFlush(FDisplay);
+}
+
+void TX11Window::ReleaseFocus() {
+    if (!Usable()) return;
+    const Window before = std::exchange(FFocusBefore, 0);
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(FDisplay, &focus, &revert);
+    // Someone else moved the focus since: theirs stands.
+    if (focus != FWindow) return;
+    if (before == PointerRoot || (before != None && Viewable(before)))
+        XSetInputFocus(FDisplay, before, RevertToParent, EventTime());
+    else if (Viewable(FParent))
+        XSetInputFocus(FDisplay, FParent, RevertToParent, EventTime());
+    else
+        XSetInputFocus(FDisplay, PointerRoot, RevertToPointerRoot, EventTime());
+    XFlush(FDisplay);
+}
+
+bool TX11Window::Viewable(Window window) {
+    XWindowAttributes attributes{};
+    const unsigned errors = t_errors;
+    const Status found = XGetWindowAttributes(FDisplay, window, &attributes);
+    return found && t_errors == errors && attributes.map_state == IsViewable;
 }
 
 // ---- Events ------------------------------------------------------------------------------------
@@ -714,8 +814,8 @@ void TX11Window::HandleEvent(XEvent& e, TWindowEventSink& sink, TRect& exposed) 
             if (b.button == Button4 || b.button == Button5) {
                 sink.WindowMouseWheel(b.button == Button4 ? 1 : -1, shift, b.x, b.y);
             } else if (const auto button = ButtonOf(b.button)) {
-                // A click gives the window the keyboard focus.
-                XSetInputFocus(FDisplay, FWindow, RevertToParent, b.time);
+                // The keyboard stays where it is: the host's shortcuts must
+                // keep working after a knob is touched.
                 SetButton(shift, *button, true);
                 sink.WindowMouseDown(*button, shift, b.x, b.y);
             }
@@ -755,6 +855,7 @@ void TX11Window::HandleEvent(XEvent& e, TWindowEventSink& sink, TRect& exposed) 
         case ClientMessage:
             // The embedder hands the focus over through XEmbed.
             if (e.xclient.message_type == FAtoms.XEmbed && e.xclient.format == 32) {
+                if (e.xclient.data.l[1] == kXEmbedEmbeddedNotify) FEmbedder = static_cast<Window>(e.xclient.data.l[3]);
                 if (e.xclient.data.l[1] == kXEmbedFocusIn) sink.WindowFocusChanged(true);
                 if (e.xclient.data.l[1] == kXEmbedFocusOut) sink.WindowFocusChanged(false);
             }

@@ -16,6 +16,7 @@ packages=(
   zam-plugins         # third-party LinuxVST plug-ins our host is tested against
   lsp-plugins-vst     # benchmark peer
   xvfb xauth          # headless X server for editor tests
+  openbox             # window manager the editor's X tests run under
   libgl1-mesa-dri     # Mesa's software renderer, for OpenGL editors on a private Xvfb
 )
 

@@ -48,6 +48,7 @@ public:
     void SetCursorHidden(bool hidden) override { FInner.SetCursorHidden(hidden); }
     void WarpPointer(int x, int y) override { FInner.WarpPointer(x, y); }
     void TakeFocus() override { FInner.TakeFocus(); }
+    void ReleaseFocus() override { FInner.ReleaseFocus(); }
     void SetClipboardText(const std::string& text) override { FInner.SetClipboardText(text); }
     std::string ClipboardText() override { return FInner.ClipboardText(); }
 

@@ -154,7 +154,9 @@ int ShowAndCapture(TPluginInstance& plugin, Display* display, const TEditorOptio
     const auto before = EditorSize(plugin).value_or(std::pair{kFallbackWidth, kFallbackHeight});
     const Window window = CreateParentWindow(display, before.first, before.second);
     if (plugin.EditOpen(reinterpret_cast<void*>(window)) == 0) {
-        std::cerr << "tessel-host editor: " << PluginTitle(plugin) << " did not open its editor\n";
+        std::cerr << "tessel-host editor: " << PluginTitle(plugin)
+                  << " did not open its editor (effEditOpen answered 0: it cannot open a window on "
+                  << DisplayString(display) << ")\n";
         XDestroyWindow(display, window);
         return kExitLoadFailure;
     }

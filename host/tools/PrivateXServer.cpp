@@ -19,7 +19,6 @@ namespace {
 constexpr int kStartTimeoutMs = 10000;
 constexpr auto kStopTimeout = std::chrono::seconds(5);
 constexpr auto kStopPoll = std::chrono::milliseconds(10);
-constexpr const char* kScreen = "1280x1024x24";
 
 // Reads the display number Xvfb writes to its -displayfd when it is ready.
 std::optional<int> ReadDisplayNumber(int fd) {
@@ -74,7 +73,8 @@ std::optional<std::string> FindProgram(const std::string& name) {
     return std::nullopt;
 }
 
-std::unique_ptr<TPrivateXServer> TPrivateXServer::Start(const std::string& program, std::string& problem) {
+std::unique_ptr<TPrivateXServer> TPrivateXServer::Start(const std::string& program, std::string& problem,
+                                                        const std::string& screen) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         problem = "cannot create a pipe";
@@ -99,8 +99,9 @@ std::unique_ptr<TPrivateXServer> TPrivateXServer::Start(const std::string& progr
         }
         ::setpgid(0, 0);  // the terminal's Ctrl-C reaches us, and we stop it ourselves
         const std::string fd = std::to_string(fds[1]);
-        std::vector<const char*> argv = {program.c_str(), "-displayfd", fd.c_str(),   "-screen", "0",        kScreen,
-                                         "-nolisten",     "tcp",        "+extension", "GLX",     "-noreset", nullptr};
+        std::vector<const char*> argv = {program.c_str(), "-displayfd", fd.c_str(), "-screen",    "0",
+                                         screen.c_str(),  "-nolisten",  "tcp",      "+extension", "GLX",
+                                         "-noreset",      nullptr};
         ::execv(program.c_str(), const_cast<char* const*>(argv.data()));
         ::_exit(127);
     }

@@ -17,8 +17,10 @@ std::optional<std::string> FindProgram(const std::string& name);
 class TPrivateXServer {
 public:
     // Starts the X server at `program`; null with `problem` set when it does
-    // not come up within a few seconds.
-    static std::unique_ptr<TPrivateXServer> Start(const std::string& program, std::string& problem);
+    // not come up within a few seconds. `screen` is Xvfb's WIDTHxHEIGHTxDEPTH.
+    static std::unique_ptr<TPrivateXServer> Start(const std::string& program, std::string& problem,
+                                                  const std::string& screen = kDefaultScreen);
+    static constexpr const char* kDefaultScreen = "1280x1024x24";
     ~TPrivateXServer();  // terminates it and waits for it
     TPrivateXServer(const TPrivateXServer&) = delete;
     TPrivateXServer& operator=(const TPrivateXServer&) = delete;

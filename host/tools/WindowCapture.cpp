@@ -8,12 +8,13 @@
 namespace tessel::host::tool {
 namespace {
 
-// One 8-bit channel out of a pixel value by its mask (any visual layout).
+// One 8-bit channel out of a pixel value by its mask (any visual layout),
+// rounded to nearest: a channel widened from 8 bits comes back unchanged.
 std::uint8_t Channel(unsigned long pixel, unsigned long mask) {
     if (mask == 0) return 0;
     const int shift = std::countr_zero(mask);
     const unsigned long max = mask >> shift;
-    return static_cast<std::uint8_t>(((pixel & mask) >> shift) * 255 / max);
+    return static_cast<std::uint8_t>((((pixel & mask) >> shift) * 255 + max / 2) / max);
 }
 
 }  // namespace

@@ -95,7 +95,8 @@ TEST(HostNotices, AnOverflowKeepsGesturesWholeAndTheLastValues) {
     EXPECT_EQ(receiver.Redisplays, 1);
     EXPECT_TRUE(receiver.Faults.empty()) << receiver.Faults.front();
     EXPECT_LT(receiver.Automations, rounds * kParameters * (steps + 1)) << "nothing merged";
-    for (int p = 0; p < kParameters; ++p) EXPECT_EQ(receiver.Last(p),
+    for (int p = 0; p < kParameters; ++p)
+        EXPECT_EQ(receiver.Last(p),
                   p == 2 ? next - 1.0f : next - 2.0f - static_cast<float>((kParameters - 1 - p) * (steps + 1)));
     EXPECT_TRUE(receiver.AnyOpen());
     notices.EndOpenGestures();  // the editor closed mid-drag

@@ -461,10 +461,9 @@ TEST_F(X11WindowTest, OpenCloseCyclesLeaveNothingBehind) {
 TEST_F(X11WindowTest, AHostWindowThatDoesNotExistFailsTheOpeningNotTheProcess) {
     form = nullptr;
     window = CreateX11FormWindow(std::make_unique<TTestForm>());
-    window->SetParentWindow(0x7FFFFFF);  // no such window
-    window->Show();
-    window->Invalidate();
-    EXPECT_TRUE(Eventually([&] { return window->OpenFailed(); }));
+    EXPECT_THROW(window->SetParentWindow(0x7FFFFFF), EEditorOpenFailed);  // no such window
+    EXPECT_TRUE(window->OpenFailed());
+    EXPECT_FALSE(window->ThreadRunning());
     // A host that destroys its window before closing the editor is survived too.
     Open(std::make_unique<TTestForm>());
     ASSERT_NE(EditorWindow(), 0u);

@@ -98,6 +98,18 @@ void TXTestSession::Click(int x, int y, int button, TXModifier held) {
     Release(button, held);
 }
 
+void TXTestSession::DoubleClick(int x, int y) {
+    Click(x, y);
+    Click(x, y);
+}
+
+std::uintptr_t TXTestSession::KeyboardFocus() const {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(Dpy(FDisplay), &focus, &revert);
+    return focus;
+}
+
 void TXTestSession::Drag(int x, int y, int dy, int button, TXModifier held) {
     MoveTo(x, y);
     Press(button, held);

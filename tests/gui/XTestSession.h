@@ -43,6 +43,7 @@ public:
     void Press(int button, TXModifier held = TXModifier::None);
     void Release(int button, TXModifier held = TXModifier::None);
     void Click(int x, int y, int button = 1, TXModifier held = TXModifier::None);
+    void DoubleClick(int x, int y);
     // Presses at (x, y), moves to (x, y + dy) in small steps, releases.
     void Drag(int x, int y, int dy, int button = 1, TXModifier held = TXModifier::None);
     // notches > 0 turn the wheel away from the user.
@@ -58,6 +59,10 @@ public:
     // What the host window shows, the editor inside it included; false
     // when the server refuses.
     bool Capture(TBitmap32& image) const;
+
+    // The window that has the keyboard focus (0 for none, 1 for the
+    // pointer's window).
+    std::uintptr_t KeyboardFocus() const;
 
     // Sends everything queued and waits until the server has handled it.
     void Sync();

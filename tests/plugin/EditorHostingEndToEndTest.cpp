@@ -1,13 +1,16 @@
 // The built plug-in's editor as a host drives it, in X windows of the
 // test's own: its size before it opens, opening twice, two instances with
 // editors open at once, idle calls, closing twice — and opening sends the
-// host no automation and changes no parameter.
+// host no automation and changes no parameter. The editor draws on screens
+// of 16, 24 and 30 bits, and says so when it cannot open at all.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <thread>
 #include <vector>
@@ -137,6 +140,116 @@ TEST_F(EditorHostingEndToEnd, TwoInstancesOpenTheirEditorsAndSendNothing) {
     EXPECT_EQ(a.EditGetRect(rect), 1);
     b.Close();
     a.Close();
+}
+
+// One private X server of a given depth, with a parent window on its
+// default visual; DISPLAY names it while it is current.
+struct TScreenOfDepth {
+    std::unique_ptr<host::tool::TPrivateXServer> Server;
+    Display* Connection = nullptr;
+    Window Parent = 0;
+
+    ~TScreenOfDepth() {
+        if (Connection) XCloseDisplay(Connection);
+    }
+    void MakeCurrent() const { ::setenv("DISPLAY", Server->DisplayName().c_str(), 1); }
+};
+
+std::unique_ptr<TScreenOfDepth> StartScreen(const std::string& xvfb, int depth) {
+    auto screen = std::make_unique<TScreenOfDepth>();
+    std::string problem;
+    screen->Server = host::tool::TPrivateXServer::Start(xvfb, problem, "800x600x" + std::to_string(depth));
+    if (!screen->Server) return nullptr;
+    screen->Connection = XOpenDisplay(screen->Server->DisplayName().c_str());
+    if (!screen->Connection) return nullptr;
+    Display* d = screen->Connection;
+    screen->Parent = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 718, 381, 0, 0, 0);
+    XMapWindow(d, screen->Parent);
+    XSync(d, False);
+    return screen;
+}
+
+// The window's pixels, row by row.
+using TPixels = std::vector<TColor32>;
+
+// What the editor shows once two captures 120 ms apart agree.
+std::optional<TPixels> SettledEditor(host::TPluginInstance& plugin, const TScreenOfDepth& screen) {
+    TPixels last;
+    for (auto deadline = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < deadline;) {
+        for (int i = 0; i < 3; ++i) {
+            plugin.EditIdle();
+            std::this_thread::sleep_for(40ms);
+        }
+        TBitmap32 capture;
+        if (!host::tool::CaptureWindow(screen.Connection, screen.Parent, capture)) return std::nullopt;
+        TPixels now;
+        for (int y = 0; y < capture.Height(); ++y)
+            for (int x = 0; x < capture.Width(); ++x) now.push_back(capture.Pixel(x, y));
+        const bool drawn = capture.Pixel(5, 5) != 0xFF000000u && capture.Pixel(700, 370) != 0xFF000000u;
+        if (drawn && now == last) return now;
+        last = std::move(now);
+    }
+    return std::nullopt;
+}
+
+int LargestChannelDifference(const TPixels& a, const TPixels& b) {
+    if (a.size() != b.size()) return 255;
+    int largest = 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        for (const int shift : {0, 8, 16}) {
+            const int ca = static_cast<int>((a[i] >> shift) & 0xFF);
+            const int cb = static_cast<int>((b[i] >> shift) & 0xFF);
+            largest = std::max(largest, std::abs(ca - cb));
+        }
+    return largest;
+}
+
+// The same editor on screens of 24, 30 and 16 bits: 30 bits shows exactly
+// the 24-bit picture (8-bit channels widened and narrowed again), 16 bits
+// the same within its coarser steps. A screen with no TrueColor visual (8
+// bits) gets no editor: effEditOpen answers 0, and the next one, once a
+// usable display is there, opens it.
+TEST(EditorScreenDepths, TheEditorDrawsOnEveryTrueColorDepthAndRefusesWhereItCannot) {
+    const auto xvfb = host::tool::FindProgram("Xvfb");
+    if (!xvfb) GTEST_SKIP() << "No Xvfb";
+    const char* display = std::getenv("DISPLAY");
+    const std::string saved = display ? display : "";
+
+    std::map<int, TPixels> shown;
+    std::map<int, std::unique_ptr<TScreenOfDepth>> screens;
+    for (const int depth : {24, 30, 16, 8}) {
+        screens[depth] = StartScreen(*xvfb, depth);
+        ASSERT_NE(screens[depth], nullptr) << "no Xvfb screen of depth " << depth;
+    }
+    for (const int depth : {24, 30, 16}) {
+        screens[depth]->MakeCurrent();
+        host::TPluginInstance plugin(TESSEL_PLUGIN_PATH, std::make_shared<host::TScriptedHost>());
+        plugin.Open();
+        ASSERT_EQ(plugin.EditOpen(reinterpret_cast<void*>(screens[depth]->Parent)), 1) << depth << " bits";
+        const auto image = SettledEditor(plugin, *screens[depth]);
+        plugin.EditClose();
+        plugin.Close();
+        ASSERT_TRUE(image) << "nothing drawn at " << depth << " bits";
+        shown[depth] = *image;
+    }
+    EXPECT_EQ(LargestChannelDifference(shown[30], shown[24]), 0);
+    EXPECT_LE(LargestChannelDifference(shown[16], shown[24]), 8);
+
+    host::TPluginInstance plugin(TESSEL_PLUGIN_PATH, std::make_shared<host::TScriptedHost>());
+    plugin.Open();
+    screens[8]->MakeCurrent();
+    EXPECT_EQ(plugin.EditOpen(reinterpret_cast<void*>(screens[8]->Parent)), 0);
+    EXPECT_EQ(plugin.EditOpen(reinterpret_cast<void*>(screens[8]->Parent)), 0);
+    screens[24]->MakeCurrent();
+    EXPECT_EQ(plugin.EditOpen(reinterpret_cast<void*>(screens[24]->Parent)), 1);
+    EXPECT_TRUE(SettledEditor(plugin, *screens[24]));
+    plugin.EditClose();
+    plugin.Close();
+
+    if (display)
+        ::setenv("DISPLAY", saved.c_str(), 1);
+    else
+        ::unsetenv("DISPLAY");
 }
 
 }  // namespace

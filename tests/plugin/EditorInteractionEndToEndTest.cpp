@@ -2,7 +2,8 @@
 // drives it inside a host: our host window, the editor idled every 40 ms as
 // Ardour does, automation recorded. Every user action must reach the host
 // exactly once per parameter it changes and must leave every other
-// parameter alone. Runs on $DISPLAY, or on a private Xvfb when there is none.
+// parameter alone. Runs on $DISPLAY, or on a private Xvfb when there is
+// none, with openbox managing the host's window as on a desktop.
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,7 @@
 #include "host/tools/PrivateXServer.h"
 #include "tests/gui/XTestSession.h"
 #include "tests/support/TestDisplay.h"
+#include "tests/support/WindowManager.h"
 
 namespace tessel {
 namespace {
@@ -73,6 +75,7 @@ class EditorInteraction : public ::testing::Test {
 protected:
     void SetUp() override {
         if (const std::string why = FTestDisplay.Ensure(); !why.empty()) GTEST_SKIP() << why;
+        if (const std::string why = FWindowManager.Ensure(TESSEL_OPENBOX_CONFIG); !why.empty()) FAIL() << why;
         // Settings start from their defaults, in a folder of this test's own.
         std::string folder = (std::filesystem::temp_directory_path() / "tessel-interaction-XXXXXX").string();
         ASSERT_NE(::mkdtemp(folder.data()), nullptr);
@@ -222,6 +225,7 @@ protected:
     }
 
     test::TTestDisplay FTestDisplay;
+    test::TWindowManager FWindowManager;
     std::string FConfig;
     std::unique_ptr<test::TXTestSession> X;
     std::shared_ptr<host::TScriptedHost> Host;
@@ -544,6 +548,34 @@ TEST_F(EditorInteraction, TypedValuesByEveryKeyPathActOnce) {
     // With the editor closed a forwarded key finds no window.
     Plugin->EditClose();
     EXPECT_EQ(Plugin->EditKeyDown('1', 0, 0.0f), 0);
+}
+
+// Under a window manager that focuses on click, the manager and the host
+// move the keyboard focus on every click: a menu stays open through that,
+// a knob leaves the focus where it was, a double-click opens the value box
+// (the manager may own Alt-click), and the box gives the keyboard back.
+TEST_F(EditorInteraction, UnderAWindowManagerFocusMovesLeaveMenusAndTheHostsKeyboardAlone) {
+    ASSERT_TRUE(WaitFor([&] { return X->KeyboardFocus() == X->HostWindow(); })) << "openbox did not focus the host";
+
+    X->Drag(BandX(2), kGainKnobY, -30);
+    ASSERT_FALSE(Automation(1).empty());
+    EXPECT_EQ(X->KeyboardFocus(), X->HostWindow()) << "the knob took the host's keyboard";
+
+    const auto before = Values();
+    const TRect menu = OpenMenu(BandX(2), kTypeY, kLeft);
+    ASSERT_EQ(menu.Left, BandX(2));
+    const int row = (menu.Height() - 6 - 9) / 8;                 // eight items and a separator in a 3-pixel frame
+    X->Click(menu.Left + 30, menu.Top + 3 + 4 * row + row / 2);  // the fifth item, Notch
+    EXPECT_EQ(Automation(1), (TAutomation{{Kind(2), KindValue(4)}}));
+    EXPECT_EQ(X->KeyboardFocus(), X->HostWindow()) << "the menu kept the host's keyboard";
+
+    X->DoubleClick(BandX(2), kFreqTextY);
+    Settle();
+    X->Type("3k");
+    X->Key("Return");
+    EXPECT_EQ(Automation(1), (TAutomation{{Freq(2), FreqValue(3000.0)}}));
+    ExpectOnlyChanged(before, {Kind(2), Freq(2)});
+    EXPECT_EQ(X->KeyboardFocus(), X->HostWindow()) << "the value box kept the host's keyboard";
 }
 
 }  // namespace

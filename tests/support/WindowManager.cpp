@@ -1,0 +1,92 @@
+#include "tests/support/WindowManager.h"
+
+#include <X11/Xlib.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "host/tools/PrivateXServer.h"
+
+namespace tessel::test {
+namespace {
+
+// Some window manager owns the screen's manager selection.
+bool Managed() {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    const std::string name = "WM_S" + std::to_string(DefaultScreen(display));
+    const bool owned = XGetSelectionOwner(display, XInternAtom(display, name.c_str(), False)) != None;
+    XCloseDisplay(display);
+    return owned;
+}
+
+// The manager takes the selection before it handles map requests (openbox
+// drops the ones that come in between): it is ready once it reparents a
+// probe window into a frame. The probe is mapped again until it is.
+bool ManagesNewWindows(std::chrono::steady_clock::time_point deadline) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    const Window probe = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
+    XSelectInput(display, probe, StructureNotifyMask);
+    bool framed = false;
+    while (!framed && std::chrono::steady_clock::now() < deadline) {
+        XMapWindow(display, probe);
+        XSync(display, False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        XEvent e;
+        while (XCheckTypedWindowEvent(display, probe, ReparentNotify, &e)) framed = true;
+        if (!framed) XUnmapWindow(display, probe);
+    }
+    XDestroyWindow(display, probe);
+    XCloseDisplay(display);
+    return framed;
+}
+
+}  // namespace
+
+TWindowManager::~TWindowManager() {
+    if (FPid <= 0) return;
+    ::kill(FPid, SIGTERM);
+    ::waitpid(FPid, nullptr, 0);
+}
+
+std::string TWindowManager::Ensure(const std::string& configFile) {
+    if (Managed()) return {};
+    return Start(configFile);
+}
+
+std::string TWindowManager::Start(const std::string& configFile) {
+    const auto openbox = host::tool::FindProgram("openbox");
+    if (!openbox) return "openbox is not installed (bash scripts/setup.sh installs it)";
+    FPid = ::fork();
+    if (FPid < 0) return "cannot start openbox";
+    if (FPid == 0) {
+        const int null = ::open("/dev/null", O_RDWR);
+        if (null >= 0) {
+            ::dup2(null, STDIN_FILENO);
+            ::dup2(null, STDOUT_FILENO);
+            ::dup2(null, STDERR_FILENO);
+        }
+        ::execl(openbox->c_str(), "openbox", "--sm-disable", "--config-file", configFile.c_str(), nullptr);
+        ::_exit(127);
+    }
+    constexpr auto kStartTimeout = std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+    bool owned = false;
+    while (!(owned = Managed()) && std::chrono::steady_clock::now() < deadline &&
+           ::waitpid(FPid, nullptr, WNOHANG) != FPid)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!owned || !ManagesNewWindows(deadline)) {
+        ::kill(FPid, SIGKILL);
+        ::waitpid(FPid, nullptr, 0);
+        FPid = -1;
+        return "openbox did not start";
+    }
+    return {};
+}
+
+}  // namespace tessel::test
