@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 #include "dsp/BandFilterFactory.h"
@@ -93,6 +94,8 @@ TOrvaneModule::TOrvaneModule() {
     for (auto& channel : FFilterPool)
         for (auto& kinds : channel)
             for (std::size_t k = 0; k < kinds.size(); ++k) kinds[k] = CreateBandFilter(kBandKinds[k].kind);
+    // Benchmarks compare the kernels through the loaded plug-in.
+    if (const char* kernel = std::getenv(kCascadeKernelVariable)) FEngine.SelectKernel(CascadeKernelNamed(kernel));
     // Keys the host forwards while the value box is open are typing: the
     // host is told they were used, so it does not act on them as well.
     OnCheckKey = [this](TBasicVSTModule&, char) {
