@@ -122,6 +122,7 @@ void TOrvaneModule::PublishMethods(TMethodTable& m) {
     m.PublishMember<TParameterChangeEvent>("OrvaneModuleFreqChange", this, &TOrvaneModule::OrvaneModuleFreqChange);
     m.PublishMember<TParameterChangeEvent>("OrvaneModuleBandwidthChange", this,
                                            &TOrvaneModule::OrvaneModuleBandwidthChange);
+    m.PublishMember<TParameterChangeEvent>("OrvaneModuleVolumeChange", this, &TOrvaneModule::OrvaneModuleVolumeChange);
     m.PublishMember<TCustomParameterDisplayEvent>("OrvaneModuleTypeDisplay", this,
                                                   &TOrvaneModule::OrvaneModuleTypeDisplay);
     m.PublishMember<TCustomParameterDisplayEvent>("OrvaneModuleBandwidthDisplay", this,
@@ -196,6 +197,7 @@ void TOrvaneModule::VSTModuleSampleRateChange(TBasicVSTModule&, float sampleRate
         if (const auto& filter = FFilters[0][static_cast<std::size_t>(band)])
             bands[static_cast<std::size_t>(band)] = {filter->Kind(), filter->Coefficients()};
     FEngine.PublishBands(bands);
+    FEngine.SetSampleRate(sampleRate);
 }
 
 // ---- Parameter changes: the parameter store is held ----
@@ -251,6 +253,11 @@ void TOrvaneModule::OrvaneModuleBandwidthChange(TBasicVSTModule&, std::int32_t i
     if (first && second) second->SetBandwidth(first->Bandwidth());
     PublishBand(band);
     UpdateEditorBandwidth(band);
+}
+
+void TOrvaneModule::OrvaneModuleVolumeChange(TBasicVSTModule&, std::int32_t, float& value) {
+    // 0 dB is a factor of exactly 1: the engine then leaves the bands' output as it is.
+    FEngine.SetOutputGain(std::pow(10.0, static_cast<double>(value) / 20.0));
 }
 
 void TOrvaneModule::OrvaneModuleTypeDisplay(TBasicVSTModule&, std::int32_t index, std::string& text) {
