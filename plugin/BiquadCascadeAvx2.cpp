@@ -28,6 +28,7 @@ struct TAvx2Lanes {
     TESSEL_LANES_INLINE TVector Zero() { return _mm256_setzero_pd(); }
     TESSEL_LANES_INLINE TVector Fmadd(TVector a, TVector b, TVector c) { return _mm256_fmadd_pd(a, b, c); }
     TESSEL_LANES_INLINE TVector Mul(TVector a, TVector b) { return _mm256_mul_pd(a, b); }
+    TESSEL_LANES_INLINE TVector Broadcast(double x) { return _mm256_set1_pd(x); }
     TESSEL_LANES_INLINE void ClearNonFinite(TVector& s0, TVector& s1) {
         // x - x is 0 for a finite x and NaN for an infinite or NaN one.
         const __m256d probe = _mm256_add_pd(_mm256_sub_pd(s0, s0), _mm256_sub_pd(s1, s1));
@@ -84,6 +85,10 @@ struct TAvx2Lanes {
         const __m256d odd = _mm256_permute2f128_pd(g.low, g.high, 0x31);   // l1 r1 l3 r3
         _mm256_storeu_pd(b.outLeft + t, _mm256_unpacklo_pd(even, odd));
         _mm256_storeu_pd(b.outRight + t, _mm256_unpackhi_pd(even, odd));
+    }
+    TESSEL_LANES_INLINE void ScaleGroup(TGroup& g, TVector gain) {
+        g.low = _mm256_mul_pd(g.low, gain);
+        g.high = _mm256_mul_pd(g.high, gain);
     }
     template <int kFrame>
     TESSEL_LANES_INLINE TVector ShiftInFromGroup(const TGroup& g, TVector last) {

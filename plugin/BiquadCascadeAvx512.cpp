@@ -34,6 +34,7 @@ struct TAvx512Lanes {
     TESSEL_LANES_INLINE TVector Zero() { return _mm512_setzero_pd(); }
     TESSEL_LANES_INLINE TVector Fmadd(TVector a, TVector b, TVector c) { return _mm512_fmadd_pd(a, b, c); }
     TESSEL_LANES_INLINE TVector Mul(TVector a, TVector b) { return _mm512_mul_pd(a, b); }
+    TESSEL_LANES_INLINE TVector Broadcast(double x) { return _mm512_set1_pd(x); }
     TESSEL_LANES_INLINE void ClearNonFinite(TVector& s0, TVector& s1) {
         // x - x is 0 for a finite x and NaN for an infinite or NaN one.
         const __m512d probe = _mm512_add_pd(_mm512_sub_pd(s0, s0), _mm512_sub_pd(s1, s1));
@@ -80,6 +81,7 @@ struct TAvx512Lanes {
         _mm256_storeu_pd(b.outLeft + t, __builtin_shufflevector(g, g, 0, 2, 4, 6));
         _mm256_storeu_pd(b.outRight + t, __builtin_shufflevector(g, g, 1, 3, 5, 7));
     }
+    TESSEL_LANES_INLINE void ScaleGroup(TGroup& g, TVector gain) { g = _mm512_mul_pd(g, gain); }
     template <int kFrame>
     TESSEL_LANES_INLINE TVector ShiftInFromGroup(TGroup g, TVector last) {
         // The group's frame kFrame (second operand) into quarter 0, last's quarters 0 .. 2 above it.

@@ -65,60 +65,80 @@ struct TSlots {
     }
 };
 
-template <int kSlots, class T>
+// The block's output gain, where the block has one.
+template <bool kScaled>
+__attribute__((always_inline)) inline __m128d Scaled(__m128d frame, __m128d gain) noexcept {
+    if constexpr (kScaled) return _mm_mul_pd(frame, gain);
+    return frame;
+}
+
+template <int kSlots, bool kScaled, class T>
 void RunSlots(TBiquadCascade& c, const TStereoBlock<T>& block) noexcept {
     c.ArrangeStates(1);
     TSlots<kSlots> slots(c);
+    const __m128d gain = _mm_set1_pd(block.gain);
     int n = 0;
     for (; n <= block.frames - kFrameGroup; n += kFrameGroup) {
         __m128d frames[kFrameGroup];
         LoadFrames(block, n, frames);
-        for (__m128d& frame : frames) frame = slots.Frame(frame);
+        for (__m128d& frame : frames) frame = Scaled<kScaled>(slots.Frame(frame), gain);
         StoreFrames(block, n, frames);
     }
-    for (; n < block.frames; ++n) StoreFrame(block, n, slots.Frame(LoadFrame(block, n)));
+    for (; n < block.frames; ++n) StoreFrame(block, n, Scaled<kScaled>(slots.Frame(LoadFrame(block, n)), gain));
     slots.SaveStates(c);
 }
 
-// No active slot: the frames pass with only the guard added.
-template <class T>
+// No active slot: the frames pass with only the guard added (and the gain).
+template <bool kScaled, class T>
 void PassThrough(const TStereoBlock<T>& block) noexcept {
-    for (int n = 0; n < block.frames; ++n) StoreFrame(block, n, LoadFrame(block, n));
+    const __m128d gain = _mm_set1_pd(block.gain);
+    for (int n = 0; n < block.frames; ++n) StoreFrame(block, n, Scaled<kScaled>(LoadFrame(block, n), gain));
 }
 
-template <class T>
+template <bool kScaled, class T>
 void Run(TBiquadCascade& c, const TStereoBlock<T>& block) noexcept {
     switch (c.activeSlots) {
         case 1:
-            RunSlots<1>(c, block);
+            RunSlots<1, kScaled>(c, block);
             break;
         case 2:
-            RunSlots<2>(c, block);
+            RunSlots<2, kScaled>(c, block);
             break;
         case 3:
-            RunSlots<3>(c, block);
+            RunSlots<3, kScaled>(c, block);
             break;
         case 4:
-            RunSlots<4>(c, block);
+            RunSlots<4, kScaled>(c, block);
             break;
         case 5:
-            RunSlots<5>(c, block);
+            RunSlots<5, kScaled>(c, block);
             break;
         case 6:
-            RunSlots<6>(c, block);
+            RunSlots<6, kScaled>(c, block);
             break;
         case 7:
-            RunSlots<7>(c, block);
+            RunSlots<7, kScaled>(c, block);
             break;
         default:
-            PassThrough(block);
+            PassThrough<kScaled>(block);
             break;
+    }
+}
+
+template <class T>
+void RunWithGain(TBiquadCascade& c, const TStereoBlock<T>& block) noexcept {
+    if (block.gain == 1.0) {
+        Run<false>(c, block);
+    } else {
+        Run<true>(c, block);
     }
 }
 
 }  // namespace
 
-void RunCascadeSse2(TBiquadCascade& cascade, const TStereoBlock<float>& block) noexcept { Run(cascade, block); }
-void RunCascadeSse2(TBiquadCascade& cascade, const TStereoBlock<double>& block) noexcept { Run(cascade, block); }
+void RunCascadeSse2(TBiquadCascade& cascade, const TStereoBlock<float>& block) noexcept { RunWithGain(cascade, block); }
+void RunCascadeSse2(TBiquadCascade& cascade, const TStereoBlock<double>& block) noexcept {
+    RunWithGain(cascade, block);
+}
 
 }  // namespace tessel

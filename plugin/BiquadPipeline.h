@@ -41,6 +41,12 @@
 //     ShiftInFromGroup<i>(group, last): ShiftIn of the group's frame i;
 //     CollectOutput<i, q>(group, y): y's quarter q becomes the group's frame i
 //     (frames collected in order 0, 1, 2, 3)
+//   Broadcast(x): x in every lane; ScaleGroup(group, gain): every frame of
+//     the group times gain (a Broadcast)
+//
+// Output gain. With kScaled, every frame leaving the cascade is multiplied
+// by the block's gain before it is rounded and stored; without it (gain
+// exactly 1) nothing is, so the output is bit for bit the cascade's.
 
 // Included inside a namespace, so it includes nothing itself: the kernel's
 // file includes <utility>, BiquadCascade.h and StereoBlock.h first.
@@ -97,6 +103,19 @@ struct TPipeline {
     TESSEL_PIPELINE_INLINE __m128d Output() const { return TLanes::template Quarter<kOutputQuarter>(y[kOutputVector]); }
 };
 
+// The block's output gain in the forms the stores need.
+template <class TLanes>
+struct TOutputGain {
+    typename TLanes::TVector group;
+    __m128d frame;
+};
+
+template <bool kScaled, class TLanes>
+TESSEL_PIPELINE_INLINE __m128d Scaled(__m128d frame, const TOutputGain<TLanes>& gain) {
+    if constexpr (kScaled) return _mm_mul_pd(frame, gain.frame);
+    return frame;
+}
+
 // One vector's recursion on input x.
 template <class TVector>
 struct TVectorStep {
@@ -128,13 +147,25 @@ constexpr bool SlotBusy(TPhase phase, int step, int slot) {
     return true;
 }
 
-// Bit q set: quarter q of vector k has no frame at this step.
-constexpr int IdleQuarters(TPhase phase, int step, int vectors, int quarters, int k) {
+// Bit q set: quarter q of vector k holds an active slot with no frame at
+// this step, whose states must be kept. The identity slots beyond the active
+// ones never need keeping: their states stay 0 whatever passes through.
+constexpr int IdleQuarters(TPhase phase, int step, int vectors, int quarters, int k, int active) {
     int mask = 0;
     for (int q = 0; q < quarters; ++q) {
-        if (!SlotBusy(phase, step, k + q * vectors)) mask |= 1 << q;
+        const int slot = k + q * vectors;
+        if (slot < active && !SlotBusy(phase, step, slot)) mask |= 1 << q;
     }
     return mask;
+}
+
+// Whether any active slot of vector k has a frame at this step.
+constexpr bool VectorBusy(TPhase phase, int step, int vectors, int quarters, int k, int active) {
+    for (int q = 0; q < quarters; ++q) {
+        const int slot = k + q * vectors;
+        if (slot < active && SlotBusy(phase, step, slot)) return true;
+    }
+    return false;
 }
 
 // One step of vector k (compile-time), from the last vector to the first so
@@ -142,9 +173,8 @@ constexpr int IdleQuarters(TPhase phase, int step, int vectors, int quarters, in
 template <class TLanes, int kActive, TPhase kPhase, int kStep, int kVector>
 TESSEL_PIPELINE_INLINE void VectorInStep(TPipeline<TLanes, kActive>& p, typename TLanes::TVector first) {
     using TPipe = TPipeline<TLanes, kActive>;
-    constexpr int kIdle = IdleQuarters(kPhase, kStep, TPipe::kVectors, TPipe::kQuarters, kVector);
-    constexpr int kAll = (1 << TPipe::kQuarters) - 1;
-    if constexpr (kIdle != kAll) {
+    constexpr int kIdle = IdleQuarters(kPhase, kStep, TPipe::kVectors, TPipe::kQuarters, kVector, kActive);
+    if constexpr (VectorBusy(kPhase, kStep, TPipe::kVectors, TPipe::kQuarters, kVector, kActive)) {
         const auto r = VectorStep(p, kVector, kVector == 0 ? first : p.y[kVector == 0 ? 0 : kVector - 1]);
         if constexpr (kIdle == 0) {
             p.s0[kVector] = r.s0;
@@ -190,12 +220,13 @@ TESSEL_PIPELINE_INLINE void GroupStep(TPipeline<TLanes, kActive>& p, const typen
     TLanes::template CollectOutput<kFrame, TPipe::kOutputQuarter>(out, p.y[TPipe::kOutputVector]);
 }
 
-template <class TLanes, int kActive, class T, int... kFrames>
+template <bool kScaled, class TLanes, int kActive, class T, int... kFrames>
 TESSEL_PIPELINE_INLINE void GroupSteps(TPipeline<TLanes, kActive>& p, const tessel::TStereoBlock<T>& block, int t,
-                                       std::integer_sequence<int, kFrames...>) {
+                                       const TOutputGain<TLanes>& gain, std::integer_sequence<int, kFrames...>) {
     const typename TLanes::TGroup in = TLanes::LoadGroup(block, t);
     typename TLanes::TGroup out;
     (GroupStep<TLanes, kActive, kFrames>(p, in, out), ...);
+    if constexpr (kScaled) TLanes::ScaleGroup(out, gain.group);
     TLanes::StoreGroup(block, t - TPipeline<TLanes, kActive>::kLag, out);
 }
 
@@ -205,11 +236,13 @@ TESSEL_PIPELINE_INLINE void Fill(TPipeline<TLanes, kActive>& p, const tessel::TS
     (Step<TLanes, kActive, TPhase::Fill, kSteps>(p, tessel::LoadFrame(block, kSteps)), ...);
 }
 
-template <class TLanes, int kActive, class T, int... kSteps>
+template <bool kScaled, class TLanes, int kActive, class T, int... kSteps>
 TESSEL_PIPELINE_INLINE void Drain(TPipeline<TLanes, kActive>& p, const tessel::TStereoBlock<T>& block,
-                                  std::integer_sequence<int, kSteps...>) {
+                                  const TOutputGain<TLanes>& gain, std::integer_sequence<int, kSteps...>) {
     const int first = block.frames - TPipeline<TLanes, kActive>::kLag;
-    (tessel::StoreFrame(block, first + kSteps, Step<TLanes, kActive, TPhase::Drain, kSteps>(p, _mm_setzero_pd())), ...);
+    (tessel::StoreFrame(block, first + kSteps,
+                        Scaled<kScaled>(Step<TLanes, kActive, TPhase::Drain, kSteps>(p, _mm_setzero_pd()), gain)),
+     ...);
 }
 
 // A step for blocks shorter than the pipeline: every vector runs, and lanes
@@ -229,69 +262,86 @@ TESSEL_PIPELINE_INLINE __m128d GeneralStep(TPipeline<TLanes, kActive>& p, __m128
 }
 
 // [audio-thread] Runs the block through the cascade's kActive slots.
-template <class TLanes, int kActive, class T>
-TESSEL_PIPELINE_TARGET void RunPipeline(tessel::TBiquadCascade& c, const tessel::TStereoBlock<T>& io) noexcept {
+// Aligned to a cache line: the processor fetches and caches decoded
+// instructions by such lines, and where the loop falls in them moves the
+// block's time by several percent.
+template <class TLanes, int kActive, bool kScaled, class T>
+TESSEL_PIPELINE_TARGET __attribute__((aligned(64))) void RunPipeline(tessel::TBiquadCascade& c,
+                                                                     const tessel::TStereoBlock<T>& io) noexcept {
     using TPipe = TPipeline<TLanes, kActive>;
     constexpr int kLag = TPipe::kLag;
     c.ArrangeStates(TPipe::kQuarters);
     TPipe p(c);
     const tessel::TStereoBlock<T> block = io;  // a local copy, for the same reason as the coefficients
+    const TOutputGain<TLanes> gain{TLanes::Broadcast(block.gain), _mm_set1_pd(block.gain)};
     const int frames = block.frames;
     if (frames >= kLag) {
         Fill(p, block, std::make_integer_sequence<int, kLag>());
         int t = kLag;
         for (; t <= frames - tessel::kFrameGroup; t += tessel::kFrameGroup) {
-            GroupSteps(p, block, t, std::make_integer_sequence<int, tessel::kFrameGroup>());
+            GroupSteps<kScaled>(p, block, t, gain, std::make_integer_sequence<int, tessel::kFrameGroup>());
         }
         for (; t < frames; ++t) {
-            tessel::StoreFrame(block, t - kLag, Step<TLanes, kActive, TPhase::Full, 0>(p, tessel::LoadFrame(block, t)));
+            const __m128d out = Step<TLanes, kActive, TPhase::Full, 0>(p, tessel::LoadFrame(block, t));
+            tessel::StoreFrame(block, t - kLag, Scaled<kScaled>(out, gain));
         }
-        Drain(p, block, std::make_integer_sequence<int, kLag>());
+        Drain<kScaled>(p, block, gain, std::make_integer_sequence<int, kLag>());
     } else {
         for (int t = 0; t < frames + kLag; ++t) {
             const __m128d in = t < frames ? tessel::LoadFrame(block, t) : _mm_setzero_pd();
             const __m128d out = GeneralStep(p, in, t, frames);
-            if (t >= kLag) tessel::StoreFrame(block, t - kLag, out);
+            if (t >= kLag) tessel::StoreFrame(block, t - kLag, Scaled<kScaled>(out, gain));
         }
     }
     p.SaveStates(c);
 }
 
-// [audio-thread] No active slot: the frames pass with only the guard added.
-template <class T>
+// [audio-thread] No active slot: the frames pass with only the guard added (and the gain).
+template <class TLanes, bool kScaled, class T>
 TESSEL_PIPELINE_TARGET void PassThrough(const tessel::TStereoBlock<T>& block) noexcept {
-    for (int n = 0; n < block.frames; ++n) tessel::StoreFrame(block, n, tessel::LoadFrame(block, n));
+    const TOutputGain<TLanes> gain{TLanes::Broadcast(block.gain), _mm_set1_pd(block.gain)};
+    for (int n = 0; n < block.frames; ++n)
+        tessel::StoreFrame(block, n, Scaled<kScaled>(tessel::LoadFrame(block, n), gain));
+}
+
+template <class TLanes, bool kScaled, class T>
+TESSEL_PIPELINE_TARGET void RunActiveSlots(tessel::TBiquadCascade& c, const tessel::TStereoBlock<T>& block) noexcept {
+    switch (c.activeSlots) {
+        case 1:
+            RunPipeline<TLanes, 1, kScaled>(c, block);
+            break;
+        case 2:
+            RunPipeline<TLanes, 2, kScaled>(c, block);
+            break;
+        case 3:
+            RunPipeline<TLanes, 3, kScaled>(c, block);
+            break;
+        case 4:
+            RunPipeline<TLanes, 4, kScaled>(c, block);
+            break;
+        case 5:
+            RunPipeline<TLanes, 5, kScaled>(c, block);
+            break;
+        case 6:
+            RunPipeline<TLanes, 6, kScaled>(c, block);
+            break;
+        case 7:
+            RunPipeline<TLanes, 7, kScaled>(c, block);
+            break;
+        default:
+            PassThrough<TLanes, kScaled>(block);
+            break;
+    }
 }
 
 // [audio-thread] The pipeline for the cascade's number of active slots.
 template <class TLanes, class T>
 TESSEL_PIPELINE_TARGET void RunCascadePipelined(tessel::TBiquadCascade& c,
                                                 const tessel::TStereoBlock<T>& block) noexcept {
-    switch (c.activeSlots) {
-        case 1:
-            RunPipeline<TLanes, 1>(c, block);
-            break;
-        case 2:
-            RunPipeline<TLanes, 2>(c, block);
-            break;
-        case 3:
-            RunPipeline<TLanes, 3>(c, block);
-            break;
-        case 4:
-            RunPipeline<TLanes, 4>(c, block);
-            break;
-        case 5:
-            RunPipeline<TLanes, 5>(c, block);
-            break;
-        case 6:
-            RunPipeline<TLanes, 6>(c, block);
-            break;
-        case 7:
-            RunPipeline<TLanes, 7>(c, block);
-            break;
-        default:
-            PassThrough(block);
-            break;
+    if (block.gain == 1.0) {
+        RunActiveSlots<TLanes, false>(c, block);
+    } else {
+        RunActiveSlots<TLanes, true>(c, block);
     }
 }
 

@@ -1,6 +1,23 @@
 #include "plugin/CascadeKernel.h"
 
+#include <array>
+
 namespace tessel {
+
+namespace {
+
+struct TKernelName {
+    std::string_view name;
+    TCascadeKernel kernel;
+};
+
+constexpr std::array<TKernelName, 3> kKernelNames = {{
+    {"sse2", TCascadeKernel::Sse2},
+    {"avx2", TCascadeKernel::Avx2Fma},
+    {"avx512", TCascadeKernel::Avx512},
+}};
+
+}  // namespace
 
 bool CascadeKernelSupported(TCascadeKernel kernel) noexcept {
     // The library's checks include the operating system's support for saving
@@ -23,6 +40,12 @@ TCascadeKernel FastestCascadeKernel() noexcept {
     }
     if (CascadeKernelSupported(TCascadeKernel::Avx2Fma)) return TCascadeKernel::Avx2Fma;
     return TCascadeKernel::Sse2;
+}
+
+TCascadeKernel CascadeKernelNamed(std::string_view name) noexcept {
+    for (const TKernelName& k : kKernelNames)
+        if (k.name == name && CascadeKernelSupported(k.kernel)) return k.kernel;
+    return FastestCascadeKernel();
 }
 
 }  // namespace tessel

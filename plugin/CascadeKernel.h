@@ -24,6 +24,8 @@
 // conditioned (tens of Hz at high sample rates, narrow, boosts stacked),
 // where the scalar recursion is itself off from exact arithmetic by as much.
 
+#include <string_view>
+
 #include "plugin/StereoBlock.h"
 
 namespace tessel {
@@ -39,6 +41,12 @@ enum class TCascadeKernel { Sse2, Avx2Fma, Avx512 };
 // the first AVX-512 processors lower the clock of the whole core while
 // 512-bit multiply-adds run, which would slow down the rest of the host. [any-thread, lock-free]
 [[nodiscard]] TCascadeKernel FastestCascadeKernel() noexcept;
+// The kernel a name asks for ("sse2", "avx2", "avx512"), so that measurements
+// can compare them through the loaded plug-in; the fastest kernel for any
+// other name, and for one this processor cannot run. [any-thread, lock-free]
+[[nodiscard]] TCascadeKernel CascadeKernelNamed(std::string_view name) noexcept;
+// The variable whose value CascadeKernelNamed reads when an instance is created.
+inline constexpr const char* kCascadeKernelVariable = "TESSEL_KERNEL";
 
 // [audio-thread] No allocation, no locks, no system calls. The block's
 // pointers are valid for block.frames samples.

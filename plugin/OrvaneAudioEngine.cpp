@@ -19,7 +19,7 @@ bool TOrvaneAudioEngine::IsValid(const TEngineBand& setting) noexcept {
            std::isfinite(k.b2) && std::isfinite(k.a1) && std::isfinite(k.a2);
 }
 
-void TOrvaneAudioEngine::StoreLocked(int band, const TEngineBand& setting) noexcept {
+void TOrvaneAudioEngine::Store(int band, const TEngineBand& setting) noexcept {
     const auto index = static_cast<std::size_t>(band);
     TPublishedBand& published = FControl[index];
     if (setting.kind != FControlKinds[index]) {
@@ -30,28 +30,36 @@ void TOrvaneAudioEngine::StoreLocked(int band, const TEngineBand& setting) noexc
     published.coefficients = setting.coefficients;
 }
 
-void TOrvaneAudioEngine::PublishLocked() noexcept {
+void TOrvaneAudioEngine::PublishControl() noexcept {
     FHandOff.Back() = FControl;
     FHandOff.Publish();
 }
 
 bool TOrvaneAudioEngine::PublishBand(int band, const TEngineBand& setting) {
     if (band < 0 || band >= kBandCount || !IsValid(setting)) return false;
-    const std::lock_guard lock(FControlMutex);
-    StoreLocked(band, setting);
-    PublishLocked();
+    Store(band, setting);
+    PublishControl();
     return true;
 }
 
 bool TOrvaneAudioEngine::PublishBands(const std::array<TEngineBand, kBandCount>& settings) {
     if (!std::all_of(settings.begin(), settings.end(), IsValid)) return false;
-    const std::lock_guard lock(FControlMutex);
-    for (int band = 0; band < kBandCount; ++band) StoreLocked(band, settings[static_cast<std::size_t>(band)]);
-    PublishLocked();
+    for (int band = 0; band < kBandCount; ++band) Store(band, settings[static_cast<std::size_t>(band)]);
+    PublishControl();
     return true;
 }
 
 void TOrvaneAudioEngine::ClearAllStates() noexcept { FClearRequests.fetch_add(1, std::memory_order_release); }
+
+bool TOrvaneAudioEngine::SetOutputGain(double factor) noexcept {
+    if (!std::isfinite(factor) || factor < 0.0) return false;
+    FGainTarget.store(factor, std::memory_order_relaxed);
+    return true;
+}
+
+void TOrvaneAudioEngine::SetSampleRate(double sampleRateHz) noexcept {
+    if (std::isfinite(sampleRateHz) && sampleRateHz > 0.0) FSampleRateHz.store(sampleRateHz, std::memory_order_relaxed);
+}
 
 bool TOrvaneAudioEngine::SelectKernel(TCascadeKernel kernel) noexcept {
     if (!CascadeKernelSupported(kernel)) return false;
@@ -101,6 +109,30 @@ void TOrvaneAudioEngine::ApplyClearRequests() noexcept {
     std::fill(std::begin(FCascade.s1), std::end(FCascade.s1), 0.0);
 }
 
+void TOrvaneAudioEngine::StartGlideOnChange() noexcept {
+    const double target = FGainTarget.load(std::memory_order_relaxed);
+    if (target == FGainGlideEnd) return;
+    constexpr double kMaxGlideFrames = 65536.0;  // bounds the glide whatever the rate claims to be
+    const double frames =
+        std::clamp(std::round(kGainGlideSeconds * FSampleRateHz.load(std::memory_order_relaxed)), 1.0, kMaxGlideFrames);
+    FGainGlideEnd = target;
+    FGlideFrames = static_cast<std::int64_t>(frames);
+    FGainStep = (target - FGain) / frames;
+}
+
+// The block came from the kernel at a factor of 1; each frame gets the factor
+// of its place in the glide, and the glide's end factor once it is over.
+template <class T>
+void TOrvaneAudioEngine::Glide(const TStereoBlock<T>& block) noexcept {
+    for (int n = 0; n < block.frames; ++n) {
+        if (FGlideFrames > 0) {
+            FGain = --FGlideFrames == 0 ? FGainGlideEnd : FGain + FGainStep;
+        }
+        block.outLeft[n] = static_cast<T>(static_cast<double>(block.outLeft[n]) * FGain);
+        block.outRight[n] = static_cast<T>(static_cast<double>(block.outRight[n]) * FGain);
+    }
+}
+
 template <class T>
 void TOrvaneAudioEngine::ProcessBlock(const T* const* inputs, T* const* outputs, std::int32_t frames) noexcept {
     ApplyNewestSnapshot();
@@ -112,10 +144,17 @@ void TOrvaneAudioEngine::ProcessBlock(const T* const* inputs, T* const* outputs,
     T* outRight = outputs[1];
     if (inLeft == nullptr || inRight == nullptr || outLeft == nullptr || outRight == nullptr) return;
 
-    const TStereoBlock<T> block{
-        .inLeft = inLeft, .inRight = inRight, .outLeft = outLeft, .outRight = outRight, .frames = frames};
+    StartGlideOnChange();
+    const bool gliding = FGlideFrames > 0;
+    const TStereoBlock<T> block{.inLeft = inLeft,
+                                .inRight = inRight,
+                                .outLeft = outLeft,
+                                .outRight = outRight,
+                                .frames = frames,
+                                .gain = gliding ? 1.0 : FGain};
     // The kernel also clears states that became infinite or NaN.
     RunCascade(FKernel.load(std::memory_order_relaxed), FCascade, block);
+    if (gliding) Glide(block);
 }
 
 void TOrvaneAudioEngine::Process(const float* const* inputs, float* const* outputs, std::int32_t frames) noexcept {

@@ -9,16 +9,22 @@
 // own copies of the coefficients on its own states.
 //
 // Threads
-// - PublishBand, PublishBands: any thread, several at once; they serialise
-//   on a publishing mutex, so one publisher waits for another for the time
-//   of copying a few hundred bytes. The module publishes only while it holds
-//   its parameter store, which the audio thread may hold too (a host
-//   automating from it): the mutex is then never contended. The newest
-//   publication reaches the process calls through a lock-free triple buffer
-//   (TripleBuffer.h).
-// - ClearAllStates, SelectKernel: any thread, one atomic operation each.
+// - PublishBand, PublishBands: one publishing thread at a time, which may be
+//   the audio thread (a host automating from it): no lock, no wait, no
+//   allocation. The module publishes only while it holds its parameter
+//   store, which admits one thread at a time and never makes the audio
+//   thread wait. The newest publication reaches the process calls through a
+//   lock-free triple buffer (TripleBuffer.h).
+// - ClearAllStates, SelectKernel, SetOutputGain, SetSampleRate: any thread,
+//   one atomic operation each.
 // - Process: one thread at a time; no allocation, no lock, no system call. It
 //   may run concurrently with any of the calls above.
+//
+// Output gain. Both channels are multiplied by one factor after the seven
+// bands. A change glides linearly from the factor in use to the new one over
+// kGainGlideSeconds, so a jump makes no step in the output; outside a glide
+// at a factor of exactly 1 nothing is multiplied, so the output is bit for
+// bit that of the bands alone.
 //
 // States
 // - A band whose published kind changes starts from cleared states (both
@@ -39,12 +45,12 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 
 #include "dsp/BandKind.h"
 #include "dsp/BiquadCoefficients.h"
 #include "plugin/BiquadCascade.h"
 #include "plugin/CascadeKernel.h"
+#include "plugin/StereoBlock.h"
 #include "plugin/TripleBuffer.h"
 
 namespace tessel {
@@ -78,6 +84,13 @@ public:
     // example when playback restarts). [any-thread, lock-free]
     void ClearAllStates() noexcept;
 
+    // Output gain of both channels as a factor (0 dB: 1). False, and nothing
+    // changed, for a factor that is negative, infinite or NaN. [any-thread, lock-free]
+    bool SetOutputGain(double factor) noexcept;
+    // Sample rate in Hz, which times the gain's glide. [any-thread, lock-free]
+    void SetSampleRate(double sampleRateHz) noexcept;
+    static constexpr double kGainGlideSeconds = 0.005;
+
     // Chooses the kernel for the following process calls. False, and nothing
     // changed, when this processor cannot run it. [any-thread, lock-free]
     bool SelectKernel(TCascadeKernel kernel) noexcept;
@@ -101,25 +114,29 @@ private:
     using TSnapshot = std::array<TPublishedBand, kBandCount>;
     using TStereoStates = std::array<TBiquadState, kChannelCount>;
 
-    // Publishing, under FControlMutex.
+    // Publishing, one thread at a time.
     [[nodiscard]] static bool IsValid(const TEngineBand& setting) noexcept;
-    void StoreLocked(int band, const TEngineBand& setting) noexcept;
-    void PublishLocked() noexcept;
+    void Store(int band, const TEngineBand& setting) noexcept;
+    void PublishControl() noexcept;
 
     // Audio thread.
     void ApplyNewestSnapshot() noexcept;
     void ApplyClearRequests() noexcept;
+    void StartGlideOnChange() noexcept;
+    template <class T>
+    void Glide(const TStereoBlock<T>& block) noexcept;
     template <class T>
     void ProcessBlock(const T* const* inputs, T* const* outputs, std::int32_t frames) noexcept;
 
     // Publishing.
-    std::mutex FControlMutex;
     TSnapshot FControl;  // what was last published
     std::array<TBandKind, kBandCount> FControlKinds;
 
     TTripleBuffer<TSnapshot> FHandOff;
     std::atomic<TCascadeKernel> FKernel;
     std::atomic<std::uint32_t> FClearRequests{0};  // cumulative; only a change matters
+    std::atomic<double> FGainTarget{1.0};
+    std::atomic<double> FSampleRateHz{44100.0};
 
     // Audio thread.
     TBiquadCascade FCascade;
@@ -127,6 +144,10 @@ private:
     std::array<TStereoStates, kBandCount> FBandStates{};     // states of bands without a slot
     std::array<std::uint32_t, kBandCount> FAppliedClears{};
     std::uint32_t FAppliedClearRequests = 0;
+    double FGain = 1.0;             // factor on the last frame written
+    double FGainGlideEnd = 1.0;     // factor the current glide ends at
+    double FGainStep = 0.0;         // per frame
+    std::int64_t FGlideFrames = 0;  // frames left in the current glide
 };
 
 }  // namespace tessel

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 #include "dsp/BandFilterFactory.h"
@@ -93,6 +94,8 @@ TOrvaneModule::TOrvaneModule() {
     for (auto& channel : FFilterPool)
         for (auto& kinds : channel)
             for (std::size_t k = 0; k < kinds.size(); ++k) kinds[k] = CreateBandFilter(kBandKinds[k].kind);
+    // Benchmarks compare the kernels through the loaded plug-in.
+    if (const char* kernel = std::getenv(kCascadeKernelVariable)) FEngine.SelectKernel(CascadeKernelNamed(kernel));
     // Keys the host forwards while the value box is open are typing: the
     // host is told they were used, so it does not act on them as well.
     OnCheckKey = [this](TBasicVSTModule&, char) {
@@ -121,6 +124,7 @@ void TOrvaneModule::PublishMethods(TMethodTable& m) {
     m.PublishMember<TParameterChangeEvent>("OrvaneModuleFreqChange", this, &TOrvaneModule::OrvaneModuleFreqChange);
     m.PublishMember<TParameterChangeEvent>("OrvaneModuleBandwidthChange", this,
                                            &TOrvaneModule::OrvaneModuleBandwidthChange);
+    m.PublishMember<TParameterChangeEvent>("OrvaneModuleVolumeChange", this, &TOrvaneModule::OrvaneModuleVolumeChange);
     m.PublishMember<TCustomParameterDisplayEvent>("OrvaneModuleTypeDisplay", this,
                                                   &TOrvaneModule::OrvaneModuleTypeDisplay);
     m.PublishMember<TCustomParameterDisplayEvent>("OrvaneModuleBandwidthDisplay", this,
@@ -195,6 +199,7 @@ void TOrvaneModule::VSTModuleSampleRateChange(TBasicVSTModule&, float sampleRate
         if (const auto& filter = FFilters[0][static_cast<std::size_t>(band)])
             bands[static_cast<std::size_t>(band)] = {filter->Kind(), filter->Coefficients()};
     FEngine.PublishBands(bands);
+    FEngine.SetSampleRate(sampleRate);
 }
 
 // ---- Parameter changes: the parameter store is held ----
@@ -250,6 +255,11 @@ void TOrvaneModule::OrvaneModuleBandwidthChange(TBasicVSTModule&, std::int32_t i
     if (first && second) second->SetBandwidth(first->Bandwidth());
     PublishBand(band);
     UpdateEditorBandwidth(band);
+}
+
+void TOrvaneModule::OrvaneModuleVolumeChange(TBasicVSTModule&, std::int32_t, float& value) {
+    // 0 dB is a factor of exactly 1: the engine then leaves the bands' output as it is.
+    FEngine.SetOutputGain(std::pow(10.0, static_cast<double>(value) / 20.0));
 }
 
 void TOrvaneModule::OrvaneModuleTypeDisplay(TBasicVSTModule&, std::int32_t index, std::string& text) {

@@ -56,12 +56,14 @@ public:
     void VSTModuleEditOpen(TBasicVSTModule& sender, std::unique_ptr<TEditorWindow>& gui, std::uintptr_t parentWindow);
     void VSTModuleSampleRateChange(TBasicVSTModule& sender, float sampleRate);  // Hz [ui-thread]
     // Change handlers: [any-thread, lock-free], on the thread holding the
-    // parameter store, the host's audio thread included. The engine's
-    // publishing mutex they take is never contended while the store is held.
+    // parameter store, the host's audio thread included. Holding the store
+    // makes them the engine's one publisher at a time.
     void OrvaneModuleTypeChange(TBasicVSTModule& sender, std::int32_t index, float& value);
     void OrvaneModuleGainChange(TBasicVSTModule& sender, std::int32_t index, float& value);       // dB
     void OrvaneModuleFreqChange(TBasicVSTModule& sender, std::int32_t index, float& value);       // Hz
     void OrvaneModuleBandwidthChange(TBasicVSTModule& sender, std::int32_t index, float& value);  // 0..1
+    // Output gain of both channels, after the bands. [any-thread, lock-free]
+    void OrvaneModuleVolumeChange(TBasicVSTModule& sender, std::int32_t index, float& value);  // dB
     // Display handlers: [any-thread]; the Bandwidth display waits for the parameter store.
     void OrvaneModuleTypeDisplay(TBasicVSTModule& sender, std::int32_t index, std::string& text);
     void OrvaneModuleBandwidthDisplay(TBasicVSTModule& sender, std::int32_t index, std::string& text);

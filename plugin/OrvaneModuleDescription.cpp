@@ -96,6 +96,7 @@ TStoredItem VolumeParameter() {
         Integer("MaxInteger", 6),
         Integer("LargeStepInteger", 3),
         Ident("VSTModule", "OrvaneModule"),
+        Method("OnParameterChange", "OrvaneModuleVolumeChange"),
     }};
 }
 

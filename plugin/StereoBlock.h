@@ -25,6 +25,10 @@ struct TStereoBlock {
     T* outLeft = nullptr;
     T* outRight = nullptr;
     int frames = 0;
+    // Factor on both outputs after the cascade, applied to the wide sample
+    // before it is rounded to the output's width. At exactly 1 the kernels
+    // skip it, so the output is what the cascade alone makes, bit for bit.
+    double gain = 1.0;
 };
 
 #define TESSEL_FRAME_IO __attribute__((always_inline)) inline

@@ -14,7 +14,10 @@
 # the ratio peer time / our time (above 1: we are faster).
 #
 # Environment: ROUNDS (default 5), SECONDS_PER_RUN (audio per timed run,
-# default 1), RUNS (timed runs per round, default 3).
+# default 1), RUNS (timed runs per round, default 3), KERNEL (our kernel:
+# sse2, avx2 or avx512; unset: the best this processor has), BASELINE (the
+# path of another build of our plug-in, timed in the same rounds with the
+# same setting and kernel, to compare a change before and after).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh   # installs zam-plugins and lsp-plugins-vst when missing
@@ -72,15 +75,22 @@ if [[ -n "$ours" ]] && ! "$host" bench "$ours" --terse --seconds 0.01 --runs 1 "
   ours=""
 fi
 
+baseline=${BASELINE:-}
+if [[ -n "${KERNEL:-}" ]]; then
+  export TESSEL_KERNEL=$KERNEL   # read by our plug-in when an instance is created
+  ours_note+=", kernel $KERNEL"
+fi
 names=(ours lsp zam)
+[[ -n "$baseline" ]] && names+=(baseline)
 declare -A label=([ours]="Tessel EQ, $ours_note" [lsp]="LSP Para EQ x16 stereo, 7 Bell bands"
-                  [zam]="ZamEQ2 x2 (mono), 2 peaks + 2 shelves")
+                  [zam]="ZamEQ2 x2 (mono), 2 peaks + 2 shelves" [baseline]="Tessel EQ baseline ($baseline)")
 declare -A results=()  # "name block" -> space-separated ns per stereo frame, one per round
 
 bench() {  # name block -> ns per stereo frame
   local name=$1 block=$2 out
   case $name in
     ours) out=$("$host" bench "$ours" --terse --block "$block" --rate "$rate" --seconds "$seconds" --runs "$runs" "${ours_args[@]}") ;;
+    baseline) out=$("$host" bench "$baseline" --terse --block "$block" --rate "$rate" --seconds "$seconds" --runs "$runs" "${ours_args[@]}") ;;
     lsp)  out=$("$host" bench "$lsp"  --terse --block "$block" --rate "$rate" --seconds "$seconds" --runs "$runs" "${lsp_args[@]}") ;;
     zam)  out=$("$host" bench "$zam"  --terse --block "$block" --rate "$rate" --seconds "$seconds" --runs "$runs" "${zam_args[@]}") ;;
   esac
@@ -88,11 +98,12 @@ bench() {  # name block -> ns per stereo frame
   awk '{ printf "%.3f", ($3 == 1 ? 2 * $1 : $1) }' <<<"$out"
 }
 
-echo "bench-peers: $rounds rounds x ${#blocks[@]} block sizes x 3 plug-ins, $runs runs of $seconds s each, $rate Hz, 32-bit"
+count=${#names[@]}
+echo "bench-peers: $rounds rounds x ${#blocks[@]} block sizes x $count plug-ins, $runs runs of $seconds s each, $rate Hz, 32-bit"
 for ((round = 0; round < rounds; round++)); do
   for block in "${blocks[@]}"; do
-    for ((k = 0; k < 3; k++)); do
-      name=${names[(round + k) % 3]}
+    for ((k = 0; k < count; k++)); do
+      name=${names[(round + k) % count]}
       [[ $name == ours && -z "$ours" ]] && continue
       results["$name $block"]+="$(bench "$name" "$block") "
     done
@@ -114,5 +125,22 @@ for block in "${blocks[@]}"; do
     [[ -n "$ours_ns" && $name != ours ]] && ratio=$(awk -v p="$ns" -v o="$ours_ns" 'BEGIN { printf "%.2f", p / o }')
     realtime=$(awk -v n="$ns" -v r="$rate" 'BEGIN { printf "%.0fx", 1e9 / (n * r) }')
     printf '%-6s %-44s %14s %12s %14s\n' "$block" "${label[$name]}" "$ns" "$realtime" "$ratio"
+  done
+done
+
+# The machine's noise, seen round by round: LSP's time over ours within each
+# round, where both ran moments apart.
+echo
+echo "LSP / Tessel EQ per round: median [lowest .. highest]"
+for block in "${blocks[@]}"; do
+  for name in ours baseline; do
+    [[ $name == ours && -z "$ours" ]] && continue
+    [[ $name == baseline && -z "$baseline" ]] && continue
+    ratios=$(paste <(tr ' ' '\n' <<<"${results[lsp $block]}" | grep -v '^$') \
+                   <(tr ' ' '\n' <<<"${results[$name $block]}" | grep -v '^$') |
+             awk '{ printf "%.2f ", $1 / $2 }')
+    printf '%-6s %-44s %6s [%s .. %s]\n' "$block" "${label[$name]}" "$(median <<<"$ratios")" \
+      "$(tr ' ' '\n' <<<"$ratios" | grep -v '^$' | sort -g | head -1)" \
+      "$(tr ' ' '\n' <<<"$ratios" | grep -v '^$' | sort -g | tail -1)"
   done
 done

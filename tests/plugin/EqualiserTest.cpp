@@ -162,17 +162,29 @@ TEST(EqualiserSound, EveryKindMatchesItsReferenceResponse) {
     }
 }
 
-TEST(EqualiserSound, VolumeHasNoAudibleEffect) {
-    std::vector<std::vector<double>> reference;
-    for (double volume : {0.0, -40.0, 6.0}) {
-        TEqualiser eq;
-        eq.SetBand(2, {3, 9.0, 700.0, 0.3});
-        eq.Set(28, volume);
-        const auto out = eq.Run(eq.Sine(440.0, 2048));
-        if (reference.empty())
-            reference = out;
-        else
-            EXPECT_EQ(out, reference) << volume;
+// Volume is the output gain of both channels, after the bands, on both
+// widths; at 0 dB, also after a trip elsewhere, the output is exactly that
+// of an instance whose volume never moved.
+TEST(EqualiserSound, VolumeIsTheOutputGain) {
+    for (const bool wide : {false, true}) {
+        for (const double volume : {-6.0, 6.0, -40.0}) {
+            TEqualiser eq;
+            eq.SetBand(2, {3, 9.0, 700.0, 0.3});
+            const double plain = eq.GainDb(1000.0, 1, wide);
+            eq.Set(28, volume);
+            EXPECT_NEAR(eq.GainDb(1000.0, 0, wide) - plain, volume, 0.01) << wide;
+            EXPECT_NEAR(eq.GainDb(1000.0, 1, wide) - plain, volume, 0.01) << wide;
+        }
+        TEqualiser moved, still;
+        for (auto* eq : {&moved, &still}) eq->SetBand(2, {3, 9.0, 700.0, 0.3});
+        const auto signal = still.Sine(440.0, 4096);
+        moved.Set(28, -12.0);
+        moved.Run(signal, wide);
+        moved.Set(28, 0.0);
+        moved.Run(signal, wide);
+        still.Run(signal, wide);
+        still.Run(signal, wide);
+        EXPECT_EQ(moved.Run(signal, wide), still.Run(signal, wide)) << wide;
     }
 }
 

@@ -357,6 +357,76 @@ TEST_P(OrvaneAudioEngine, InPlaceAndSwappedBuffersWork) {
     }
 }
 
+// The output gain after the bands: a steady factor is the reference times
+// that factor on every number of active bands, both widths, every block
+// length; a jump glides, and gliding back to 1 gives the plain output bit
+// for bit again.
+TEST_P(OrvaneAudioEngine, OutputGainScalesGlidesAndReturnsExactly) {
+    std::mt19937 random(41);
+    constexpr double kFactor = 0.5011872336272722;  // -6 dB
+    constexpr int kGlideFrames = 240;               // 5 ms at 48 kHz
+    for (int active = 0; active <= kBands; ++active) {
+        SCOPED_TRACE(active);
+        TReferenceEqualiser reference(48000.0);
+        test::TBandSettings settings = test::RandomSettings(random, false);
+        for (int b = active; b < kBands; ++b) settings[static_cast<std::size_t>(b)].kind = TBandKind::Bypass;
+        reference.SetAll(settings);
+        const auto engine = Engine(reference);
+        const auto plain = Engine(reference);
+        engine->SetSampleRate(48000.0);
+        engine->SetOutputGain(kFactor);
+        const TStereo<double> input = test::Noise<double>(kGlideFrames, random);
+        Through(*plain, input);
+        Through(*engine, input);  // the glide
+        for (const int frames : {3, 64, 1031}) {
+            const TStereo<double> wide = test::Noise<double>(frames, random);
+            const TStereo<double> out = Through(*engine, wide);
+            const TStereo<double> expected = Through(*plain, wide);
+            for (std::size_t ch = 0; ch < 2; ++ch)
+                for (std::size_t n = 0; n < out.channel[ch].size(); ++n)
+                    ASSERT_NEAR(out.channel[ch][n], kFactor * expected.channel[ch][n], 1e-12) << frames << " " << n;
+            TStereo<float> narrow(frames);
+            for (std::size_t ch = 0; ch < 2; ++ch)
+                std::copy(wide.channel[ch].begin(), wide.channel[ch].end(), narrow.channel[ch].begin());
+            const TStereo<float> narrowOut = Through(*engine, narrow);
+            const TStereo<float> narrowExpected = Through(*plain, narrow);
+            for (std::size_t ch = 0; ch < 2; ++ch)
+                for (std::size_t n = 0; n < narrowOut.channel[ch].size(); ++n)
+                    ASSERT_NEAR(narrowOut.channel[ch][n], kFactor * static_cast<double>(narrowExpected.channel[ch][n]),
+                                1e-6);
+        }
+
+        // Back to 1: after the glide, the plain output bit for bit.
+        engine->SetOutputGain(1.0);
+        Through(*engine, input);
+        Through(*plain, input);
+        const TStereo<double> tail = test::Noise<double>(100, random);
+        EXPECT_EQ(Through(*engine, tail).channel, Through(*plain, tail).channel);
+    }
+
+    // A jump to -40 dB on a constant, in blocks of 64: no step in the output
+    // larger than the change spread over the glide.
+    TReferenceEqualiser bypass(48000.0);
+    bypass.SetAll({});
+    const auto level = Engine(bypass);
+    level->SetSampleRate(48000.0);
+    level->SetOutputGain(0.01);
+    const TStereo<double> constant(5 * 64, 0.5);  // the glide and some frames after it
+    TStereo<double> dropped(constant.Frames());
+    for (int done = 0; done < constant.Frames(); done += 64) {
+        const std::array<const double*, 2> in{constant.channel[0].data() + done, constant.channel[1].data() + done};
+        const std::array<double*, 2> o{dropped.channel[0].data() + done, dropped.channel[1].data() + done};
+        level->Process(in.data(), o.data(), 64);
+    }
+    const double step = 0.5 * (1.0 - 0.01) / kGlideFrames;
+    double previous = 0.5;
+    for (const double v : dropped.channel[1]) {
+        ASSERT_LE(std::abs(v - previous), step * (1.0 + 1e-9));
+        previous = v;
+    }
+    EXPECT_DOUBLE_EQ(dropped.channel[1].back(), 0.005);
+}
+
 INSTANTIATE_TEST_SUITE_P(Kernels, OrvaneAudioEngine,
                          ::testing::Values(TCascadeKernel::Sse2, TCascadeKernel::Avx2Fma, TCascadeKernel::Avx512),
                          [](const ::testing::TestParamInfo<TCascadeKernel>& kernel) {
