@@ -11,16 +11,19 @@ namespace tessel {
 
 namespace {
 
-// Platform virtual-key codes for VST virtual keys 1..57 (index = VST key).
+// Platform virtual-key codes for VST virtual keys 1..57 (index = VST key),
+// the codes the editor's key handling and its X layer use for the same keys:
+// page up and down are Prior and Next (not the arrows), the numeric pad's
+// digits are its own keys (not the main row's), '=' is the US "=+" key.
 constexpr std::array<std::int32_t, 58> kPlatformKeys = {
-    0,                                                // 0: none
-    8,   9,   12,  13,  19,  27,  32,  34,  35,  36,  // back tab clear return pause escape space next end home
-    37,  38,  39,  40,  38,  40,  41,  42,  13,  44,  // left up right down pageup pagedown select print enter snapshot
-    45,  46,  47,                                     // insert delete help
-    48,  49,  50,  51,  52,  53,  54,  55,  56,  57,  // numeric pad 0..9
-    106, 107, 108, 109, 110, 111,                     // multiply add separator subtract decimal divide
+    0,                                                 // 0: none
+    8,   9,   12,  13,  19,  27,  32,  34,  35,  36,   // back tab clear return pause escape space next end home
+    37,  38,  39,  40,  33,  34,  41,  42,  13,  44,   // left up right down pageup pagedown select print enter snapshot
+    45,  46,  47,                                      // insert delete help
+    96,  97,  98,  99,  100, 101, 102, 103, 104, 105,  // numeric pad 0..9
+    106, 107, 108, 109, 110, 111,                      // multiply add separator subtract decimal divide
     112, 113, 114, 115, 116, 117, 118, 119, 120, 121, 122, 123,  // F1..F12
-    144, 145, 16,  17,  18,  93};                                // numlock scroll shift control alt equals
+    144, 145, 16,  17,  18,  187};                               // numlock scroll shift control alt equals
 
 constexpr std::uint8_t kModifierShift = kVstModifierShift;
 constexpr std::uint8_t kModifierAlt = kVstModifierAlt;
@@ -34,7 +37,15 @@ std::uint8_t ModifierBits(float modifiers) {
 }  // namespace
 
 std::int32_t VirtualKeyToPlatformKey(const VstKeyCode& key) {
-    if (key.character != 0) return (key.modifier & kModifierShift) ? key.character - 32 : key.character;
+    if (key.character != 0) {
+        // Hosts pass the character the keystroke typed, already shifted
+        // ('_', '!', or '1' where the layout needs Shift for digits), except
+        // that some pass letters in lower case whatever Shift says. Only
+        // those can be shifted here; any other character is taken as sent,
+        // since what Shift makes of it depends on a layout only the host knows.
+        const bool lowerCaseLetter = key.character >= 'a' && key.character <= 'z';
+        return (key.modifier & kModifierShift) && lowerCaseLetter ? key.character - 'a' + 'A' : key.character;
+    }
     return key.virt < kPlatformKeys.size() ? kPlatformKeys[key.virt] : 0;
 }
 
@@ -137,7 +148,10 @@ std::intptr_t TCustomVSTModule::ForwardKey(bool down, std::int32_t character, st
     if (!FEditorForm) return 0;
     try {
         const std::int32_t code = VirtualKeyToPlatformKey(key);
-        const std::uint32_t plainFlag = key.virt != 0 ? kKeyFlagExtended : 0;
+        // The flag tells the window a virtual-key code from a character: a
+        // host that sends both a character and its virtual key gets the
+        // character, which is no virtual key.
+        const std::uint32_t plainFlag = key.character == 0 && key.virt != 0 ? kKeyFlagExtended : 0;
         if (key.modifier & kModifierAlt)
             FEditorForm->SendKeyMessage(down ? TKeyMessage::SysKeyDown : TKeyMessage::SysKeyUp, code, kKeyFlagAltDown);
         else

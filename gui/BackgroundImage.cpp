@@ -4,18 +4,12 @@
 
 namespace tessel {
 
-TBackgroundImage& TBackgroundImage::Shared() {
-    static TBackgroundImage image;  // destroyed when the library unloads
-    return image;
-}
-
-bool TBackgroundImage::Exists() const {
+void TBackgroundImage::Adopt(TBitmap32& rendered) {
     std::lock_guard guard(FLock);
-    return FExists;
-}
-
-void TBackgroundImage::Store(const TBitmap32& rendered) {
-    std::lock_guard guard(FLock);
+    if (FExists) {
+        rendered.Assign(FImage);
+        return;
+    }
     FImage.Assign(rendered);
     FImage.ResetClip();
     FExists = true;
@@ -52,6 +46,27 @@ void TBackgroundImage::Reset() {
     std::lock_guard guard(FLock);
     FImage.Resize(0, 0);
     FExists = false;
+}
+
+TBackgroundImages& TBackgroundImages::Shared() {
+    static TBackgroundImages images;  // destroyed when the library unloads
+    return images;
+}
+
+std::shared_ptr<TBackgroundImage> TBackgroundImages::For(const TBackgroundLook& look) {
+    std::lock_guard guard(FLock);
+    for (const auto& [kept, image] : FImages)
+        if (kept == look) return image;
+    // Only this list holds an unused image, and only under the lock can
+    // anyone take it: such an image is safe to drop.
+    if (FImages.size() >= kKeptLooks)
+        std::erase_if(FImages, [](const auto& entry) { return entry.second.use_count() == 1; });
+    return FImages.emplace_back(look, std::make_shared<TBackgroundImage>()).second;
+}
+
+void TBackgroundImages::Reset() {
+    std::lock_guard guard(FLock);
+    FImages.clear();
 }
 
 }  // namespace tessel

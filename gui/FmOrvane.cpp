@@ -112,7 +112,7 @@ void TFmOrvane::DrawSnapshotButtons() { Mark(TRedrawSet::SnapshotButtons().Bits(
 TFmOrvane::TFmOrvane(TOrvaneModule& owner, std::shared_ptr<TSettingsStore> settings, TRandomSource* noise)
     : FOwner(owner),
       FSettings(settings ? std::move(settings) : std::make_shared<TFileSettingsStore>()),
-      FPainter(FBackBuffer, TBackgroundImage::Shared(), FLayout, FAppearance, *this) {
+      FPainter(FBackBuffer, TBackgroundImages::Shared(), FLayout, FAppearance, *this) {
     for (TBandValue value : kBandValues)
         for (TDialLink& link : LinksOf(value)) link.Attach(this);
     FPainter.OnInvalidate = [this](const TRect& r) { InvalidateRect(r); };
@@ -212,7 +212,7 @@ void TFmOrvane::FormCreate(TForm&) {
     ReadSettings();
     CreateKnobs();
     CalculateLayout();
-    if (!TBackgroundImage::Shared().CopyTo(FBackBuffer)) RenderBackground(255);
+    RenderBackground(255);
     InvalidateAll();
 }
 

@@ -2,8 +2,8 @@
 // TFmOrvane: the equaliser's editor form. It reads its appearance from the
 // per-user settings when it is created and writes it back when it is
 // destroyed, lays out both GUI styles with their 21 knobs, and draws into
-// its back buffer through TOrvanePainter over the library's shared
-// BackgroundImage.
+// its back buffer through TOrvanePainter over the BackgroundImage it
+// shares with the editors that look the same.
 //
 // Threads. The module reports parameter changes through TOrvaneEditor from
 // whatever thread made them — the host's audio thread included. Those

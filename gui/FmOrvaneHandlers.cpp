@@ -286,7 +286,7 @@ void TFmOrvane::OpenValueEdit(TBandValue value, int band, const TRect& area) {
     edit.SetBounds(area.Left, area.Top - kValueEditRaise, edit.Width(), edit.Height());
     edit.SetText(text);
     const TColor32 under =
-        TBackgroundImage::Shared().Pixel(area.Left + kValueEditColorProbe.x, area.Top + kValueEditColorProbe.y);
+        FPainter.BackgroundPixel(area.Left + kValueEditColorProbe.x, area.Top + kValueEditColorProbe.y);
     edit.SetColorFlat(ColorWordOf(under));
     edit.SetVisible(true);
     edit.SetFocus();

@@ -31,9 +31,10 @@ char32_t CharacterOfVirtualKey(int key) {
             return U'.';
         case vkDivide:
             return U'/';
+        case vkOemPlus:  // the host's '=' key
+            return U'=';
         default:
-            // Forwarded numeric-pad digits arrive as '0'..'9'.
-            return key >= '0' && key <= '9' ? static_cast<char32_t>(key) : 0;
+            return key >= vkNumpad0 && key <= vkNumpad0 + 9 ? U'0' + static_cast<char32_t>(key - vkNumpad0) : 0;
     }
 }
 

@@ -40,15 +40,19 @@ void DrawTextShadow(TBitmap32& target, const TRect& r, std::string_view text, in
 
 }  // namespace
 
-TOrvanePainter::TOrvanePainter(TBitmap32& backBuffer, TBackgroundImage& background, const TOrvaneLayout& layout,
+TOrvanePainter::TOrvanePainter(TBitmap32& backBuffer, TBackgroundImages& backgrounds, const TOrvaneLayout& layout,
                                const TOrvaneAppearance& appearance, TOrvaneDrawSource& source)
-    : FBackBuffer(backBuffer), FBackground(background), FLayout(layout), FAppearance(appearance), FSource(source) {
+    : FBackBuffer(backBuffer), FBackgrounds(backgrounds), FLayout(layout), FAppearance(appearance), FSource(source) {
     FBackBuffer.Font().Name = kEditorFontFace;
 }
 
 int TOrvanePainter::TextLevel() const { return TextLevelForFontQuality(FAppearance.FontQuality); }
 
-void TOrvanePainter::Restore(const TRect& r) { FBackground.Restore(FBackBuffer, r); }
+void TOrvanePainter::Restore(const TRect& r) {
+    if (FBackground) FBackground->Restore(FBackBuffer, r);
+}
+
+TColor32 TOrvanePainter::BackgroundPixel(int x, int y) const { return FBackground ? FBackground->Pixel(x, y) : 0; }
 
 void TOrvanePainter::Invalidate(const TRect& r) {
     if (OnInvalidate) OnInvalidate(r);
@@ -80,6 +84,15 @@ void TOrvanePainter::RenderShadowedText(const TRect& r, std::string_view text, s
 }
 
 void TOrvanePainter::RenderBackground(std::uint8_t alpha) {
+    // Screen scaling is not yet supported: every look is at one pixel per pixel.
+    FBackground = FBackgrounds.For({FAppearance.FormColor, FAppearance.GuiStyle, 1});
+    if (!FBackground->CopyTo(FBackBuffer)) RenderTexture(alpha);
+    Invalidate(FBackBuffer.BoundsRect());
+    DrawSnapshotButtons();
+    DrawResponse();
+}
+
+void TOrvanePainter::RenderTexture(std::uint8_t alpha) {
     FBackBuffer.Resize(kOrvaneFormWidth, kOrvaneFormHeight);
     FBackBuffer.ResetClip();
     const TColor32 base = FormColor(FAppearance.FormColor, alpha);
@@ -97,10 +110,7 @@ void TOrvanePainter::RenderBackground(std::uint8_t alpha) {
     DrawPanel(FLayout.GraphRect, light);
     SetFontSize(kTitleTextSize);
     if (FAppearance.GuiStyle == TGuiStyle::Knobs) DrawTitle();
-    FBackground.Store(FBackBuffer);
-    Invalidate(FBackBuffer.BoundsRect());
-    DrawSnapshotButtons();
-    DrawResponse();
+    FBackground->Adopt(FBackBuffer);
 }
 
 void TOrvanePainter::DrawTitle() {

@@ -2,9 +2,9 @@
 // TOrvanePainter: every drawing of the equaliser's editor into the form's
 // back buffer — the textured background with its panels and title, the
 // band labels and value texts, the snapshot buttons and the response
-// display. Each operation restores its rectangle from the shared
-// BackgroundImage, draws over it and reports the rectangle as invalid; the
-// window only ever copies the back buffer.
+// display. Each operation restores its rectangle from the BackgroundImage
+// of the editor's look, draws over it and reports the rectangle as
+// invalid; the window only ever copies the back buffer.
 //
 // The painter reads what it shows from a TOrvaneDrawSource (the module's
 // values and the form's knob states) and from the form's appearance
@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -60,7 +61,8 @@ struct TOrvaneAppearance {
 
 class TOrvanePainter {
 public:
-    TOrvanePainter(TBitmap32& backBuffer, TBackgroundImage& background, const TOrvaneLayout& layout,
+    // Backgrounds come from `backgrounds`, shared with the editors that look the same.
+    TOrvanePainter(TBitmap32& backBuffer, TBackgroundImages& backgrounds, const TOrvaneLayout& layout,
                    const TOrvaneAppearance& appearance, TOrvaneDrawSource& source);
 
     // Called with each rectangle a drawing changed (form client pixels).
@@ -68,9 +70,13 @@ public:
     // The texture's generator; without one, a clock-seeded generator.
     void SetRandomSource(TRandomSource* random) { FRandom = random; }
 
-    // The whole background into the back buffer and BackgroundImage, then
-    // the snapshot buttons and the response. alpha: of the base colour.
+    // The whole background of the current look into the back buffer (a
+    // copy when an editor that looks the same rendered it already), then
+    // the snapshot buttons and the response. alpha: of the base colour
+    // (the editor always renders opaque, so it is not part of the look).
     void RenderBackground(std::uint8_t alpha);
+    // The background's pixel at (x, y); 0 before the first RenderBackground.
+    TColor32 BackgroundPixel(int x, int y) const;
     // Snapshot buttons, then every band's kind label and three value texts.
     void RedrawAll();
     // An octagon with corners cut by two pixels, outlined a shade darker.
@@ -97,6 +103,8 @@ public:
 
 private:
     void Restore(const TRect& r);
+    // Renders the background of FBackground's look and stores it there.
+    void RenderTexture(std::uint8_t alpha);
     void Invalidate(const TRect& r);
     void SetFontSize(int points);
     void DrawTitle();
@@ -104,7 +112,8 @@ private:
     void DrawCurve();
 
     TBitmap32& FBackBuffer;
-    TBackgroundImage& FBackground;
+    TBackgroundImages& FBackgrounds;
+    std::shared_ptr<TBackgroundImage> FBackground;  // of the look last rendered
     const TOrvaneLayout& FLayout;
     const TOrvaneAppearance& FAppearance;
     TOrvaneDrawSource& FSource;

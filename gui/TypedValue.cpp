@@ -92,7 +92,9 @@ std::string FilterValueText(std::string_view text, const TNumberConventions& con
 
 TTypedValue ReadTypedValue(std::string_view trimmedText, const TNumberConventions& conventions) {
     std::string text = FilterValueText(trimmedText, conventions);
-    if (text.empty()) return {TTypedValueStatus::Empty, 0.0f};
+    // Characters of which nothing is left ("abc") are as much a failure as
+    // ones that do not form a number; only a blank text is empty.
+    if (text.empty()) return {trimmedText.empty() ? TTypedValueStatus::Empty : TTypedValueStatus::Unreadable, 0.0f};
 
     double factor = 1.0;
     for (const auto& m : kMultipliers) {

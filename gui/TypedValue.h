@@ -7,7 +7,7 @@
 // separator and the multiplier letters is dropped, and one letter scales the
 // number — k = 1000, K = 1024, M = 1 000 000, m = 0.001 — which makes the
 // "k" of " kHz" read back as a multiplier. What is left must then be a plain
-// decimal number; "1-2", "1kk" or "+-" are not.
+// decimal number; "1-2", "1kk", "+-" or "abc" (nothing left) are not.
 //
 // Threads: any but the audio thread (builds strings).
 
@@ -28,8 +28,8 @@ struct TNumberConventions {
 
 enum class TTypedValueStatus {
     Number,      // Value holds the number, multiplier applied
-    Empty,       // nothing readable was typed: leave everything as it is
-    Unreadable,  // characters that do not form a number
+    Empty,       // nothing but blanks was typed: leave everything as it is
+    Unreadable,  // characters that do not form a number, or of which none is kept ("abc")
 };
 
 struct TTypedValue {

@@ -46,7 +46,7 @@ TParameterWrite TypedValueToParameter(const TValueEditTarget& target, float type
 enum class TValueEditOutcome {
     Applied,     // Write holds the parameter change; hide the box
     NoTarget,    // the Tag names no value: hide the box, change nothing
-    Empty,       // nothing readable typed: the box stays open, nothing changes
+    Empty,       // nothing typed: the box stays open, nothing changes
     Unreadable,  // not a number: the box stays open, shows the failure, nothing changes
 };
 

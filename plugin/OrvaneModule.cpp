@@ -73,6 +73,13 @@ bool SameLetters(std::string_view a, std::string_view b) {
 // The bandwidth's unit, which hosts show beside the display and users type along.
 constexpr std::string_view kOctaveUnit = "Oct";
 
+// Significant digits of a frequency's display: enough to write the top of
+// the range, 20000 Hz, as a plain number (with the framework's four,
+// anything from 10 kHz would read "1.6E0004"), and few enough that the text
+// reads back as the value it shows.
+constexpr int kFrequencyDisplayDigits = 5;
+constexpr int kNoExponentDigits = 0;
+
 // Two significant digits, written with exactly two decimals: 1.26 -> "1.30".
 std::string FormatBandwidthOctaves(double octaves) {
     double rounded = 0.0;
@@ -127,6 +134,8 @@ void TOrvaneModule::PublishMethods(TMethodTable& m) {
     m.PublishMember<TParameterChangeEvent>("OrvaneModuleVolumeChange", this, &TOrvaneModule::OrvaneModuleVolumeChange);
     m.PublishMember<TCustomParameterDisplayEvent>("OrvaneModuleTypeDisplay", this,
                                                   &TOrvaneModule::OrvaneModuleTypeDisplay);
+    m.PublishMember<TCustomParameterDisplayEvent>("OrvaneModuleFreqDisplay", this,
+                                                  &TOrvaneModule::OrvaneModuleFreqDisplay);
     m.PublishMember<TCustomParameterDisplayEvent>("OrvaneModuleBandwidthDisplay", this,
                                                   &TOrvaneModule::OrvaneModuleBandwidthDisplay);
     m.PublishMember<TCustomParameterParseEvent>("OrvaneModuleTypeParse", this, &TOrvaneModule::OrvaneModuleTypeParse);
@@ -267,6 +276,11 @@ void TOrvaneModule::OrvaneModuleTypeDisplay(TBasicVSTModule&, std::int32_t index
     if (!std::isfinite(value)) return;
     const double rounded = std::nearbyint(value);
     if (rounded >= 0.0 && rounded <= 7.0) text = kBandKinds[static_cast<std::size_t>(rounded)].displayName;
+}
+
+void TOrvaneModule::OrvaneModuleFreqDisplay(TBasicVSTModule&, std::int32_t index, std::string& text) {
+    const double value = ReadParameter(index);  // Hz
+    if (std::isfinite(value)) text = FormatGeneral(value, kFrequencyDisplayDigits, kNoExponentDigits);
 }
 
 void TOrvaneModule::OrvaneModuleBandwidthDisplay(TBasicVSTModule&, std::int32_t index, std::string& text) {

@@ -66,6 +66,7 @@ public:
     void OrvaneModuleVolumeChange(TBasicVSTModule& sender, std::int32_t index, float& value);  // dB
     // Display handlers: [any-thread]; the Bandwidth display waits for the parameter store.
     void OrvaneModuleTypeDisplay(TBasicVSTModule& sender, std::int32_t index, std::string& text);
+    void OrvaneModuleFreqDisplay(TBasicVSTModule& sender, std::int32_t index, std::string& text);  // Hz
     void OrvaneModuleBandwidthDisplay(TBasicVSTModule& sender, std::int32_t index, std::string& text);
     // Texts typed back: a kind name (any case) for Type, octaves ("1.00",
     // "1.00 Oct") for Bandwidth. [ui-thread]

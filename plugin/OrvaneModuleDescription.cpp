@@ -34,7 +34,7 @@ constexpr std::array<TBandField, 4> kBandFields = {{
      "OrvaneModuleTypeDisplay", "OrvaneModuleTypeParse"},
     {"Gain", -15.0, 15.0, "ctLinear", 1.0, "dB", 0.5, 0.1, 1.0, -15, 15, 1, 2, "OrvaneModuleGainChange", "", ""},
     {"Frequency", 20.0, 20000.0, "ctLogarithmic", 1000.0, "Hz", 100.0, 10.0, 500.0, 20, 20000, 100, 500,
-     "OrvaneModuleFreqChange", "", ""},
+     "OrvaneModuleFreqChange", "OrvaneModuleFreqDisplay", ""},
     {"Bandwidth", 0.0, 1.0, "ctLinear", 1.0, "Oct", 0.1, 0.01, 0.2, 0, 1, 1, 1, "OrvaneModuleBandwidthChange",
      "OrvaneModuleBandwidthDisplay", "OrvaneModuleBandwidthParse"},
 }};

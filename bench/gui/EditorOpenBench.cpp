@@ -91,7 +91,7 @@ void BM_EditOpenToFirstPaint(benchmark::State& state) {
     for (auto _ : state) {
         if (first) {
             state.PauseTiming();
-            TBackgroundImage::Shared().Reset();
+            TBackgroundImages::Shared().Reset();
             state.ResumeTiming();
         }
         m->Dispatch(effEditOpen);

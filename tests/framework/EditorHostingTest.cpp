@@ -128,10 +128,16 @@ TEST_F(EditorHosting, IdleRunsOnlyWhenAnUpdateIsPending) {
 TEST(KeyMapping, CharactersAndVirtualKeys) {
     EXPECT_EQ(VirtualKeyToPlatformKey({97, 0, kVstModifierShift}), 65);
     EXPECT_EQ(VirtualKeyToPlatformKey({97, 0, 0}), 97);
-    EXPECT_EQ(VirtualKeyToPlatformKey({0, 15, 0}), 38);   // page up
-    EXPECT_EQ(VirtualKeyToPlatformKey({0, 24, 0}), 48);   // numeric pad 0
+    // Shifted characters other than lower-case letters come as typed.
+    EXPECT_EQ(VirtualKeyToPlatformKey({'A', 0, kVstModifierShift}), 'A');
+    EXPECT_EQ(VirtualKeyToPlatformKey({'-', 0, kVstModifierShift}), '-');
+    EXPECT_EQ(VirtualKeyToPlatformKey({'0', 0, kVstModifierShift}), '0');
+    EXPECT_EQ(VirtualKeyToPlatformKey({'1', 0, kVstModifierShift | kVstModifierControl}), '1');
+    EXPECT_EQ(VirtualKeyToPlatformKey({0, 15, 0}), 33);   // page up
+    EXPECT_EQ(VirtualKeyToPlatformKey({0, 16, 0}), 34);   // page down
+    EXPECT_EQ(VirtualKeyToPlatformKey({0, 24, 0}), 96);   // numeric pad 0
     EXPECT_EQ(VirtualKeyToPlatformKey({0, 51, 0}), 123);  // F12
-    EXPECT_EQ(VirtualKeyToPlatformKey({0, 57, 0}), 93);   // equals
+    EXPECT_EQ(VirtualKeyToPlatformKey({0, 57, 0}), 187);  // equals
     EXPECT_EQ(VirtualKeyToPlatformKey({0, 58, 0}), 0);
     EXPECT_EQ(VirtualKeyToPlatformKey({0, 255, 0}), 0);
 }
@@ -146,8 +152,9 @@ TEST_F(EditorHosting, KeysAreForwardedOnlyWhenWanted) {
     EXPECT_EQ(Dispatch(effEditKeyDown, 0, 11), -1);  // left arrow: extended
     EXPECT_EQ(Dispatch(effEditKeyDown, 'x', 0, nullptr, kVstModifierAlt), -1);
     EXPECT_EQ(Dispatch(effEditKeyUp, 0, 11), -1);
+    EXPECT_EQ(Dispatch(effEditKeyDown, '=', 57), -1);  // both character and virtual key: the character
     EXPECT_EQ(log, (std::vector<std::string>{"down 65 0", "char 65 0", "down 37 256", "char 37 256", "sysdown 120 8192",
-                                             "char 120 0", "up 37 256"}));
+                                             "char 120 0", "up 37 256", "down 61 0", "char 61 0"}));
 }
 
 TEST_F(EditorHosting, CheckKeyDecidesWhetherTheKeyWasTaken) {

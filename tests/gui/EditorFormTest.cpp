@@ -31,19 +31,25 @@ using testing::TMemorySettingsStore;
 constexpr int kTextDelta = 8;
 constexpr double kTextFraction = 0.02;
 
-// Opens an editor at the start-up values with these stored settings and a
-// fixed texture, and returns what its window shows.
-void ShowEditor(int guiStyle, std::int32_t colorWord, TBitmap32& shown) {
-    TBackgroundImage::Shared().Reset();  // rendered anew, from the fixed texture
+// Opens an editor at the start-up values with these stored settings and
+// its texture from `noise`.
+testing::THeadlessOrvanePtr OpenEditor(int guiStyle, std::int32_t colorWord, TRandomSource& noise) {
     auto m = MakeHeadlessOrvane();
     auto store = std::make_shared<TMemorySettingsStore>();
     store->Set(kGuiStyleValue, guiStyle);
     store->Set(kColorSchemeValue, colorWord);
     m->Settings = store;
-    TXorShiftRandom noise(1);
     m->Noise = &noise;
     EXPECT_EQ(m->Open(), 1);
     EXPECT_TRUE(m->WaitForFrame());
+    return m;
+}
+
+// What an editor with these settings and a fixed texture shows.
+void ShowEditor(int guiStyle, std::int32_t colorWord, TBitmap32& shown) {
+    TBackgroundImages::Shared().Reset();  // rendered anew, from the fixed texture
+    TXorShiftRandom noise(1);
+    auto m = OpenEditor(guiStyle, colorWord, noise);
     m->CopyScreen(shown);
     m->Close();
 }
@@ -67,6 +73,29 @@ TEST(EditorForm, KnobsStyleInTheOtherSchemes) {
         ShowEditor(0, scheme.ColorWord, shown);
         EXPECT_TRUE(MatchesGolden(shown, name, kTextDelta, kTextFraction));
     }
+}
+
+TEST(EditorForm, TwoEditorsWithDifferentSchemesEachKeepTheirLook) {
+    TBackgroundImages::Shared().Reset();
+    TXorShiftRandom noiseA(1), noiseB(1);
+    auto a = OpenEditor(0, kDefaultFormColor, noiseA);
+    auto b = OpenEditor(0, kColorSchemes[2].ColorWord, noiseB);
+    // a turns orange (from a fresh texture, as its golden image was made);
+    // b then redraws every text over its own background.
+    a->OnEditorThread([&] {
+        noiseA = TXorShiftRandom(1);
+        a->Form->MIColorSchemeClick(a->Form->MenuItem("MIColorOrange"));
+    });
+    b->OnEditorThread([&] { b->Form->RedrawAll(); });
+    ASSERT_TRUE(a->WaitForFrame());
+    ASSERT_TRUE(b->WaitForFrame());
+    TBitmap32 shownA, shownB;
+    a->CopyScreen(shownA);
+    b->CopyScreen(shownB);
+    EXPECT_TRUE(MatchesGolden(shownA, "editor_knobs_orange", kTextDelta, kTextFraction));
+    EXPECT_TRUE(MatchesGolden(shownB, "editor_knobs_dark", kTextDelta, kTextFraction));
+    a->Close();
+    b->Close();
 }
 
 TEST(EditorForm, TheStoredDescriptionBuildsEveryComponent) {

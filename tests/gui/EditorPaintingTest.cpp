@@ -39,21 +39,21 @@ protected:
     test::TModuleDrawSource FSource;
     TXorShiftRandom FRandom{1};
     TBitmap32 FBackBuffer;
-    TBackgroundImage FBackground;
+    TBackgroundImages FBackgrounds;
     TOrvaneLayout FLayout;
     TOrvaneAppearance FAppearance;
-    TOrvanePainter FPainter{FBackBuffer, FBackground, FLayout, FAppearance, FSource};
+    TOrvanePainter FPainter{FBackBuffer, FBackgrounds, FLayout, FAppearance, FSource};
 };
 
 constexpr int kTextDelta = 8;  // see the form's golden images
 
 // Every pixel the response drawing changed lies on one row.
-void ExpectFlatLineAtMiddle(const TBitmap32& drawn, const TBackgroundImage& background, const TRect& g) {
+void ExpectFlatLineAtMiddle(const TBitmap32& drawn, const TOrvanePainter& background, const TRect& g) {
     const int middle = g.Top + g.Height() / 2;
     int onLine = 0;
     for (int y = g.Top; y < g.Bottom; ++y)
         for (int x = g.Left; x < g.Right; ++x) {
-            if (drawn.Pixel(x, y) == background.Pixel(x, y)) continue;
+            if (drawn.Pixel(x, y) == background.BackgroundPixel(x, y)) continue;
             EXPECT_EQ(y, middle) << "curve ink at " << x << "," << y;
             ++onLine;
         }
@@ -69,7 +69,7 @@ TEST_F(EditorPainting, AFlatResponseIsAHorizontalLineAtTheMiddle) {
             FAppearance.FontQuality = quality;
             Render(style);
             SCOPED_TRACE(::testing::Message() << "style " << static_cast<int>(style) << " quality " << int{quality});
-            ExpectFlatLineAtMiddle(FBackBuffer, FBackground, FLayout.GraphRect);
+            ExpectFlatLineAtMiddle(FBackBuffer, FPainter, FLayout.GraphRect);
         }
     // A boost bends it upwards: ink above the middle.
     FModule->AutomateParameter(9, 12.0f);
@@ -77,7 +77,7 @@ TEST_F(EditorPainting, AFlatResponseIsAHorizontalLineAtTheMiddle) {
     const TRect& g = FLayout.GraphRect;
     int above = 0;
     for (int y = g.Top; y < g.Top + g.Height() / 2 - 2; ++y)
-        for (int x = g.Left; x < g.Right; ++x) above += FBackBuffer.Pixel(x, y) != FBackground.Pixel(x, y);
+        for (int x = g.Left; x < g.Right; ++x) above += FBackBuffer.Pixel(x, y) != FPainter.BackgroundPixel(x, y);
     EXPECT_GT(above, 20);
 }
 

@@ -178,12 +178,16 @@ TEST_F(FormTest, KeysGoToTheFocusedControlAndWhatItLeavesToTheForm) {
     form.HostKeyMessage(TKeyMessage::Char, vkRight, kKeyFlagExtended);
     form.HostKeyMessage(TKeyMessage::KeyDown, vkReturn, kKeyFlagExtended);
     form.HostKeyMessage(TKeyMessage::Char, vkReturn, kKeyFlagExtended);
+    for (const int key : {vkNumpad0 + 7, vkOemPlus}) {
+        form.HostKeyMessage(TKeyMessage::KeyDown, key, kKeyFlagExtended);
+        form.HostKeyMessage(TKeyMessage::Char, key, kKeyFlagExtended);
+    }
     form.HostKeyMessage(TKeyMessage::KeyDown, vkShift, kKeyFlagExtended);
     form.HostKeyMessage(TKeyMessage::KeyDown, 'B', 0);
     form.HostKeyMessage(TKeyMessage::Char, 1, 0);  // a shifted digit the host sent as a control character
-    EXPECT_EQ(Take(),
-              (Log{"b key 65", "b char 97", "b key 39", "b key 13", "b char 13", "b key 16 shift", "b key 66 shift"}));
-    EXPECT_EQ(b.Text, U"xa\r");
+    EXPECT_EQ(Take(), (Log{"b key 65", "b char 97", "b key 39", "b key 13", "b char 13", "b key 103", "b char 55",
+                           "b key 187", "b char 61", "b key 16 shift", "b key 66 shift"}));
+    EXPECT_EQ(b.Text, U"xa\r7=");
 
     // A hidden focused control gets no keys; the form does.
     b.SetVisible(false);

@@ -70,9 +70,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Blanks and control characters around the text; letters dropped.
         TTypedCase{" \t 1 kHz\r\n", Freq(0), O::Applied, 2, 1000.0f},
         TTypedCase{"abc 12 xyz", Gain(0), O::Applied, 1, 12.0f},
-        // Nothing to read: the box stays, nothing changes.
-        TTypedCase{"", Freq(0), O::Empty}, TTypedCase{"   ", Gain(0), O::Empty}, TTypedCase{"Hz", Freq(0), O::Empty},
-        // Not a number: the box stays and shows the failure.
+        // Nothing typed: the box stays, nothing changes.
+        TTypedCase{"", Freq(0), O::Empty}, TTypedCase{"   ", Gain(0), O::Empty},
+        // Not a number, or nothing of it kept: the box stays and shows the failure.
+        TTypedCase{"Hz", Freq(0), O::Unreadable}, TTypedCase{"abc", Gain(0), O::Unreadable},
         TTypedCase{"1-2", Freq(0), O::Unreadable}, TTypedCase{"1kk", Freq(0), O::Unreadable},
         TTypedCase{"+-", Gain(0), O::Unreadable}, TTypedCase{"k", Freq(0), O::Unreadable},
         TTypedCase{"1.2.3", Gain(0), O::Unreadable},

@@ -530,13 +530,16 @@ TEST_F(EditorInteraction, TypedValuesByEveryKeyPathActOnce) {
     ASSERT_TRUE(WaitFor([&] { return Plugin->KeysRequired() == 0; })) << "keys are still not required";
     EXPECT_EQ(Plugin->EditKeyDown('1', 0, 0.0f), -1);  // no box open: the host's key
 
-    // Band 3's gain typed by three paths: '1' forwarded, '.' forwarded and
-    // also sent to the window as an X event (once, not twice), '5' only as
-    // an X event, Enter forwarded: 1.5 dB.
+    // Band 3's gain typed by three paths: '1' forwarded (with Shift, as on
+    // a layout whose digits need it), '.' forwarded and also sent to the
+    // window as an X event (once, not twice), '5' only as an X event, Enter
+    // forwarded: 1.5 dB.
     X->Click(BandX(2), kGainTextY, kLeft, TXModifier::Alt);
     Settle();
-    EXPECT_EQ(Plugin->EditKeyDown('1', 0, 0.0f), 1);
-    EXPECT_EQ(Plugin->EditKeyUp('1', 0, 0.0f), 1);
+    EXPECT_EQ(Plugin->EditKeyDown(0, 54, 1.0f), 1);  // VST virtual key 54: shift
+    EXPECT_EQ(Plugin->EditKeyDown('1', 0, 1.0f), 1);
+    EXPECT_EQ(Plugin->EditKeyUp('1', 0, 1.0f), 1);
+    EXPECT_EQ(Plugin->EditKeyUp(0, 54, 0.0f), 1);
     EXPECT_EQ(Plugin->EditKeyDown('.', 0, 0.0f), 1);
     X->SendKey(X->EditorWindow(), "period");
     EXPECT_EQ(Plugin->EditKeyUp('.', 0, 0.0f), 1);

@@ -45,7 +45,7 @@ TEST(EqualiserParameters, InitialSettingAndDisplays) {
     TEqualiser eq;
     auto& p = eq.Plugin();
     const std::array<const char*, 7> kinds = {"Bypass", "Lowshelf", "Peak", "Peak", "Peak", "Highshelf", "Bypass"};
-    const std::array<const char*, 7> frequencies = {"20", "100", "500", "1500", "4000", "8000", "1.6E0004"};
+    const std::array<const char*, 7> frequencies = {"20", "100", "500", "1500", "4000", "8000", "16000"};
     for (int band = 0; band < 7; ++band) {
         EXPECT_EQ(p.GetParamDisplay(4 * band), kinds[static_cast<std::size_t>(band)]) << band;
         EXPECT_EQ(p.GetParamDisplay(4 * band + 1), "0") << band;
@@ -92,9 +92,13 @@ TEST(EqualiserParameters, TypedTextReadsBackAsDisplayed) {
         EXPECT_EQ(p.GetParamDisplay(i), shown) << i;
     }
     const std::vector<std::tuple<int, const char*, const char*>> typed = {
-        {12, "peak", "Peak"},  {12, " HIGHSHELF ", "Highshelf"}, {12, "2", "Bandpass"}, {15, "1.00", "1.00"},
-        {15, "2 oct", "2.00"}, {15, "0.35Oct", "0.35"},          {15, "50", "10.00"},   {13, "100", "15"},
-        {13, "-1e6", "-15"},   {14, "1e30", "2E0004"},           {14, "1", "20"},       {28, "99", "6"},
+        {12, "peak", "Peak"},   {12, " HIGHSHELF ", "Highshelf"},
+        {12, "2", "Bandpass"},  {15, "1.00", "1.00"},
+        {15, "2 oct", "2.00"},  {15, "0.35Oct", "0.35"},
+        {15, "50", "10.00"},    {13, "100", "15"},
+        {13, "-1e6", "-15"},    {14, "1e30", "20000"},
+        {14, "1", "20"},        {28, "99", "6"},
+        {14, "12345", "12345"}, {14, "1234.56", "1234.6"},
     };
     for (const auto& [index, text, shown] : typed) {
         EXPECT_EQ(p.String2Parameter(index, text), 1) << text;
