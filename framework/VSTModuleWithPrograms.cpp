@@ -304,9 +304,10 @@ float TVSTModuleWithPrograms::GetParameter(std::int32_t index) {
 
 void TVSTModuleWithPrograms::SetParameter(std::int32_t index, float value) {
     if (InHostSetParameter()) return;  // a host set from inside its own handling
-    TThreadFlag::TScope hostSetting(FInHostSetParameter);
+    const TThreadFlag::TScope hostSetting(FInHostSetParameter);
     if (!ParameterInRange(index)) {
-        if (OnParameterSizeFailed) OnParameterSizeFailed(*this);
+        // Unflagged, a handler that sets a parameter again could recurse without end.
+        if (OnParameterSizeFailed && hostSetting.Recorded()) OnParameterSizeFailed(*this);
         return;
     }
     // A NaN or infinity from the host would reach the filters and stay in the smoothing.

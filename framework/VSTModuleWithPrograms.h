@@ -24,7 +24,8 @@
 //    store: they are for threads that may wait (UI, editor, start-up);
 //  - the re-entrancy guards (InStoreParameter, InHostSetParameter) are per
 //    thread: a nested store inside a change handler is ignored, a store from
-//    another thread is never dropped.
+//    another thread is never dropped. They use no thread-local storage
+//    (TThreadFlag), so an audio thread's first call allocates nothing.
 // Descriptions and programs are created while the stored description loads
 // and removed at teardown.
 
