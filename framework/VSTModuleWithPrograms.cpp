@@ -233,6 +233,12 @@ void TVSTModuleWithPrograms::SubmitParameter(std::int32_t index, float value, bo
     const TStoreHold late(*this, std::try_to_lock);
 }
 
+void TVSTModuleWithPrograms::ApplyWaitingParameters() noexcept {
+    if (!FQueuedParameters.Pending()) return;
+    // Taking the store applies what waits, and letting go applies what came meanwhile.
+    const TStoreHold hold(*this, std::try_to_lock);
+}
+
 // ---- Storing ----
 
 void TVSTModuleWithPrograms::StoreParameter(std::int32_t index, float value) {
@@ -315,6 +321,23 @@ void TVSTModuleWithPrograms::SetParameter(std::int32_t index, float value) {
     const float natural = NormalizedToParameter(index, value);
     if (!std::isfinite(natural)) return;
     SubmitParameter(index, natural, true);
+}
+
+// ---- Audio [audio-thread] ----
+
+void TVSTModuleWithPrograms::Process(float** inputs, float** outputs, std::int32_t sampleFrames) {
+    ApplyWaitingParameters();
+    TVSTModuleWithMidi::Process(inputs, outputs, sampleFrames);
+}
+
+void TVSTModuleWithPrograms::ProcessReplacing(float** inputs, float** outputs, std::int32_t sampleFrames) {
+    ApplyWaitingParameters();
+    TVSTModuleWithMidi::ProcessReplacing(inputs, outputs, sampleFrames);
+}
+
+void TVSTModuleWithPrograms::ProcessDoubleReplacing(double** inputs, double** outputs, std::int32_t sampleFrames) {
+    ApplyWaitingParameters();
+    TVSTModuleWithMidi::ProcessDoubleReplacing(inputs, outputs, sampleFrames);
 }
 
 void TVSTModuleWithPrograms::ReplayParameterValues() {
