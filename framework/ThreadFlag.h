@@ -13,8 +13,8 @@
 // audio thread the host has just started, for one. Instead the flag keeps the
 // identities of the threads inside its scopes in kThreads slots. A thread's
 // identity is the address of its control block, which the C library keeps in
-// the thread pointer register (pthread_self): no allocation, lock or system
-// call, and no two live threads share it.
+// the thread pointer register (what pthread_self answers): no allocation,
+// lock or system call, and no two live threads share it.
 //
 // Threads: [any-thread, lock-free], every function; each thread sees only its
 // own scopes. At most kThreads threads are inside scopes of one flag at once:
@@ -60,7 +60,7 @@ public:
 
 private:
     // Identities of the threads inside a scope; 0 for a free slot.
-    std::array<std::atomic<std::uintptr_t>, kThreads> FSlots{};
+    alignas(64) std::array<std::atomic<std::uintptr_t>, kThreads> FSlots{};  // one cache line
 };
 
 }  // namespace tessel
