@@ -192,7 +192,7 @@ void TVSTModuleWithPrograms::TStoreHold::Take() {
 }
 
 TVSTModuleWithPrograms::TStoreHold::~TStoreHold() {
-    if (FTook) FModule.ReleaseStore();
+    if (FTook) FModule.ReleaseStore(FHolding);
 }
 
 void TVSTModuleWithPrograms::ApplyQueuedParameters() noexcept {
@@ -209,13 +209,17 @@ void TVSTModuleWithPrograms::ApplyQueuedParameters() noexcept {
     });
 }
 
-void TVSTModuleWithPrograms::ReleaseStore() noexcept {
+// The holding flag is set only while the gate is held: it never needs more
+// than one of its slots.
+void TVSTModuleWithPrograms::ReleaseStore(std::optional<TThreadFlag::TScope>& holding) noexcept {
     for (int round = 1;; ++round) {
         ApplyQueuedParameters();
+        holding.reset();
         FStoreGate.Leave();
         // A writer that queued after the last look but found the store taken
         // has left its value to us.
         if (round >= kReleaseRounds || !FQueuedParameters.Pending() || !FStoreGate.TryEnter()) return;
+        holding.emplace(FHoldingStore);
     }
 }
 

@@ -233,7 +233,7 @@ private:
     void ApplyQueuedParameters() noexcept;
     // Applies what waits, lets go, and takes the store again while values
     // keep arriving (a bounded number of times). The store is held.
-    void ReleaseStore() noexcept;
+    void ReleaseStore(std::optional<TThreadFlag::TScope>& holding) noexcept;
     // Applies the queued values when the store is free at once. [any-thread, lock-free]
     void ApplyWaitingParameters() noexcept;
     // Fires the module's OnParameterChange once per parameter with its current value.
