@@ -195,7 +195,7 @@ void TVSTModuleWithPrograms::TStoreHold::Take() {
 }
 
 TVSTModuleWithPrograms::TStoreHold::~TStoreHold() {
-    if (FTook) FModule.ReleaseStore();
+    if (FTook) FModule.ReleaseStore(FHolding);
 }
 
 void TVSTModuleWithPrograms::ApplyQueuedParameters() noexcept {
@@ -212,13 +212,17 @@ void TVSTModuleWithPrograms::ApplyQueuedParameters() noexcept {
     });
 }
 
-void TVSTModuleWithPrograms::ReleaseStore() noexcept {
+// The holding flag is set only while the gate is held: it never needs more
+// than one of its slots.
+void TVSTModuleWithPrograms::ReleaseStore(std::optional<TThreadFlag::TScope>& holding) noexcept {
     for (int round = 1;; ++round) {
         ApplyQueuedParameters();
+        holding.reset();
         FStoreGate.Leave();
         // A writer that queued after the last look but found the store taken
         // has left its value to us.
         if (round >= kReleaseRounds || !FQueuedParameters.Pending() || !FStoreGate.TryEnter()) return;
+        holding.emplace(FHoldingStore);
     }
 }
 
@@ -234,6 +238,12 @@ void TVSTModuleWithPrograms::SubmitParameter(std::int32_t index, float value, bo
     FQueuedParameters.Push({.index = index, .value = value, .fromHost = fromHost});
     // The holder may have let go before it could see the value: then apply it here.
     const TStoreHold late(*this, std::try_to_lock);
+}
+
+void TVSTModuleWithPrograms::ApplyWaitingParameters() noexcept {
+    if (!FQueuedParameters.Pending()) return;
+    // Taking the store applies what waits, and letting go applies what came meanwhile.
+    const TStoreHold hold(*this, std::try_to_lock);
 }
 
 // ---- Storing ----
@@ -311,9 +321,10 @@ float TVSTModuleWithPrograms::GetParameter(std::int32_t index) {
 
 void TVSTModuleWithPrograms::SetParameter(std::int32_t index, float value) {
     if (InHostSetParameter()) return;  // a host set from inside its own handling
-    TThreadFlag::TScope hostSetting(FInHostSetParameter);
+    const TThreadFlag::TScope hostSetting(FInHostSetParameter);
     if (!ParameterInRange(index)) {
-        if (OnParameterSizeFailed) OnParameterSizeFailed(*this);
+        // Unflagged, a handler that sets a parameter again could recurse without end.
+        if (OnParameterSizeFailed && hostSetting.Recorded()) OnParameterSizeFailed(*this);
         return;
     }
     // A NaN or infinity from the host would reach the filters and stay in the smoothing.
@@ -321,6 +332,23 @@ void TVSTModuleWithPrograms::SetParameter(std::int32_t index, float value) {
     const float natural = NormalizedToParameter(index, value);
     if (!std::isfinite(natural)) return;
     SubmitParameter(index, natural, true);
+}
+
+// ---- Audio [audio-thread] ----
+
+void TVSTModuleWithPrograms::Process(float** inputs, float** outputs, std::int32_t sampleFrames) {
+    ApplyWaitingParameters();
+    TVSTModuleWithMidi::Process(inputs, outputs, sampleFrames);
+}
+
+void TVSTModuleWithPrograms::ProcessReplacing(float** inputs, float** outputs, std::int32_t sampleFrames) {
+    ApplyWaitingParameters();
+    TVSTModuleWithMidi::ProcessReplacing(inputs, outputs, sampleFrames);
+}
+
+void TVSTModuleWithPrograms::ProcessDoubleReplacing(double** inputs, double** outputs, std::int32_t sampleFrames) {
+    ApplyWaitingParameters();
+    TVSTModuleWithMidi::ProcessDoubleReplacing(inputs, outputs, sampleFrames);
 }
 
 void TVSTModuleWithPrograms::ReplayParameterValues() {

@@ -19,12 +19,15 @@
 //    thread holds the store they queue the value (TParameterQueue) and
 //    return. The holder applies queued values, in the order they came, before
 //    it lets go, so no write is lost, each writer's order is kept and the
-//    handlers run once per write;
+//    handlers run once per write. A holder gives up after a few rounds while
+//    values keep arriving; each process call then applies what is left,
+//    taking the store only if it is free;
 //  - StoreParameter, AutomateParameter and program switches wait for the
 //    store: they are for threads that may wait (UI, editor, start-up);
 //  - the re-entrancy guards (InStoreParameter, InHostSetParameter) are per
 //    thread: a nested store inside a change handler is ignored, a store from
-//    another thread is never dropped.
+//    another thread is never dropped. They use no thread-local storage
+//    (TThreadFlag), so an audio thread's first call allocates nothing.
 // Descriptions and programs are created while the stored description loads
 // and removed at teardown.
 
@@ -139,6 +142,12 @@ public:
     // equaliser's are). [any-thread, lock-free]
     float GetParameter(std::int32_t index) override;
     void SetParameter(std::int32_t index, float value) override;
+    // Each applies the parameter writes still queued, if the store is free,
+    // then runs the inherited call: a holder that let go while writes kept
+    // arriving leaves the last of them for the next block. [audio-thread]
+    void Process(float** inputs, float** outputs, std::int32_t sampleFrames) override;
+    void ProcessReplacing(float** inputs, float** outputs, std::int32_t sampleFrames) override;
+    void ProcessDoubleReplacing(double** inputs, double** outputs, std::int32_t sampleFrames) override;
     // True while the calling thread is inside StoreParameter / a host
     // setParameter. [any-thread, lock-free]
     bool InStoreParameter() const { return FInStoreParameter.IsSet(); }
@@ -249,7 +258,9 @@ private:
     void ApplyQueuedParameters() noexcept;
     // Applies what waits, lets go, and takes the store again while values
     // keep arriving (a bounded number of times). The store is held.
-    void ReleaseStore() noexcept;
+    void ReleaseStore(std::optional<TThreadFlag::TScope>& holding) noexcept;
+    // Applies the queued values when the store is free at once. [any-thread, lock-free]
+    void ApplyWaitingParameters() noexcept;
     // Fires the module's OnParameterChange once per parameter with its current value.
     void ReplayParameterValues();
     std::intptr_t GetBankChunk(void** slot);

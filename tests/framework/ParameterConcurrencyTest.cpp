@@ -171,5 +171,46 @@ TEST_F(ParameterConcurrency, HostSetNeverWaitsForAnotherThreadsStore) {
     EXPECT_EQ(host.CountOf(audioMasterAutomate), 1u);  // the editor's; the host's sets are not echoed
 }
 
+// A holder lets go after a bounded number of rounds while writes keep
+// arriving from other threads; what it leaves queued must not wait for the
+// next thread that happens to take the store: the next process call applies
+// it, without waiting for anyone.
+TEST_F(ParameterConcurrency, TheNextProcessCallAppliesWhatTheHolderLeft) {
+    const std::thread::id editorThread = std::this_thread::get_id();
+    // Every store of parameter 1 on the editor's thread has the poster post a
+    // newer value, which queues: the store is held here.
+    constexpr float kNone = 0.0f, kStop = -1.0f;
+    std::atomic<float> request{kNone};
+    std::atomic<float> lastPosted{0.0f};
+    std::thread poster([&] {
+        for (;;) {
+            float value;
+            while ((value = request.load()) == kNone) std::this_thread::yield();
+            if (value == kStop) return;
+            module->PostParameter(1, value);
+            lastPosted.store(value);
+            request.store(kNone);
+        }
+    });
+    module->duringChange = [&](int32_t i) {
+        if (i != 1 || std::this_thread::get_id() != editorThread) return;
+        request.store(module->ReadParameter(1) + 1.0f);
+        while (request.load() != kNone) std::this_thread::yield();
+    };
+    module->AutomateParameter(1, 1.0f);
+    module->duringChange = nullptr;
+    request.store(kStop);
+    poster.join();
+    ASSERT_GT(lastPosted.load(), 2.0f);
+    ASSERT_EQ(module->ReadParameter(1), lastPosted.load() - 1.0f) << "the newest write should still wait";
+
+    std::vector<float> left(64), right(64);
+    float* channels[] = {left.data(), right.data()};
+    std::thread audio([&] { effect->processReplacing(effect, channels, channels, 64); });
+    audio.join();
+    EXPECT_EQ(module->ReadParameter(1), lastPosted.load());
+    EXPECT_EQ(module->changes[1], static_cast<int>(lastPosted.load()));
+}
+
 }  // namespace
 }  // namespace tessel

@@ -1,5 +1,7 @@
-// The loaded plug-in's audio calls allocate and free nothing: every global
-// allocation in this process is counted, the plug-in's included.
+// The loaded plug-in's audio calls allocate and free nothing: every call of
+// the allocator in this process is counted, the plug-in's and the dynamic
+// loader's included, and the audio calls run on threads that never called
+// the plug-in before.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "host/PluginInstance.h"
+#include "tests/plugin/FirstAudioCalls.h"
 #include "tests/support/AllocationCounting.h"
 
 namespace tessel {
@@ -38,15 +41,17 @@ TEST(AudioAllocation, ProcessCallsAllocateNothing) {
         // A change before every block: the next process call picks it up.
         plugin.String2Parameter(4 * (round % 7) + 1, round % 2 ? "6" : "-3");
         plugin.String2Parameter(4 * (round % 7), "3");
-        const test::TAllocationWatch watch;
-        for (int frames : {1, 17, 256, 4096}) {
-            e->processReplacing(e, in, out, frames);
-            e->processDoubleReplacing(e, din, dOut, frames);
-            e->process(e, in, out, frames);  // accumulating
-        }
-        const long allocations = watch.Allocations(), releases = watch.Releases();
-        EXPECT_EQ(allocations, 0) << "round " << round;
-        EXPECT_EQ(releases, 0) << "round " << round;
+        test::OnFreshThread([&] {
+            const test::TAllocationWatch watch;
+            for (int frames : {1, 17, 256, 4096}) {
+                e->processReplacing(e, in, out, frames);
+                e->processDoubleReplacing(e, din, dOut, frames);
+                e->process(e, in, out, frames);  // accumulating
+            }
+            const long allocations = watch.Allocations(), releases = watch.Releases();
+            EXPECT_EQ(allocations, 0) << "round " << round;
+            EXPECT_EQ(releases, 0) << "round " << round;
+        });
     }
 }
 
@@ -57,14 +62,31 @@ TEST(AudioAllocation, HostAutomationAllocatesNothing) {
     plugin.Open();
     plugin.MainsChanged(true);
     AEffect* e = plugin.Effect();
-    const test::TAllocationWatch watch;
-    for (int pass = 0; pass < 2; ++pass) {
-        for (int32_t index = 0; index < e->numParams; ++index)
-            for (float value : {0.0f, 0.2f, 0.4f, 0.5f, 0.6f, 0.8f, 1.0f}) e->setParameter(e, index, value);
+    test::OnFreshThread([&] {
+        const test::TAllocationWatch watch;
+        for (int pass = 0; pass < 2; ++pass) {
+            for (int32_t index = 0; index < e->numParams; ++index)
+                for (float value : {0.0f, 0.2f, 0.4f, 0.5f, 0.6f, 0.8f, 1.0f}) e->setParameter(e, index, value);
+        }
+        const long allocations = watch.Allocations(), releases = watch.Releases();
+        EXPECT_EQ(allocations, 0);
+        EXPECT_EQ(releases, 0);
+    });
+}
+
+// A host's audio thread may be one that never called the plug-in before:
+// its first parameter and process calls allocate nothing either, not even
+// through the dynamic loader.
+TEST(AudioAllocation, FirstCallsOnAFreshThreadAllocateNothing) {
+    host::TPluginInstance plugin(TESSEL_PLUGIN_PATH);
+    plugin.Open();
+    plugin.SetSampleRate(48000.0f);
+    plugin.SetBlockSize(256);
+    plugin.MainsChanged(true);
+    for (const auto& count : test::CountFirstAudioCalls(plugin.Effect())) {
+        EXPECT_EQ(count.allocations, 0) << "first call: " << count.routine;
+        EXPECT_EQ(count.releases, 0) << "first call: " << count.routine;
     }
-    const long allocations = watch.Allocations(), releases = watch.Releases();
-    EXPECT_EQ(allocations, 0);
-    EXPECT_EQ(releases, 0);
 }
 
 // The accumulating call adds to what the host's outputs hold, as the VST 2
@@ -81,11 +103,13 @@ TEST(AudioAllocation, AccumulatingCallAddsWithoutAllocating) {
     for (int frames : {1, 64, 1000, 5000}) {
         std::fill(outLeft.begin(), outLeft.end(), 1.0f);
         std::fill(outRight.begin(), outRight.end(), 1.0f);
-        const test::TAllocationWatch watch;
-        e->process(e, in, out, frames);
-        const long allocations = watch.Allocations(), releases = watch.Releases();
-        EXPECT_EQ(allocations, 0) << frames;
-        EXPECT_EQ(releases, 0) << frames;
+        test::OnFreshThread([&] {
+            const test::TAllocationWatch watch;
+            e->process(e, in, out, frames);
+            const long allocations = watch.Allocations(), releases = watch.Releases();
+            EXPECT_EQ(allocations, 0) << frames;
+            EXPECT_EQ(releases, 0) << frames;
+        });
         for (int n = 0; n < frames; ++n) {
             ASSERT_NEAR(outLeft[static_cast<std::size_t>(n)], 1.25f, 1e-6f) << frames << " frames, frame " << n;
             ASSERT_NEAR(outRight[static_cast<std::size_t>(n)], 0.75f, 1e-6f) << frames << " frames, frame " << n;
@@ -124,11 +148,13 @@ TEST(AudioAllocation, BlockSizeAnnouncementsAllocateNothing) {
     for (int frames : {1, 33, 70000}) {
         std::fill(out32.begin(), out32.end(), 0.0f);
         std::fill(out64.begin(), out64.end(), 0.0);
-        const test::TAllocationWatch watch;
-        e->processReplacing(e, in, out, frames);
-        e->processDoubleReplacing(e, din, dout, frames);
-        const long allocations = watch.Allocations();
-        EXPECT_EQ(allocations, 0) << frames;
+        test::OnFreshThread([&] {
+            const test::TAllocationWatch watch;
+            e->processReplacing(e, in, out, frames);
+            e->processDoubleReplacing(e, din, dout, frames);
+            const long allocations = watch.Allocations();
+            EXPECT_EQ(allocations, 0) << frames;
+        });
         EXPECT_NEAR(out32[static_cast<std::size_t>(frames - 1)], 0.5f, 1e-6f) << frames;
         EXPECT_NEAR(out64[static_cast<std::size_t>(frames - 1)], 0.5, 1e-6) << frames;
         EXPECT_EQ(out32[static_cast<std::size_t>(frames)], 0.0f) << frames;

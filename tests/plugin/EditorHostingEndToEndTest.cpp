@@ -17,6 +17,7 @@
 
 #include "host/PluginInstance.h"
 #include "host/tools/PrivateXServer.h"
+#include "tests/plugin/FirstAudioCalls.h"
 #include "tests/support/AllocationCounting.h"
 #include "tests/support/TestDisplay.h"
 
@@ -133,6 +134,11 @@ TEST_F(EditorHostingEndToEnd, TwoInstancesOpenTheirEditorsAndSendNothing) {
     });
     realTime.join();
     EXPECT_TRUE(EditorsShown({&a, &b}, {parentA, parentB}));
+    // Nor do an audio thread's very first calls, with the editor open.
+    for (const auto& count : test::CountFirstAudioCalls(a.Effect())) {
+        EXPECT_EQ(count.allocations, 0) << "first call: " << count.routine;
+        EXPECT_EQ(count.releases, 0) << "first call: " << count.routine;
+    }
 
     EXPECT_EQ(a.EditClose(), 0);
     EXPECT_EQ(a.EditClose(), 0);  // a close without an open is harmless
