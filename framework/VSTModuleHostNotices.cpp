@@ -46,21 +46,6 @@ void TVSTModuleWithPrograms::DeliverHostNotices(bool onUiThread) noexcept {
         onUiThread);
 }
 
-void TVSTModuleWithPrograms::Process(float** inputs, float** outputs, std::int32_t sampleFrames) {
-    TVSTModuleWithMidi::Process(inputs, outputs, sampleFrames);
-    DeliverHostNotices(false);
-}
-
-void TVSTModuleWithPrograms::ProcessReplacing(float** inputs, float** outputs, std::int32_t sampleFrames) {
-    TVSTModuleWithMidi::ProcessReplacing(inputs, outputs, sampleFrames);
-    DeliverHostNotices(false);
-}
-
-void TVSTModuleWithPrograms::ProcessDoubleReplacing(double** inputs, double** outputs, std::int32_t sampleFrames) {
-    TVSTModuleWithMidi::ProcessDoubleReplacing(inputs, outputs, sampleFrames);
-    DeliverHostNotices(false);
-}
-
 std::intptr_t TVSTModuleWithPrograms::HandleEditIdle(std::int32_t index, std::intptr_t value, void* ptr, float opt) {
     const auto answer = TVSTModuleWithMidi::HandleEditIdle(index, value, ptr, opt);
     DeliverHostNotices(true);

@@ -230,8 +230,15 @@ void TVSTModuleWithPrograms::SubmitParameter(std::int32_t index, float value, bo
     if (FInStoreParameter.IsSet()) return;  // a store from inside a change handler
     {
         const TStoreHold hold(*this, std::try_to_lock);
+        // Taking the store applies what waits, but stops at a push another
+        // writer has not finished; this writer's own earlier value may wait
+        // behind it, and a value stored now would overtake it. It then queues
+        // too, and letting go of the store applies it in its turn.
         if (hold.Held()) {
-            StoreHeld(index, value);
+            if (FQueuedParameters.Pending())
+                FQueuedParameters.Push({.index = index, .value = value, .fromHost = fromHost});
+            else
+                StoreHeld(index, value);
             return;
         }
     }
@@ -339,16 +346,19 @@ void TVSTModuleWithPrograms::SetParameter(std::int32_t index, float value) {
 void TVSTModuleWithPrograms::Process(float** inputs, float** outputs, std::int32_t sampleFrames) {
     ApplyWaitingParameters();
     TVSTModuleWithMidi::Process(inputs, outputs, sampleFrames);
+    DeliverHostNotices(false);
 }
 
 void TVSTModuleWithPrograms::ProcessReplacing(float** inputs, float** outputs, std::int32_t sampleFrames) {
     ApplyWaitingParameters();
     TVSTModuleWithMidi::ProcessReplacing(inputs, outputs, sampleFrames);
+    DeliverHostNotices(false);
 }
 
 void TVSTModuleWithPrograms::ProcessDoubleReplacing(double** inputs, double** outputs, std::int32_t sampleFrames) {
     ApplyWaitingParameters();
     TVSTModuleWithMidi::ProcessDoubleReplacing(inputs, outputs, sampleFrames);
+    DeliverHostNotices(false);
 }
 
 void TVSTModuleWithPrograms::ReplayParameterValues() {

@@ -143,8 +143,9 @@ public:
     float GetParameter(std::int32_t index) override;
     void SetParameter(std::int32_t index, float value) override;
     // Each applies the parameter writes still queued, if the store is free,
-    // then runs the inherited call: a holder that let go while writes kept
-    // arriving leaves the last of them for the next block. [audio-thread]
+    // then runs the inherited call, then delivers the host notices that wait
+    // (below): a holder that let go while writes kept arriving leaves the
+    // last of them for the next block. [audio-thread]
     void Process(float** inputs, float** outputs, std::int32_t sampleFrames) override;
     void ProcessReplacing(float** inputs, float** outputs, std::int32_t sampleFrames) override;
     void ProcessDoubleReplacing(double** inputs, double** outputs, std::int32_t sampleFrames) override;
@@ -166,10 +167,6 @@ public:
     // delivering. [any-thread, lock-free]
     void DeliverHostNotices(bool onUiThread) noexcept;
     bool HostNoticesPending() const noexcept { return FHostNotices.Pending(); }  // [any-thread, lock-free]
-    // Process calls: the module's routines, then the notices. [audio-thread]
-    void Process(float** inputs, float** outputs, std::int32_t sampleFrames) override;
-    void ProcessReplacing(float** inputs, float** outputs, std::int32_t sampleFrames) override;
-    void ProcessDoubleReplacing(double** inputs, double** outputs, std::int32_t sampleFrames) override;
     // [ui-thread]: after the base's work, the notices are delivered; a closed
     // editor leaves no gesture open.
     std::intptr_t HandleEditIdle(std::int32_t index, std::intptr_t value, void* ptr, float opt) override;
