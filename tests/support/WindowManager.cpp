@@ -62,6 +62,17 @@ std::string TWindowManager::Ensure(const std::string& configFile) {
 std::string TWindowManager::Start(const std::string& configFile) {
     const auto openbox = host::tool::FindProgram("openbox");
     if (!openbox) return "openbox is not installed (bash scripts/setup.sh installs it)";
+    // A manager that has just let go of the screen (the previous test's) can
+    // still hold its selection for a moment, and a new openbox then gives up
+    // at once: --replace waits for it, and a few tries cover the rest.
+    constexpr int kTries = 3;
+    std::string why;
+    for (int attempt = 0; attempt < kTries; ++attempt)
+        if ((why = StartOnce(*openbox, configFile)).empty()) break;
+    return why;
+}
+
+std::string TWindowManager::StartOnce(const std::string& openbox, const std::string& configFile) {
     FPid = ::fork();
     if (FPid < 0) return "cannot start openbox";
     if (FPid == 0) {
@@ -71,7 +82,7 @@ std::string TWindowManager::Start(const std::string& configFile) {
             ::dup2(null, STDOUT_FILENO);
             ::dup2(null, STDERR_FILENO);
         }
-        ::execl(openbox->c_str(), "openbox", "--sm-disable", "--config-file", configFile.c_str(), nullptr);
+        ::execl(openbox.c_str(), "openbox", "--sm-disable", "--replace", "--config-file", configFile.c_str(), nullptr);
         ::_exit(127);
     }
     constexpr auto kStartTimeout = std::chrono::seconds(10);

@@ -28,6 +28,7 @@ public:
 
 private:
     std::string Start(const std::string& configFile);
+    std::string StartOnce(const std::string& openbox, const std::string& configFile);
 
     pid_t FPid = -1;
 };
