@@ -29,6 +29,10 @@ add_executable(tessel_test_headers EXCLUDE_FROM_ALL ${CMAKE_BINARY_DIR}/tessel_t
 target_link_libraries(tessel_test_headers PRIVATE GTest::gtest)
 target_precompile_headers(tessel_test_headers PRIVATE ${TESSEL_TEST_PRECOMPILED_HEADERS})
 
+# All test programs and, through their dependencies, what they load: the
+# ThreadSanitizer tree builds only this (cmake --build build/tsan --target tessel_tests).
+add_custom_target(tessel_tests)
+
 function(tessel_add_test name)
   cmake_parse_arguments(T "PLUGIN" "" "SOURCES;LIBS;LABELS" ${ARGN})
   if(TESSEL_SANITIZE STREQUAL "thread" AND NOT "concurrency" IN_LIST T_LABELS)
@@ -38,6 +42,7 @@ function(tessel_add_test name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_precompile_headers(${name} REUSE_FROM tessel_test_headers)
+  add_dependencies(tessel_tests ${name})
   if(T_PLUGIN)
     add_dependencies(${name} TesselEQ)
     target_compile_definitions(${name} PRIVATE TESSEL_PLUGIN_PATH="$<TARGET_FILE:TesselEQ>")
