@@ -18,19 +18,11 @@ find_package(GTest REQUIRED)
 # their own, compiled like a test (same -fPIE, same GoogleTest
 # definitions): GCC accepts a precompiled header only from matching
 # options, and -Winvalid-pch with -Werror stops the build when they differ.
-#
-# Trees compiled through ccache go without it: the cache hashes the 120 MB
-# header, which differs from tree to tree, so no tree could reuse the test
-# objects another one compiled; and there every test source still has to
-# include what it uses.
-if(CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache")
-  set(precompile_default OFF)
-else()
-  set(precompile_default ON)
-endif()
-option(TESSEL_PRECOMPILE_TEST_HEADERS "Precompile GoogleTest and standard headers for the tests"
-       ${precompile_default})
-if(TESSEL_PRECOMPILE_TEST_HEADERS)
+# Trees compiled through ccache go without it (TESSEL_PRECOMPILE_HEADERS):
+# the cache hashes the 120 MB header, which differs from tree to tree, so
+# no tree could reuse the test objects another one compiled; and there
+# every test source still has to include what it uses.
+if(TESSEL_PRECOMPILE_HEADERS)
   file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/tessel_test_headers.cpp CONTENT "int main() { return 0; }\n")
   add_executable(tessel_test_headers EXCLUDE_FROM_ALL ${CMAKE_BINARY_DIR}/tessel_test_headers.cpp)
   target_link_libraries(tessel_test_headers PRIVATE GTest::gtest)
@@ -53,7 +45,7 @@ function(tessel_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
-  if(TESSEL_PRECOMPILE_TEST_HEADERS)
+  if(TESSEL_PRECOMPILE_HEADERS)
     target_precompile_headers(${name} REUSE_FROM tessel_test_headers)
   endif()
   add_dependencies(tessel_tests ${name})
