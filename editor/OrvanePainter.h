@@ -21,9 +21,9 @@
 
 #include "editor/BackgroundImage.h"
 #include "editor/OrvaneLayout.h"
+#include "editor/RedrawSet.h"
 #include "gui/surface/Bitmap32.h"
 #include "gui/surface/RandomSource.h"
-#include "gui/surface/RedrawMarks.h"
 
 namespace tessel {
 
