@@ -1,13 +1,7 @@
 #pragma once
 // What the editor must redraw at its next frame, as one 32-bit set, and the
 // table of which drawings each event asks for ("what redraws what").
-//
-// The module reports parameter changes from whatever thread made them — the
-// host's audio thread included — so reporting only sets bits (one atomic OR,
-// no lock, no allocation, no system call); the editor thread takes the whole
-// set at its next frame and performs exactly those drawings.
 
-#include <atomic>
 #include <cstdint>
 
 #include "editor/OrvaneLayout.h"
@@ -97,19 +91,5 @@ constexpr TRedrawSet RedrawFor(TRedrawEvent event, int band = 0) {
     }
     return {};
 }
-
-// The pending set, shared between any number of reporting threads and the
-// editor thread. [lock-free, any thread]
-class TRedrawMarks {
-public:
-    void Mark(TRedrawSet s) noexcept { FBits.fetch_or(s.Bits(), std::memory_order_release); }
-    // Everything marked so far; the marks are cleared. [editor thread]
-    TRedrawSet Take() noexcept { return TRedrawSet(FBits.exchange(0, std::memory_order_acquire)); }
-    bool Pending() const noexcept { return FBits.load(std::memory_order_relaxed) != 0; }
-
-private:
-    std::atomic<std::uint32_t> FBits{0};
-    static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
-};
 
 }  // namespace tessel

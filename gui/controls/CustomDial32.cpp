@@ -28,18 +28,6 @@ constexpr float kPlainRadius = 0.45f;
 
 int ButtonBit(TMouseButton b) { return 1 << static_cast<int>(b); }
 
-// Holds a surface's painting lock for a scope.
-class TSurfaceLock {
-public:
-    explicit TSurfaceLock(TCustomBitmap32& s) : FSurface(s) { FSurface.Lock(); }
-    ~TSurfaceLock() { FSurface.Unlock(); }
-    TSurfaceLock(const TSurfaceLock&) = delete;
-    TSurfaceLock& operator=(const TSurfaceLock&) = delete;
-
-private:
-    TCustomBitmap32& FSurface;
-};
-
 TFixedPoint Fx(float x, float y) { return FixedPoint(static_cast<double>(x), static_cast<double>(y)); }
 
 }  // namespace
@@ -161,7 +149,6 @@ void TCustomDial32::DrawBuffer() {
 }
 
 void TCustomDial32::Paint(TBitmap32& target) {
-    TSurfaceLock lock(FBuffer);
     if (!FBufferValid) DrawBuffer();
     FBuffer.DrawOnto(target, Left(), Top());
 }

@@ -1,15 +1,14 @@
 #pragma once
 // TCustomBitmap32: the pixel memory of a surface and the operations that
 // need nothing but the pixels — size, direct row access, the clip rectangle,
-// rectangle fills, the transfer settings and the painting lock.
+// rectangle fills and the transfer settings.
 //
 // Pixels are TColor32, row after row from the top, each row left to right,
 // with no padding between rows. Every write made through this class and
 // TBitmap32 stays inside the clip rectangle, which always lies inside the
 // surface; RowPixels hands out raw rows for callers that write themselves.
 //
-// Threads: a surface belongs to one thread at a time (the UI thread); the
-// lock is what a knob holds while it paints into its buffer.
+// Threads: a surface belongs to one thread at a time (the UI thread).
 
 #include <cstdint>
 #include <vector>
@@ -17,7 +16,6 @@
 #include "gui/surface/Color32.h"
 #include "gui/surface/Combine.h"
 #include "gui/surface/Geometry.h"
-#include "gui/surface/ReentrantLock.h"
 
 namespace tessel {
 
@@ -83,11 +81,6 @@ public:
     TColor32 OuterColor() const { return FOuterColor; }
     void SetOuterColor(TColor32 c) { FOuterColor = c; }
 
-    void Lock() { FLock.Lock(); }
-    bool TryLock() { return FLock.TryLock(); }
-    void Unlock() { FLock.Unlock(); }
-    int LockCount() const { return FLock.Count(); }
-
 private:
     int FWidth = 0;
     int FHeight = 0;
@@ -97,7 +90,6 @@ private:
     TCombineMode FCombineMode = cmBlend;
     std::uint8_t FMasterAlpha = 255;
     TColor32 FOuterColor = 0;
-    TReentrantLock FLock;
 };
 
 }  // namespace tessel

@@ -85,8 +85,9 @@ void InterceptErrors(Display* display) {
 // The server went away: the connection may no longer be used.
 void ConnectionLost(Display*, void* lost) { *static_cast<bool*>(lost) = true; }
 
-// Opening and closing connections touches library-wide state in Xlib
-// (built without thread locks): one at a time.
+// Opening and closing connections touches library-wide state in Xlib, whose
+// own locks are on only where the host (or libX11 1.8, by itself) turned
+// them on: one at a time, whatever the library was built with.
 std::mutex& ConnectionLock() {
     static std::mutex lock;
     return lock;

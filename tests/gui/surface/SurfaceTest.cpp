@@ -206,21 +206,6 @@ TEST(SurfaceTest, CopyToWindowHandsTheWholeSurfaceToTheSinkOnce) {
     EXPECT_EQ(sink.Calls, 1);
 }
 
-TEST(SurfaceTest, LockIsReentrantAndCounts) {
-    TBitmap32 s;
-    s.Lock();
-    s.Lock();
-    EXPECT_EQ(s.LockCount(), 2);
-    s.Unlock();
-    EXPECT_EQ(s.LockCount(), 1);
-    s.Unlock();
-    EXPECT_EQ(s.LockCount(), 0);
-    s.Unlock();  // unmatched: ignored
-    EXPECT_EQ(s.LockCount(), 0);
-    EXPECT_TRUE(s.TryLock());
-    s.Unlock();
-}
-
 TEST(Shadow32Test, ChangesNotifyTheOwnerAndPointAssignmentDoesNot) {
     TShadow32 shadow;
     int repaints = 0;
