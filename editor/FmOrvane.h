@@ -24,6 +24,7 @@
 #include <memory>
 #include <string>
 
+#include "editor/OrvaneEditor.h"
 #include "editor/OrvaneLayout.h"
 #include "editor/OrvanePainter.h"
 #include "editor/SettingsStore.h"
@@ -33,7 +34,6 @@
 #include "gui/controls/KnobGestures.h"
 #include "gui/controls/MetalDial32.h"
 #include "gui/controls/PopupMenu.h"
-#include "plugin/OrvaneEditor.h"
 #include "plugin/OrvaneModule.h"
 
 namespace tessel {

@@ -3,8 +3,8 @@
 // thread of its own.
 
 #include "editor/FmOrvane.h"
+#include "editor/OrvaneEditor.h"
 #include "gui/controls/FormWindow.h"
-#include "plugin/OrvaneEditor.h"
 
 namespace tessel {
 

@@ -23,9 +23,9 @@
 
 #include "dsp/BandKind.h"
 #include "dsp/OrvBiquadFilter.h"
+#include "editor/OrvaneEditor.h"
 #include "framework/VSTModule.h"
 #include "plugin/OrvaneAudioEngine.h"
-#include "plugin/OrvaneEditor.h"
 
 namespace tessel {
 
