@@ -109,7 +109,7 @@ void TFmOrvane::DrawSnapshotButtons() { Mark(TRedrawSet::SnapshotButtons().Bits(
 
 // ---- Construction -----------------------------------------------------------------
 
-TFmOrvane::TFmOrvane(TOrvaneModule& owner, std::shared_ptr<TSettingsStore> settings, TRandomSource* noise)
+TFmOrvane::TFmOrvane(TEqualiserModel& owner, std::shared_ptr<TSettingsStore> settings, TRandomSource* noise)
     : FOwner(owner),
       FSettings(settings ? std::move(settings) : std::make_shared<TFileSettingsStore>()),
       FPainter(FBackBuffer, TBackgroundImages::Shared(), FLayout, FAppearance, *this) {
@@ -230,7 +230,7 @@ void TFmOrvane::ReadSettings() {
         MenuItem("MIKnobs").SetChecked(FGuiStyle == TGuiStyle::Knobs);
         MenuItem("MIDisplay").SetChecked(FGuiStyle == TGuiStyle::Display);
         MenuItem("MIKeysRequired").SetChecked(s.KeysRequired);
-        FOwner.SetKeysRequired(s.KeysRequired);
+        FOwner.SetEditorWantsKeys(s.KeysRequired);
     }
     // Other stored qualities are drawn with as they are; the menu keeps its check.
     switch (FFontQuality) {
@@ -384,16 +384,9 @@ void TFmOrvane::SetColorScheme(std::int32_t colorWord) {
 
 // ---- What the drawing reads -------------------------------------------------------------
 
-std::string TFmOrvane::FilterTypeText(int band) {
-    std::string text;
-    const std::int32_t index = TOrvaneModule::kParametersPerBand * band;
-    if (index >= FOwner.ParameterProperties().Count()) return text;
-    if (const auto& display = FOwner.ParameterProperties()[index].OnCustomParameterDisplay)
-        display(FOwner, index, text);
-    return text;
-}
+std::string TFmOrvane::FilterTypeText(int band) { return FOwner.ValueText(TEqualiserModel::kParametersPerBand * band); }
 
-float TFmOrvane::ParameterValue(int index) { return FOwner.ReadParameter(index); }
+float TFmOrvane::ParameterValue(int index) { return FOwner.ReadValue(index); }
 
 bool TFmOrvane::ValueEnabled(TBandValue value, int band) {
     if (const TMetalDial32* knob = Knob(value, band)) return knob->Enabled();
@@ -401,8 +394,8 @@ bool TFmOrvane::ValueEnabled(TBandValue value, int band) {
 }
 
 int TFmOrvane::CurrentSnapshot() { return FOwner.CurrentSnapshot(); }
-std::string TFmOrvane::CurrentProgramName() { return FOwner.CurrentProgramName(); }
-std::string TFmOrvane::EffectName() { return FOwner.EffectName(); }
+std::string TFmOrvane::CurrentProgramName() { return FOwner.ProgramName(); }
+std::string TFmOrvane::EffectName() { return FOwner.PlugInName(); }
 void TFmOrvane::BeginResponse() { FResponse = FOwner.ResponseSnapshot(); }
 double TFmOrvane::TotalResponseDb(double frequencyHz) { return FResponse.TotalResponseDb(frequencyHz); }
 

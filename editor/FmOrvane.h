@@ -24,6 +24,7 @@
 #include <memory>
 #include <string>
 
+#include "editor/EqualiserModel.h"
 #include "editor/OrvaneEditor.h"
 #include "editor/OrvaneLayout.h"
 #include "editor/OrvanePainter.h"
@@ -34,7 +35,6 @@
 #include "gui/controls/KnobGestures.h"
 #include "gui/controls/MetalDial32.h"
 #include "gui/controls/PopupMenu.h"
-#include "plugin/OrvaneModule.h"
 
 namespace tessel {
 
@@ -43,11 +43,11 @@ public:
     // The form of `owner`; settings come from `settings` (by default the
     // user's configuration folder), the background's texture from `noise`
     // (by default a clock-seeded generator; tests fix it).
-    explicit TFmOrvane(TOrvaneModule& owner, std::shared_ptr<TSettingsStore> settings = nullptr,
+    explicit TFmOrvane(TEqualiserModel& owner, std::shared_ptr<TSettingsStore> settings = nullptr,
                        TRandomSource* noise = nullptr);
     ~TFmOrvane() override;
 
-    TOrvaneModule& Owner() const { return FOwner; }
+    TEqualiserModel& Owner() const { return FOwner; }
 
     // ---- What the module asks [any thread, lock-free] ---------------------
     TOrvaneDial& GainDial(int band) override;
@@ -191,12 +191,12 @@ private:
     void ShowHint(std::uint8_t hint);
 
     TMethodTable FMethods;
-    TOrvaneModule& FOwner;
+    TEqualiserModel& FOwner;
     std::shared_ptr<TSettingsStore> FSettings;
     TOrvaneLayout FLayout;
     TOrvaneAppearance FAppearance;
     TOrvanePainter FPainter;
-    TOrvaneModule::TResponseSnapshot FResponse;
+    TEqualiserResponse FResponse;
     std::uint8_t FFontQuality = 2;
     std::uint8_t FHintState = 0;  // 0 none, 1 menu hint, 2 snapshot hint
     TGuiStyle FGuiStyle = TGuiStyle::Knobs;
@@ -205,8 +205,8 @@ private:
     bool FModuleMovesKnob = false;  // a position from the module: not a gesture
     // Begin and end of knob gestures go to the module, which passes them
     // to the host after the changes made so far.
-    TKnobGestures FKnobGestures{[this](std::int32_t index) { FOwner.HostBeginEdit(index); },
-                                [this](std::int32_t index) { FOwner.HostEndEdit(index); }};
+    TKnobGestures FKnobGestures{[this](std::int32_t index) { FOwner.BeginValueEdit(index); },
+                                [this](std::int32_t index) { FOwner.EndValueEdit(index); }};
     std::atomic<bool> FValueEditOpen{false};
     std::atomic<bool> FKeyArrivedWhileEditOpen{false};
 };

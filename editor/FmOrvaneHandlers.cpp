@@ -24,7 +24,7 @@ namespace tessel {
 
 namespace {
 
-constexpr std::int32_t kFieldsPerBand = TOrvaneModule::kParametersPerBand;
+constexpr std::int32_t kFieldsPerBand = TEqualiserModel::kParametersPerBand;
 // The value box's colour is the background's under the text, at this offset
 // from the text rectangle's top-left corner (pixels).
 constexpr TPoint kValueEditColorProbe{20, 5};
@@ -33,12 +33,12 @@ constexpr int kValueEditRaise = 2;  // the box sits this many pixels above its t
 // The module as the interaction rules see its parameters.
 class TModuleParameters final : public TParameterAccess {
 public:
-    explicit TModuleParameters(TOrvaneModule& module) : FModule(module) {}
-    float ReadParameter(std::int32_t index) override { return FModule.ReadParameter(index); }
-    void AutomateParameter(std::int32_t index, float value) override { FModule.AutomateParameter(index, value); }
+    explicit TModuleParameters(TEqualiserModel& module) : FModule(module) {}
+    float ReadParameter(std::int32_t index) override { return FModule.ReadValue(index); }
+    void AutomateParameter(std::int32_t index, float value) override { FModule.AutomateValue(index, value); }
 
 private:
-    TOrvaneModule& FModule;
+    TEqualiserModel& FModule;
 };
 
 // The window system's colour word (red in the low byte) of an ARGB pixel.
@@ -117,7 +117,7 @@ void TFmOrvane::FormMouseDown(TForm&, TMouseButton button, TShiftState shift, in
             break;
         case TFormClick::KindMenu: {
             PopupSimple.Tag = band;
-            const double kind = std::nearbyint(FOwner.ReadParameter(kFieldsPerBand * band));
+            const double kind = std::nearbyint(FOwner.ReadValue(kFieldsPerBand * band));
             TMenuItem& items = PopupSimple.Items();
             for (int i = 0; i < items.Count(); ++i)
                 if (!items.Item(i).IsSeparator())
@@ -126,8 +126,8 @@ void TFmOrvane::FormMouseDown(TForm&, TMouseButton button, TShiftState shift, in
             break;
         }
         case TFormClick::BypassToggle:
-            if (const auto value = BypassToggleValue(FOwner.ReadParameter(kFieldsPerBand * band)))
-                FOwner.AutomateParameter(kFieldsPerBand * band, *value);
+            if (const auto value = BypassToggleValue(FOwner.ReadValue(kFieldsPerBand * band)))
+                FOwner.AutomateValue(kFieldsPerBand * band, *value);
             break;
         case TFormClick::OpenValueEdit:
             OpenValueEdit(action.Field, band, action.Area);
@@ -171,8 +171,8 @@ void TFmOrvane::GainDialChange(TControl& sender) {
         ApplyValueEdit();
         HideValueEdit();
     }
-    FOwner.AutomateParameter(DialParameterIndex(TBandValue::Gain, Band(sender)),
-                             DialValueFromPosition(TBandValue::Gain, Position(sender)));
+    FOwner.AutomateValue(DialParameterIndex(TBandValue::Gain, Band(sender)),
+                         DialValueFromPosition(TBandValue::Gain, Position(sender)));
 }
 
 void TFmOrvane::FreqDialChange(TControl& sender) {
@@ -183,8 +183,8 @@ void TFmOrvane::FreqDialChange(TControl& sender) {
     const TFrequencySnap snap = Checked("MISnapFine")     ? TFrequencySnap::Fine
                                 : Checked("MISnapCoarse") ? TFrequencySnap::Coarse
                                                           : TFrequencySnap::None;
-    FOwner.AutomateParameter(DialParameterIndex(TBandValue::Frequency, Band(sender)),
-                             DialValueFromPosition(TBandValue::Frequency, Position(sender), snap, Checked("MINote")));
+    FOwner.AutomateValue(DialParameterIndex(TBandValue::Frequency, Band(sender)),
+                         DialValueFromPosition(TBandValue::Frequency, Position(sender), snap, Checked("MINote")));
 }
 
 void TFmOrvane::BandwidthDialChange(TControl& sender) {
@@ -192,15 +192,14 @@ void TFmOrvane::BandwidthDialChange(TControl& sender) {
         ApplyValueEdit();
         HideValueEdit();
     }
-    FOwner.AutomateParameter(DialParameterIndex(TBandValue::Bandwidth, Band(sender)),
-                             DialValueFromPosition(TBandValue::Bandwidth, Position(sender)));
+    FOwner.AutomateValue(DialParameterIndex(TBandValue::Bandwidth, Band(sender)),
+                         DialValueFromPosition(TBandValue::Bandwidth, Position(sender)));
 }
 
 // ---- Menus -------------------------------------------------------------------------------
 
 void TFmOrvane::MITypeClick(TMenuItem& sender) {
-    FOwner.AutomateParameter(static_cast<std::int32_t>(kFieldsPerBand * PopupSimple.Tag),
-                             static_cast<float>(sender.Tag));
+    FOwner.AutomateValue(static_cast<std::int32_t>(kFieldsPerBand * PopupSimple.Tag), static_cast<float>(sender.Tag));
 }
 
 void TFmOrvane::MINoteFrequencyClick(TMenuItem&) {
@@ -251,7 +250,7 @@ void TFmOrvane::MIColorSchemeClick(TMenuItem& sender) {
 void TFmOrvane::MIKeysRequiredClick(TMenuItem&) {
     TMenuItem& item = MenuItem("MIKeysRequired");
     item.SetChecked(!item.Checked());
-    FOwner.SetKeysRequired(item.Checked());
+    FOwner.SetEditorWantsKeys(item.Checked());
 }
 
 void TFmOrvane::MIMoveLeftClick(TMenuItem&) {
@@ -269,7 +268,7 @@ void TFmOrvane::MIMoveRightClick(TMenuItem&) {
 void TFmOrvane::OpenValueEdit(TBandValue value, int band, const TRect& area) {
     if (!ValueEdit) return;
     TFlatEdit& edit = *ValueEdit;
-    const float v = FOwner.ReadParameter(DialParameterIndex(value, band));
+    const float v = FOwner.ReadValue(DialParameterIndex(value, band));
     std::string text;
     switch (value) {
         case TBandValue::Gain:
@@ -314,7 +313,7 @@ void TFmOrvane::ApplyValueEdit() {
     const TValueEditDecision decision = EvaluateValueEdit(edit.Tag, edit.Text(), TNumberConventions::Current());
     if (decision.Outcome != TValueEditOutcome::NoTarget && decision.TrimmedText != edit.Text())
         edit.SetText(decision.TrimmedText);
-    if (decision.Write) FOwner.AutomateParameter(decision.Write->Index, decision.Write->Value);
+    if (decision.Write) FOwner.AutomateValue(decision.Write->Index, decision.Write->Value);
     // An unreadable text stays for the user to correct, in red until the next edit.
     if (decision.Outcome == TValueEditOutcome::Unreadable) edit.ShowError();
     if (decision.HideBox()) HideValueEdit();

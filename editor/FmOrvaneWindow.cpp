@@ -8,8 +8,8 @@
 
 namespace tessel {
 
-std::unique_ptr<TEditorWindow> CreateOrvaneEditorWindow(TOrvaneModule& module) {
-    return CreateX11FormWindow(std::make_unique<TFmOrvane>(module));
+std::unique_ptr<TEditorWindow> CreateOrvaneEditorWindow(TEqualiserModel& model) {
+    return CreateX11FormWindow(std::make_unique<TFmOrvane>(model));
 }
 
 void AwaitClosedEditorWindows() { AwaitLeftEditorThreads(); }

@@ -2,7 +2,7 @@
 // What the equaliser module asks of its editor: redraw a band's texts and the
 // response, and move or enable a band's knobs. An editor window implements
 // this next to TEditorWindow; the module finds it through the framework's
-// EditorForm, so the module never depends on the GUI code.
+// EditorForm, and the module's code needs no more of the editor than this.
 //
 // Threads: [any-thread, lock-free], every function. The module calls them
 // from whichever thread holds the parameter store, the host's audio thread
@@ -15,7 +15,7 @@
 
 namespace tessel {
 
-class TOrvaneModule;
+class TEqualiserModel;
 
 class TOrvaneDial {
 public:
@@ -45,8 +45,9 @@ public:
     virtual bool TakesKeys() const { return false; }
 };
 
-// The editor window of a module (the GUI's; linked into the plug-in with it).
-std::unique_ptr<TEditorWindow> CreateOrvaneEditorWindow(TOrvaneModule& module);
+// The editor window of a module, its form in an X11 child of the host's
+// window on an editor thread of its own. [ui-thread]
+std::unique_ptr<TEditorWindow> CreateOrvaneEditorWindow(TEqualiserModel& model);
 // Returns once no editor window closed earlier still has a thread running:
 // such a thread may still use its module. [ui-thread]
 void AwaitClosedEditorWindows();

@@ -344,11 +344,11 @@ TOrvaneModule::TResponseSnapshot TOrvaneModule::ResponseSnapshot() {
     return snapshot;
 }
 
-double TOrvaneModule::TResponseSnapshot::TotalResponseDb(double frequencyHz) const noexcept {
-    double product = 1.0;
-    for (const auto& band : bands)
-        if (band.present) product *= BiquadMagnitude(band.coefficients, frequencyHz, band.sampleRateReciprocal);
-    return 10.0 * std::log10(product);
+std::string TOrvaneModule::ValueText(std::int32_t index) {
+    std::string text;
+    if (index < 0 || index >= ParameterProperties().Count()) return text;
+    if (const auto& display = ParameterProperties()[index].OnCustomParameterDisplay) display(*this, index, text);
+    return text;
 }
 
 double TOrvaneModule::TotalResponseDb(double frequencyHz) { return ResponseSnapshot().TotalResponseDb(frequencyHz); }
