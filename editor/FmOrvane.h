@@ -110,6 +110,9 @@ public:
     void GainDialChange(TControl& sender);
     void FreqDialChange(TControl& sender);
     void BandwidthDialChange(TControl& sender);
+    // What the three knob-change handlers share: the value box, if open, is
+    // applied and closed, then the knob's value automated.
+    void DialChange(TBandValue value, TControl& sender);
     void MITypeClick(TMenuItem& sender);
     void MINoteFrequencyClick(TMenuItem& sender);
     void MIShadowClick(TMenuItem& sender);

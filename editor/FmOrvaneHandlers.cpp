@@ -166,34 +166,23 @@ void TFmOrvane::DialMouseUp(TBandValue value, int band, TControl& sender, TMouse
     static_cast<TCustomDial32&>(sender).SetPosition(DialDefaultPosition(value, band < 0 ? Band(sender) : band));
 }
 
-void TFmOrvane::GainDialChange(TControl& sender) {
-    if (ValueEdit && ValueEdit->Visible()) {
-        ApplyValueEdit();
-        HideValueEdit();
-    }
-    FOwner.AutomateValue(DialParameterIndex(TBandValue::Gain, Band(sender)),
-                         DialValueFromPosition(TBandValue::Gain, Position(sender)));
-}
+void TFmOrvane::GainDialChange(TControl& sender) { DialChange(TBandValue::Gain, sender); }
+void TFmOrvane::FreqDialChange(TControl& sender) { DialChange(TBandValue::Frequency, sender); }
+void TFmOrvane::BandwidthDialChange(TControl& sender) { DialChange(TBandValue::Bandwidth, sender); }
 
-void TFmOrvane::FreqDialChange(TControl& sender) {
+void TFmOrvane::DialChange(TBandValue value, TControl& sender) {
+    // A value box still open is applied first: the knob's value comes after it.
     if (ValueEdit && ValueEdit->Visible()) {
         ApplyValueEdit();
         HideValueEdit();
     }
-    const TFrequencySnap snap = Checked("MISnapFine")     ? TFrequencySnap::Fine
+    const bool frequency = value == TBandValue::Frequency;
+    const TFrequencySnap snap = !frequency                ? TFrequencySnap::None
+                                : Checked("MISnapFine")   ? TFrequencySnap::Fine
                                 : Checked("MISnapCoarse") ? TFrequencySnap::Coarse
                                                           : TFrequencySnap::None;
-    FOwner.AutomateValue(DialParameterIndex(TBandValue::Frequency, Band(sender)),
-                         DialValueFromPosition(TBandValue::Frequency, Position(sender), snap, Checked("MINote")));
-}
-
-void TFmOrvane::BandwidthDialChange(TControl& sender) {
-    if (ValueEdit && ValueEdit->Visible()) {
-        ApplyValueEdit();
-        HideValueEdit();
-    }
-    FOwner.AutomateValue(DialParameterIndex(TBandValue::Bandwidth, Band(sender)),
-                         DialValueFromPosition(TBandValue::Bandwidth, Position(sender)));
+    FOwner.AutomateValue(DialParameterIndex(value, Band(sender)),
+                         DialValueFromPosition(value, Position(sender), snap, frequency && Checked("MINote")));
 }
 
 // ---- Menus -------------------------------------------------------------------------------
