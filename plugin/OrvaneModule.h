@@ -133,6 +133,15 @@ private:
     // The equaliser's editor in an editor window: the window itself or the
     // form it shows (Content). Null for none.
     static TOrvaneEditor* EditorOf(TEditorWindow* window);
+    // Calls tell with the editor (the given one, else the open window's) while
+    // it is leased; nothing without an editor or for a band outside 0..6.
+    template <class TTell>
+    void TellEditor(int band, TOrvaneEditor* editor, TTell tell);
+    // A band's gain, frequency or bandwidth (field 1, 2, 3) changed: set
+    // gives it to both channels' filters (null before the first Type change),
+    // then the engine and the editor hear of it. [any-thread, lock-free]
+    template <class TSet>
+    void ChangeBand(std::int32_t index, int field, void (TOrvaneModule::*update)(int, TOrvaneEditor*), TSet set);
     // Hands a band's kind and current coefficients to the audio engine; the store is held.
     void PublishBand(int band);
 
