@@ -3,6 +3,7 @@
 #   <prefix>/lib/lxvst/TesselEQ.so                 searched by Ardour and Qtractor
 #   <prefix>/lib/vst/TesselEQ.so -> ../lxvst/...   searched by Ardour, Carla, MusE, Zrythm, OBS
 #   <prefix>/bin/tessel-host
+#   <prefix>/share/doc/tessel-eq/copyright       the licence
 #
 # The plug-in folders are lib/lxvst and lib/vst right under the prefix, not
 # under CMAKE_INSTALL_LIBDIR: with the prefix /usr, GNUInstallDirs gives
@@ -35,3 +36,6 @@ file(CREATE_LINK "${TESSEL_PLUGIN_LINK_TARGET}" "${TESSEL_PLUGIN_LINK}" SYMBOLIC
 install(FILES "${TESSEL_PLUGIN_LINK}" DESTINATION ${TESSEL_INSTALL_VSTDIR} COMPONENT plugin)
 
 install(TARGETS tessel-host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT host)
+
+# The licence, where Debian keeps a package's copyright file.
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tessel-eq RENAME copyright COMPONENT doc)

@@ -1,7 +1,7 @@
 #pragma once
 // The editor window as the framework sees it: a platform window that can be
 // embedded into the host's window and receive forwarded keystrokes. The GUI's
-// form window implements it (gui/FormWindow.h); tests use a recording fake.
+// form window implements it (gui/controls/FormWindow.h); tests use a recording fake.
 //
 // Threads: [ui-thread], every function: the framework calls them from the
 // thread the host sends editor requests on. An implementation that runs its

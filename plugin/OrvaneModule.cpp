@@ -235,35 +235,37 @@ void TOrvaneModule::OrvaneModuleTypeChange(TBasicVSTModule&, std::int32_t index,
     UpdateEditorType(band);
 }
 
-void TOrvaneModule::OrvaneModuleGainChange(TBasicVSTModule&, std::int32_t index, float& value) {
-    const int band = BandOf(index, 1);
+template <class TSet>
+void TOrvaneModule::ChangeBand(std::int32_t index, int field, void (TOrvaneModule::*update)(int, TOrvaneEditor*),
+                               TSet set) {
+    const int band = BandOf(index, field);
     if (!ValidBand(band)) return;
-    for (auto& channel : FFilters)
-        if (auto& filter = channel[static_cast<std::size_t>(band)]) filter->SetGain(value);
+    const auto b = static_cast<std::size_t>(band);
+    set(FFilters[0][b], FFilters[1][b]);
     PublishBand(band);
-    UpdateEditorGain(band);
+    (this->*update)(band, nullptr);
+}
+
+void TOrvaneModule::OrvaneModuleGainChange(TBasicVSTModule&, std::int32_t index, float& value) {
+    ChangeBand(index, 1, &TOrvaneModule::UpdateEditorGain, [&](TOrvBiquadFilter* first, TOrvBiquadFilter* second) {
+        for (TOrvBiquadFilter* filter : {first, second})
+            if (filter) filter->SetGain(value);
+    });
 }
 
 void TOrvaneModule::OrvaneModuleFreqChange(TBasicVSTModule&, std::int32_t index, float& value) {
-    const int band = BandOf(index, 2);
-    if (!ValidBand(band)) return;
-    for (auto& channel : FFilters)
-        if (auto& filter = channel[static_cast<std::size_t>(band)]) filter->SetFrequency(value);
-    PublishBand(band);
-    UpdateEditorFrequency(band);
+    ChangeBand(index, 2, &TOrvaneModule::UpdateEditorFrequency, [&](TOrvBiquadFilter* first, TOrvBiquadFilter* second) {
+        for (TOrvBiquadFilter* filter : {first, second})
+            if (filter) filter->SetFrequency(value);
+    });
 }
 
 void TOrvaneModule::OrvaneModuleBandwidthChange(TBasicVSTModule&, std::int32_t index, float& value) {
-    const int band = BandOf(index, 3);
-    if (!ValidBand(band)) return;
-    const auto b = static_cast<std::size_t>(band);
-    auto& first = FFilters[0][b];
-    auto& second = FFilters[1][b];
-    if (first) first->SetBandwidth(OctavesFromBandwidthValue(value));
-    // Channel 1 copies what channel 0 stored, so both stay identical.
-    if (first && second) second->SetBandwidth(first->Bandwidth());
-    PublishBand(band);
-    UpdateEditorBandwidth(band);
+    ChangeBand(index, 3, &TOrvaneModule::UpdateEditorBandwidth, [&](TOrvBiquadFilter* first, TOrvBiquadFilter* second) {
+        if (first) first->SetBandwidth(OctavesFromBandwidthValue(value));
+        // Channel 1 copies what channel 0 stored, so both stay identical.
+        if (first && second) second->SetBandwidth(first->Bandwidth());
+    });
 }
 
 void TOrvaneModule::OrvaneModuleVolumeChange(TBasicVSTModule&, std::int32_t, float& value) {
@@ -344,11 +346,11 @@ TOrvaneModule::TResponseSnapshot TOrvaneModule::ResponseSnapshot() {
     return snapshot;
 }
 
-double TOrvaneModule::TResponseSnapshot::TotalResponseDb(double frequencyHz) const noexcept {
-    double product = 1.0;
-    for (const auto& band : bands)
-        if (band.present) product *= BiquadMagnitude(band.coefficients, frequencyHz, band.sampleRateReciprocal);
-    return 10.0 * std::log10(product);
+std::string TOrvaneModule::ValueText(std::int32_t index) {
+    std::string text;
+    if (index < 0 || index >= ParameterProperties().Count()) return text;
+    if (const auto& display = ParameterProperties()[index].OnCustomParameterDisplay) display(*this, index, text);
+    return text;
 }
 
 double TOrvaneModule::TotalResponseDb(double frequencyHz) { return ResponseSnapshot().TotalResponseDb(frequencyHz); }
@@ -359,49 +361,52 @@ TOrvaneEditor* TOrvaneModule::EditorOf(TEditorWindow* window) {
     return dynamic_cast<TOrvaneEditor*>(window->Content());
 }
 
-void TOrvaneModule::UpdateEditorType(int band, TOrvaneEditor* editor) {
+template <class TTell>
+void TOrvaneModule::TellEditor(int band, TOrvaneEditor* editor, TTell tell) {
     const TEditorLease lease = LeaseEditor();  // keeps the editor alive while it is told
     if (!editor) editor = EditorOf(lease.Window());
-    if (!editor || !ValidBand(band)) return;
-    editor->DrawFilterType(band);
-    const double value = ReadParameter(kParametersPerBand * band);
-    const double k = std::isfinite(value) ? std::nearbyint(value) : -1.0;
-    editor->GainDial(band).SetEnabled(KindUsesGain(k));
-    editor->FreqDial(band).SetEnabled(KindUsesFrequency(k));
-    editor->BandwidthDial(band).SetEnabled(KindUsesFrequency(k));
-    editor->DrawGain(band);
-    editor->DrawFrequency(band);
-    editor->DrawBandwidth(band);
-    editor->DrawResponse();
+    if (editor && ValidBand(band)) tell(*editor);
+}
+
+void TOrvaneModule::UpdateEditorType(int band, TOrvaneEditor* editor) {
+    TellEditor(band, editor, [&](TOrvaneEditor& e) {
+        e.DrawFilterType(band);
+        const double value = ReadParameter(kParametersPerBand * band);
+        const double k = std::isfinite(value) ? std::nearbyint(value) : -1.0;
+        e.GainDial(band).SetEnabled(KindUsesGain(k));
+        e.FreqDial(band).SetEnabled(KindUsesFrequency(k));
+        e.BandwidthDial(band).SetEnabled(KindUsesFrequency(k));
+        e.DrawGain(band);
+        e.DrawFrequency(band);
+        e.DrawBandwidth(band);
+        e.DrawResponse();
+    });
 }
 
 void TOrvaneModule::UpdateEditorGain(int band, TOrvaneEditor* editor) {
-    const TEditorLease lease = LeaseEditor();  // keeps the editor alive while it is told
-    if (!editor) editor = EditorOf(lease.Window());
-    if (!editor || !ValidBand(band)) return;
-    editor->DrawGain(band);
-    editor->DrawResponse();
-    const double gainDb = BandSettings(0, band).gainDb;
-    editor->GainDial(band).SetPosition(static_cast<float>((gainDb + 15.0) * kInverseGainRange));
+    TellEditor(band, editor, [&](TOrvaneEditor& e) {
+        e.DrawGain(band);
+        e.DrawResponse();
+        const double gainDb = BandSettings(0, band).gainDb;
+        e.GainDial(band).SetPosition(static_cast<float>((gainDb + 15.0) * kInverseGainRange));
+    });
 }
 
 void TOrvaneModule::UpdateEditorFrequency(int band, TOrvaneEditor* editor) {
-    const TEditorLease lease = LeaseEditor();  // keeps the editor alive while it is told
-    if (!editor) editor = EditorOf(lease.Window());
-    if (!editor || !ValidBand(band)) return;
-    editor->DrawFrequency(band);
-    editor->DrawResponse();
-    const double frequencyHz = ReadParameter(kParametersPerBand * band + 2);
-    editor->FreqDial(band).SetPosition(static_cast<float>(std::log(0.05 * frequencyHz) * kInverseLog1000));
+    TellEditor(band, editor, [&](TOrvaneEditor& e) {
+        e.DrawFrequency(band);
+        e.DrawResponse();
+        const double frequencyHz = ReadParameter(kParametersPerBand * band + 2);
+        e.FreqDial(band).SetPosition(static_cast<float>(std::log(0.05 * frequencyHz) * kInverseLog1000));
+    });
 }
 
 void TOrvaneModule::UpdateEditorBandwidth(int band, TOrvaneEditor* editor) {
-    const TEditorLease lease = LeaseEditor();  // keeps the editor alive while it is told
-    if (!editor) editor = EditorOf(lease.Window());
-    if (!editor || !ValidBand(band)) return;
-    editor->DrawBandwidth(band);
-    editor->DrawResponse();
-    editor->BandwidthDial(band).SetPosition(ReadParameter(kParametersPerBand * band + 3));
+    TellEditor(band, editor, [&](TOrvaneEditor& e) {
+        e.DrawBandwidth(band);
+        e.DrawResponse();
+        e.BandwidthDial(band).SetPosition(ReadParameter(kParametersPerBand * band + 3));
+    });
 }
 
 // ---- Snapshots ----

@@ -23,18 +23,19 @@
 
 #include "dsp/BandKind.h"
 #include "dsp/OrvBiquadFilter.h"
+#include "editor/EqualiserModel.h"
+#include "editor/OrvaneEditor.h"
 #include "framework/VSTModule.h"
 #include "plugin/OrvaneAudioEngine.h"
-#include "plugin/OrvaneEditor.h"
 
 namespace tessel {
 
-class TOrvaneModule : public TVSTModule {
+class TOrvaneModule : public TVSTModule, public TEqualiserModel {
 public:
     static constexpr int kBandCount = 7;
     static constexpr int kChannelCount = 2;
     static constexpr int kSnapshotCount = 6;
-    static constexpr int kParametersPerBand = 4;  // Type, Gain, Frequency, Bandwidth
+    static constexpr int kParametersPerBand = TEqualiserModel::kParametersPerBand;
     static constexpr std::int32_t kVolumeIndex = 28;
 
     // Which of a band's values its kind (the Type value, rounded) uses: the
@@ -78,25 +79,25 @@ public:
                                          std::int32_t sampleFrames) noexcept;
 
     // ---- For the editor: [ui-thread], they wait for the parameter store ----
-    // The bands' coefficients as they are now, to evaluate the response
-    // without holding the store: the editor draws a whole curve from one
-    // snapshot, taken in one short hold.
-    struct TResponseSnapshot {
-        struct TBand {
-            TBiquadCoefficients coefficients;
-            double sampleRateReciprocal = 0.0;  // s
-            bool present = false;
-        };
-        std::array<TBand, kBandCount> bands;
-        // Half the combined gain of the bands in dB at a frequency in Hz.
-        double TotalResponseDb(double frequencyHz) const noexcept;
-    };
-    TResponseSnapshot ResponseSnapshot();
+    // The bands' coefficients as they are now (TEqualiserResponse).
+    using TResponseSnapshot = TEqualiserResponse;
+    static_assert(TResponseSnapshot::kBandCount == kBandCount);
+    TResponseSnapshot ResponseSnapshot() override;
     // Half the combined gain of the seven bands in dB at a frequency in Hz.
     double TotalResponseDb(double frequencyHz);
-    void StoreSnapshot(int slot);
-    void SelectSnapshot(int slot);
-    int CurrentSnapshot() const { return FCurrentSnapshot.load(std::memory_order_relaxed); }
+    void StoreSnapshot(int slot) override;
+    void SelectSnapshot(int slot) override;
+    int CurrentSnapshot() const override { return FCurrentSnapshot.load(std::memory_order_relaxed); }
+    // The rest of what the editor asks, the framework's functions by the
+    // editor's names.
+    float ReadValue(std::int32_t index) override { return ReadParameter(index); }
+    void AutomateValue(std::int32_t index, float value) override { AutomateParameter(index, value); }
+    void BeginValueEdit(std::int32_t index) override { HostBeginEdit(index); }
+    void EndValueEdit(std::int32_t index) override { HostEndEdit(index); }
+    std::string ValueText(std::int32_t index) override;
+    std::string ProgramName() override { return CurrentProgramName(); }
+    std::string PlugInName() override { return EffectName(); }
+    void SetEditorWantsKeys(bool wanted) override { SetKeysRequired(wanted); }
     // The kind number of a band (0..7), or -1 before its filters exist.
     int FilterKind(int band);
     // Bring the editor's band displays and knobs up to date: [any-thread]
@@ -104,7 +105,7 @@ public:
     // then they wait for nothing and the editor's side is lock-free).
     void UpdateEditorType(int band, TOrvaneEditor* editor = nullptr);
     void UpdateEditorGain(int band, TOrvaneEditor* editor = nullptr);
-    void UpdateEditorFrequency(int band, TOrvaneEditor* editor = nullptr);
+    void UpdateEditorFrequency(int band, TOrvaneEditor* editor = nullptr) override;
     void UpdateEditorBandwidth(int band, TOrvaneEditor* editor = nullptr);
 
     // A band filter's settings as the control side holds them (for tests and displays).
@@ -132,6 +133,15 @@ private:
     // The equaliser's editor in an editor window: the window itself or the
     // form it shows (Content). Null for none.
     static TOrvaneEditor* EditorOf(TEditorWindow* window);
+    // Calls tell with the editor (the given one, else the open window's) while
+    // it is leased; nothing without an editor or for a band outside 0..6.
+    template <class TTell>
+    void TellEditor(int band, TOrvaneEditor* editor, TTell tell);
+    // A band's gain, frequency or bandwidth (field 1, 2, 3) changed: set
+    // gives it to both channels' filters (null before the first Type change),
+    // then the engine and the editor hear of it. [any-thread, lock-free]
+    template <class TSet>
+    void ChangeBand(std::int32_t index, int field, void (TOrvaneModule::*update)(int, TOrvaneEditor*), TSet set);
     // Hands a band's kind and current coefficients to the audio engine; the store is held.
     void PublishBand(int band);
 

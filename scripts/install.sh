@@ -4,13 +4,14 @@
 #   bash scripts/install.sh [--user | --system] [--uninstall]
 #
 #   --system     under /usr/local: the plug-in in lib/lxvst with a link in
-#                lib/vst, tessel-host in bin (the project's install rules).
+#                lib/vst, tessel-host in bin, the licence in share/doc/tessel-eq
+#                (the project's install rules).
 #                The default when run as root. A DESTDIR in the environment
 #                is put in front of every path.
 #   --user       the plug-in in ~/.lxvst with a link in ~/.vst.
 #                The default for everyone else.
 #   --uninstall  removes what that way of installing put there, and the
-#                plug-in folders it leaves empty; nothing else.
+#                folders of its own it leaves empty; nothing else.
 #
 # Installing brings the release tree (build/release) up to date first.
 # Running it again changes nothing that is already in place.
@@ -157,7 +158,9 @@ user_uninstall() {
 system_install() {
   local root=${DESTDIR:-}$system_prefix
   local hint="run as root (sudo bash scripts/install.sh --system), or install for yourself with --user"
-  for folder in "$root/lib/lxvst" "$root/lib/vst" "$root/bin"; do require_writable "$folder" "$hint"; done
+  for folder in "$root/lib/lxvst" "$root/lib/vst" "$root/bin" "$root/share/doc/tessel-eq"; do
+    require_writable "$folder" "$hint"
+  done
   bash scripts/release-tree.sh
   cmake --install build/release --prefix "$system_prefix" | sed 's/^-- /install: /'
   if [ -z "${DESTDIR:-}" ] && [ -e "/usr/lib/lxvst/$plugin" ]; then
@@ -168,7 +171,7 @@ system_install() {
 system_uninstall() {
   local root=${DESTDIR:-}$system_prefix
   local hint="run as root (sudo bash scripts/install.sh --system --uninstall)"
-  for folder in "$root/lib/lxvst" "$root/lib/vst" "$root/bin"; do
+  for folder in "$root/lib/lxvst" "$root/lib/vst" "$root/bin" "$root/share/doc/tessel-eq"; do
     if [ -d "$folder" ]; then require_writable "$folder" "$hint"; fi
   done
   remove_link "$root/lib/vst/$plugin" "../lxvst/$plugin"
@@ -176,6 +179,8 @@ system_uninstall() {
   remove_file "$root/bin/$host_tool"
   remove_folder_if_empty "$root/lib/vst"
   remove_folder_if_empty "$root/lib/lxvst"
+  remove_file "$root/share/doc/tessel-eq/copyright"
+  remove_folder_if_empty "$root/share/doc/tessel-eq"
 }
 
 "${mode}_${action}"

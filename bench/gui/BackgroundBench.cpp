@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "gui/Bitmap32.h"
+#include "gui/surface/Bitmap32.h"
 
 namespace tessel {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "gui/MetalDial32.h"
+#include "gui/controls/MetalDial32.h"
 
 namespace tessel {
 namespace {

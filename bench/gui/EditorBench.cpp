@@ -18,11 +18,11 @@
 #include <thread>
 #include <vector>
 
-#include "gui/EditorLoop.h"
-#include "gui/Form.h"
-#include "gui/FormWindow.h"
-#include "gui/HeadlessWindow.h"
-#include "gui/X11Window.h"
+#include "gui/controls/EditorLoop.h"
+#include "gui/controls/Form.h"
+#include "gui/controls/FormWindow.h"
+#include "gui/window/HeadlessWindow.h"
+#include "gui/window/X11Window.h"
 
 namespace tessel {
 namespace {

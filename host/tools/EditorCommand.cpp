@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "gui/PngFile.h"
+#include "gui/surface/PngFile.h"
 #include "host/tools/OpenPlugin.h"
 #include "host/tools/ParameterSettings.h"
 #include "host/tools/PrivateXServer.h"

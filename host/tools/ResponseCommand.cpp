@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "gui/Bitmap32.h"
-#include "gui/PngFile.h"
-#include "gui/ResponsePlot.h"
+#include "gui/surface/Bitmap32.h"
+#include "gui/surface/PngFile.h"
+#include "gui/surface/ResponsePlot.h"
 #include "host/tools/BlockRunner.h"
 #include "host/tools/MagnitudeResponse.h"
 #include "host/tools/NumberArgument.h"

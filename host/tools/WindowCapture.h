@@ -3,7 +3,7 @@
 
 #include <X11/Xlib.h>
 
-#include "gui/Bitmap32.h"
+#include "gui/surface/Bitmap32.h"
 
 namespace tessel::host::tool {
 

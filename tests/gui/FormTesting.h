@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "gui/Bitmap32.h"
-#include "gui/Control.h"
+#include "gui/controls/Control.h"
+#include "gui/surface/Bitmap32.h"
 
 namespace tessel::testing {
 

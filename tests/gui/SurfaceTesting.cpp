@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "gui/PngFile.h"
+#include "gui/surface/PngFile.h"
 
 #ifndef TESSEL_GUI_GOLDEN_DIR
 #error "TESSEL_GUI_GOLDEN_DIR must name tests/gui/golden"

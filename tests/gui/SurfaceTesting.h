@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/Bitmap32.h"
+#include "gui/surface/Bitmap32.h"
 
 namespace tessel::testing {
 

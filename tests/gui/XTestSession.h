@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "gui/Bitmap32.h"
+#include "gui/surface/Bitmap32.h"
 
 namespace tessel::test {
 

@@ -7,8 +7,8 @@
 #include <set>
 #include <string>
 
-#include "gui/Bitmap32.h"
-#include "gui/PngFile.h"
+#include "gui/surface/Bitmap32.h"
+#include "gui/surface/PngFile.h"
 #include "tests/host/ToolRun.h"
 
 namespace tessel {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # `cmake --install` of the release tree into a DESTDIR puts exactly the
 # plug-in into lib/lxvst, a relative link to it into lib/vst and tessel-host
-# into bin, all stripped, with the plug-in's two entry points still
+# into bin and the licence into share/doc, all stripped, with the plug-in's two entry points still
 # exported; the installed tessel-host loads the installed plug-in by the
 # link, as hosts that search lib/vst find it.
 # shellcheck source=tests/install/InstallTestSupport.sh
@@ -19,10 +19,15 @@ d usr/local/lib/lxvst
 f usr/local/lib/lxvst/TesselEQ.so
 d usr/local/lib/vst
 l usr/local/lib/vst/TesselEQ.so -> ../lxvst/TesselEQ.so
+d usr/local/share
+d usr/local/share/doc
+d usr/local/share/doc/tessel-eq
+f usr/local/share/doc/tessel-eq/copyright
 EOF_TREE
 
 prefix=$stage/usr/local
 expect_stripped "$prefix/bin/tessel-host"
+cmp -s LICENSE "$prefix/share/doc/tessel-eq/copyright" || fail "the installed copyright file is not LICENSE"
 expect_stripped "$prefix/lib/lxvst/TesselEQ.so"
 expect_exports "$prefix/lib/lxvst/TesselEQ.so" VSTPluginMain main
 info=$(plugin_info "$prefix/bin/tessel-host" "$prefix/lib/vst/TesselEQ.so")

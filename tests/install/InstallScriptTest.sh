@@ -59,6 +59,10 @@ d usr/local/lib/lxvst
 f usr/local/lib/lxvst/TesselEQ.so
 d usr/local/lib/vst
 l usr/local/lib/vst/TesselEQ.so -> ../lxvst/TesselEQ.so
+d usr/local/share
+d usr/local/share/doc
+d usr/local/share/doc/tessel-eq
+f usr/local/share/doc/tessel-eq/copyright
 EOF_TREE
 DESTDIR=$root bash scripts/install.sh --system --uninstall >/dev/null
 expect_tree "$root" "install.sh --system --uninstall" <<'EOF_TREE'
@@ -66,5 +70,7 @@ d usr
 d usr/local
 d usr/local/bin
 d usr/local/lib
+d usr/local/share
+d usr/local/share/doc
 EOF_TREE
 pass

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package from scripts/package.sh: named tessel-eq_VERSION_ARCH.deb,
 # holding exactly the plug-in in /usr/lib/lxvst, its link in /usr/lib/vst and
-# /usr/bin/tessel-host; its version is the one the plug-in reports to hosts,
+# /usr/bin/tessel-host, and the licence as its copyright file; its version is the one the plug-in reports to hosts,
 # and its Depends names the package of every library the binaries link.
 # shellcheck source=tests/install/InstallTestSupport.sh
 source "$(dirname "$0")/InstallTestSupport.sh"
@@ -23,7 +23,11 @@ drwxr-xr-x root/root ./usr/lib/
 drwxr-xr-x root/root ./usr/lib/lxvst/
 -rw-r--r-- root/root ./usr/lib/lxvst/TesselEQ.so
 drwxr-xr-x root/root ./usr/lib/vst/
-lrwxrwxrwx root/root ./usr/lib/vst/TesselEQ.so -> ../lxvst/TesselEQ.so'
+lrwxrwxrwx root/root ./usr/lib/vst/TesselEQ.so -> ../lxvst/TesselEQ.so
+drwxr-xr-x root/root ./usr/share/
+drwxr-xr-x root/root ./usr/share/doc/
+drwxr-xr-x root/root ./usr/share/doc/tessel-eq/
+-rw-r--r-- root/root ./usr/share/doc/tessel-eq/copyright'
 [ "$listing" = "$expected" ] || fail "dpkg-deb -c lists:
 $listing"
 
@@ -36,6 +40,7 @@ expect_contains "$(dpkg-deb -f "$deb" Description)" "parametric equaliser" "Desc
 # The version hosts read: effGetVendorVersion, major x 65536 + minor x 256 + release.
 files=$(make_temp)
 dpkg-deb -x "$deb" "$files"
+cmp -s LICENSE "$files/usr/share/doc/tessel-eq/copyright" || fail "the package's copyright file is not LICENSE"
 info=$(plugin_info "$files/usr/bin/tessel-host" "$files/usr/lib/vst/TesselEQ.so")
 reported=$(sed -n 's/^  vendor version *\([0-9][0-9]*\)$/\1/p' <<<"$info")
 [ -n "$reported" ] || fail "no vendor version in tessel-host info"

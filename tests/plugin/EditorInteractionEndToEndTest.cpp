@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "gui/Bitmap32.h"
+#include "gui/surface/Bitmap32.h"
 #include "host/PluginInstance.h"
 #include "host/tools/PrivateXServer.h"
 #include "tests/gui/XTestSession.h"

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <string>
 
+#include "editor/OrvanePainter.h"
 #include "framework/CustomVstParameterProperty.h"
-#include "gui/OrvanePainter.h"
 #include "plugin/OrvaneModule.h"
 
 namespace tessel::test {

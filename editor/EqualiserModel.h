@@ -1,0 +1,63 @@
+#pragma once
+// TEqualiserModel: what the equaliser's editor reads from its module and asks
+// of it. The module implements it; the editor knows nothing else of the
+// module, so the editor depends on the module only through this header.
+//
+// Threads: [ui-thread] (the editor thread), every function; those that read
+// or change the bands wait for the parameter store.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "dsp/BiquadCoefficients.h"
+
+namespace tessel {
+
+class TOrvaneEditor;
+
+// The bands' coefficients as they were at one moment, to evaluate the
+// response without holding the store: the editor draws a whole curve from
+// one snapshot, taken in one short hold.
+struct TEqualiserResponse {
+    static constexpr int kBandCount = 7;
+    struct TBand {
+        TBiquadCoefficients coefficients;
+        double sampleRateReciprocal = 0.0;  // s
+        bool present = false;
+    };
+    std::array<TBand, kBandCount> bands;
+    // Half the combined gain of the bands in dB at a frequency in Hz.
+    double TotalResponseDb(double frequencyHz) const noexcept;
+};
+
+class TEqualiserModel {
+public:
+    static constexpr int kParametersPerBand = 4;  // Type, Gain, Frequency, Bandwidth
+
+    virtual ~TEqualiserModel() = default;
+
+    // Parameter values, as the host sees them (normalised 0..1), and the
+    // edits the editor makes: each automated, inside begin and end gestures.
+    virtual float ReadValue(std::int32_t index) = 0;
+    virtual void AutomateValue(std::int32_t index, float value) = 0;
+    virtual void BeginValueEdit(std::int32_t index) = 0;
+    virtual void EndValueEdit(std::int32_t index) = 0;
+    // The text the module displays for a parameter; empty for an unknown index.
+    virtual std::string ValueText(std::int32_t index) = 0;
+
+    virtual std::string ProgramName() = 0;
+    virtual std::string PlugInName() = 0;
+    // Whether hosts should forward keys to the editor.
+    virtual void SetEditorWantsKeys(bool wanted) = 0;
+
+    virtual TEqualiserResponse ResponseSnapshot() = 0;
+    // Snapshot slots 0..5.
+    virtual int CurrentSnapshot() const = 0;
+    virtual void StoreSnapshot(int slot) = 0;
+    virtual void SelectSnapshot(int slot) = 0;
+    // Brings a band's frequency text and knob in the editor up to date.
+    virtual void UpdateEditorFrequency(int band, TOrvaneEditor* editor) = 0;
+};
+
+}  // namespace tessel
