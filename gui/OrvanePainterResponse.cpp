@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "editor/SpectrumDrawing.h"
 #include "gui/FrequencyPosition.h"
 #include "gui/OrvanePainter.h"
 #include "gui/OrvanePalette.h"
@@ -21,6 +22,9 @@ constexpr double kLowestHz = 20.0;
 void TOrvanePainter::DrawResponse() {
     const TRect& g = FLayout.GraphRect;
     Restore(g);
+    if (FAppearance.Analyser && FSpectrum && FSpectrum->Visible())
+        DrawSpectrum(FBackBuffer, g, FSpectrum->Levels(), SpectrumFillColor(FAppearance.FormColor),
+                     SpectrumEdgeColor(FAppearance.FormColor));
     if (FAppearance.Magnitude) {
         DrawCurve();
     } else {
