@@ -31,7 +31,8 @@ void TFmOrvane::ApplyAnalyser() {
 
 void TFmOrvane::TickAnalyser(std::chrono::steady_clock::time_point now) {
     if (!FOwner.AnalyserTap().Open() || now - FLastSpectrumFrame < kSpectrumFramePeriod) return;
-    const double elapsed = std::min(std::chrono::duration<double>(now - FLastSpectrumFrame).count(), kLongestFallSeconds);
+    const double elapsed =
+        std::min(std::chrono::duration<double>(now - FLastSpectrumFrame).count(), kLongestFallSeconds);
     FLastSpectrumFrame = now;
     FSpectrum.Configure(FOwner.AnalyserTap().SampleRate(), FLayout.GraphRect.Width() - 1);
     if (!FSpectrum.Update(FOwner.AnalyserTap(), elapsed) || FHintState != 0) return;

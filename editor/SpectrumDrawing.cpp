@@ -21,7 +21,8 @@ void DrawSpectrum(TBitmap32& target, const TRect& display, std::span<const float
     std::vector<TFixedPoint> outline;
     outline.reserve(levelsDb.size() + 2);
     for (std::size_t c = 0; c < levelsDb.size(); ++c) {
-        const double y = std::clamp(display.Top - static_cast<double>(levelsDb[c]) * pixelsPerDb, static_cast<double>(display.Top), bottom);
+        const double y = std::clamp(display.Top - static_cast<double>(levelsDb[c]) * pixelsPerDb,
+                                    static_cast<double>(display.Top), bottom);
         outline.push_back({ToFixed(display.Left + 1.0 + static_cast<double>(c)), ToFixed(y)});
     }
     std::vector<TFixedPoint> shape;

@@ -43,8 +43,7 @@ public:
         const T* right = outputs[1];
         std::uint64_t w = FWritten.load(std::memory_order_relaxed);
         for (std::int32_t i = 0; i < frames; ++i, ++w)
-            FRing[w & kMask].store(static_cast<float>(T{0.5} * (left[i] + right[i])),
-                                   std::memory_order_relaxed);
+            FRing[w & kMask].store(static_cast<float>(T{0.5} * (left[i] + right[i])), std::memory_order_relaxed);
         FWritten.store(w, std::memory_order_release);
     }
 

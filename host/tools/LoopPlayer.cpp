@@ -46,8 +46,8 @@ void TLoopPlayer::Start(TPluginInstance& plugin) {
     stop_ = false;
     thread_ = std::thread([this, runner] {
         using TClock = std::chrono::steady_clock;
-        const auto blockTime = std::chrono::duration_cast<TClock::duration>(
-            std::chrono::duration<double>(kBlockFrames / sampleRateHz_));
+        const auto blockTime =
+            std::chrono::duration_cast<TClock::duration>(std::chrono::duration<double>(kBlockFrames / sampleRateHz_));
         auto next = TClock::now();
         size_t at = 0;
         while (!stop_.load(std::memory_order_relaxed)) {

@@ -27,7 +27,7 @@ using testing::MakeHeadlessOrvane;
 using testing::TMemorySettingsStore;
 
 struct TPeak {
-    double x = 0.0;  // pixels, mean of the columns reaching highest
+    double x = 0.0;   // pixels, mean of the columns reaching highest
     double db = 0.0;  // dBFS read from the top row reached
 };
 

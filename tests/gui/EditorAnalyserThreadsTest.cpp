@@ -60,8 +60,8 @@ TEST(EditorAnalyserThreads, AudioCopiesWithoutAllocatingWhileEditorsDrawOpenAndC
         ASSERT_TRUE(m->WaitForFrame());
         // Until the editor thread has drawn the tone at least once.
         bool visible = false;
-        for (auto deadline = std::chrono::steady_clock::now() + 20s; !visible && std::chrono::steady_clock::now() < deadline;
-             std::this_thread::sleep_for(5ms))
+        for (auto deadline = std::chrono::steady_clock::now() + 20s;
+             !visible && std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(5ms))
             m->OnEditorThread([&] { visible = m->Form->Spectrum().Visible(); });
         EXPECT_TRUE(visible) << "round " << round;
         m->OnEditorThread([&] { m->Form->MenuItem("MIAnalyser").Click(); });
