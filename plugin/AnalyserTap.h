@@ -10,9 +10,10 @@
 //   store.
 // - SetOpen, ReadEnding: [editor-thread]; SetSampleRate: any thread (any one non-audio thread).
 //
-// The ring is a fixed array of relaxed atomics, so a reader racing the
-// writer reads old or new samples, never torn ones; ReadEnding detects a
-// writer that lapped it while it copied and reports the copy as unusable.
+// The ring is a fixed array of atomics (release stores and acquire loads,
+// plain moves on x86), so a reader racing the writer reads old or new
+// samples, never torn ones; ReadEnding detects a writer that lapped it while
+// it copied and reports the copy as unusable.
 
 #include <array>
 #include <atomic>
@@ -42,9 +43,13 @@ public:
         const T* left = outputs[0];
         const T* right = outputs[1];
         std::uint64_t w = FWritten.load(std::memory_order_relaxed);
+        const std::uint64_t end = w + static_cast<std::uint64_t>(frames);
+        // Claimed before any sample is replaced (the release stores below
+        // order it first), so a reader that sees a new sample sees the claim.
+        FClaimed.store(end, std::memory_order_relaxed);
         for (std::int32_t i = 0; i < frames; ++i, ++w)
-            FRing[w & kMask].store(static_cast<float>(T{0.5} * (left[i] + right[i])), std::memory_order_relaxed);
-        FWritten.store(w, std::memory_order_release);
+            FRing[w & kMask].store(static_cast<float>(T{0.5} * (left[i] + right[i])), std::memory_order_release);
+        FWritten.store(end, std::memory_order_release);
     }
 
     // Samples written since the tap was made.
@@ -57,10 +62,9 @@ public:
         const std::uint64_t n = to.size();
         if (n > kCapacity || end < n) return false;
         const std::uint64_t start = end - n;
-        for (std::uint64_t i = 0; i < n; ++i) to[i] = FRing[(start + i) & kMask].load(std::memory_order_relaxed);
-        // Anything written after `start + kCapacity` may have replaced a sample read above.
-        std::atomic_thread_fence(std::memory_order_acquire);
-        return FWritten.load(std::memory_order_relaxed) <= start + kCapacity;
+        for (std::uint64_t i = 0; i < n; ++i) to[i] = FRing[(start + i) & kMask].load(std::memory_order_acquire);
+        // A claim beyond `start + kCapacity` may have replaced a sample read above.
+        return FClaimed.load(std::memory_order_relaxed) <= start + kCapacity;
     }
 
 private:
@@ -68,7 +72,8 @@ private:
 
     std::atomic<bool> FOpen{false};
     std::atomic<double> FSampleRateHz{44100.0};
-    std::atomic<std::uint64_t> FWritten{0};
+    std::atomic<std::uint64_t> FWritten{0};  // samples published
+    std::atomic<std::uint64_t> FClaimed{0};  // samples published or being written
     std::array<std::atomic<float>, kCapacity> FRing{};
     static_assert(std::atomic<float>::is_always_lock_free && std::atomic<std::uint64_t>::is_always_lock_free);
 };
