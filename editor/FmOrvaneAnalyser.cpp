@@ -4,6 +4,9 @@
 // display (and only it). While a hint covers the display the levels still
 // move, but the hint stays.
 
+#include <algorithm>
+#include <chrono>
+
 #include "gui/FmOrvane.h"
 
 namespace tessel {
