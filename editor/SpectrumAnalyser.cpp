@@ -89,6 +89,8 @@ bool TSpectrumAnalyser::Update(const TAnalyserTap& tap, double elapsedSeconds) {
     const std::uint64_t written = tap.Written();
     const auto hop = static_cast<std::uint64_t>(FSize / 2);
     if (FNextEnd == 0 || written > FNextEnd + kMostWindowsPerUpdate * hop) FNextEnd = written;
+    // Nothing from before the tap was opened: those samples are an older playback's.
+    FNextEnd = std::max(FNextEnd, tap.OpenedAt() + static_cast<std::uint64_t>(FSize));
     bool analysed = false;
     std::fill(FFrame.begin(), FFrame.end(), kNothingDb);
     for (; FNextEnd != 0 && FNextEnd <= written; FNextEnd += hop)

@@ -35,7 +35,6 @@ constexpr std::array<TMenuItemRow, 36> kMenuRows = {{
 
     {"MIShadow", "Shadow", 0, mfChecked, 0, "PUGUI", "MIShadowClick"},
     {"MIMagnitude", "Magnitude", 0, mfChecked, 0, "PUGUI", "MIMagnitudeClick"},
-    {"MIAnalyser", "Analyser", 0, kNone, 0, "PUGUI", "MIAnalyserClick"},
     {"MIGuiStyle", "Gui Style", 0, kNone, 0, "PUGUI", ""},
     {"MIKnobs", "&Knobs", 0, kRadio | mfChecked, 0, "MIGuiStyle", "MIKnobsClick"},
     {"MIDisplay", "&Display", 0, kRadio, 0, "MIGuiStyle", "MIDisplayClick"},
@@ -51,6 +50,7 @@ constexpr std::array<TMenuItemRow, 36> kMenuRows = {{
     {"MIColorDark", "D&ark", 0, kRadio, 0, "MIColorScheme", "MIColorDarkClick"},
     {"MIColorOrange", "&Orange", 0, kRadio, 0, "MIColorScheme", "MIColorOrangeClick"},
     {"MIKeysRequired", "Keys Required", 0, kNone, 0, "PUGUI", "MIKeysRequiredClick"},
+    {"MIAnalyser", "Analyser", 0, kNone, 0, "PUGUI", "MIAnalyserClick"},
 
     {"MIMoveLeft", "Move &left <-", 0, kNone, 0, "PUDial", "MIMoveLeftClick"},
     {"MIMoveRight", "Move &right ->", 0, kNone, 0, "PUDial", "MIMoveRightClick"},

@@ -28,8 +28,13 @@ public:
     static_assert((kCapacity & (kCapacity - 1)) == 0);
 
     // Starts or stops the copying. [editor-thread]
-    void SetOpen(bool open) noexcept { FOpen.store(open, std::memory_order_relaxed); }
+    void SetOpen(bool open) noexcept {
+        if (open && !Open()) FOpenedAt.store(Written(), std::memory_order_relaxed);
+        FOpen.store(open, std::memory_order_relaxed);
+    }
     bool Open() const noexcept { return FOpen.load(std::memory_order_relaxed); }
+    // Written() when the tap was last opened: the ring's samples before it are stale.
+    std::uint64_t OpenedAt() const noexcept { return FOpenedAt.load(std::memory_order_relaxed); }
 
     // The rate of the samples pushed, Hz. [any-thread]
     void SetSampleRate(double sampleRateHz) noexcept { FSampleRateHz.store(sampleRateHz, std::memory_order_relaxed); }
@@ -74,6 +79,7 @@ private:
     std::atomic<double> FSampleRateHz{44100.0};
     std::atomic<std::uint64_t> FWritten{0};  // samples published
     std::atomic<std::uint64_t> FClaimed{0};  // samples published or being written
+    std::atomic<std::uint64_t> FOpenedAt{0};
     std::array<std::atomic<float>, kCapacity> FRing{};
     static_assert(std::atomic<float>::is_always_lock_free && std::atomic<std::uint64_t>::is_always_lock_free);
 };
