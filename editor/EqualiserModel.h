@@ -14,6 +14,7 @@
 
 namespace tessel {
 
+class TAnalyserTap;
 class TOrvaneEditor;
 
 // The bands' coefficients as they were at one moment, to evaluate the
@@ -58,6 +59,8 @@ public:
     virtual void SelectSnapshot(int slot) = 0;
     // Brings a band's frequency text and knob in the editor up to date.
     virtual void UpdateEditorFrequency(int band, TOrvaneEditor* editor) = 0;
+    // The output the process calls copy for the spectrum analyser.
+    virtual TAnalyserTap& AnalyserTap() = 0;
 };
 
 }  // namespace tessel

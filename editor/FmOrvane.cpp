@@ -117,12 +117,14 @@ TFmOrvane::TFmOrvane(TEqualiserModel& owner, std::shared_ptr<TSettingsStore> set
         for (TDialLink& link : LinksOf(value)) link.Attach(this);
     FPainter.OnInvalidate = [this](const TRect& r) { InvalidateRect(r); };
     FPainter.SetRandomSource(noise);
+    FPainter.SetSpectrum(&FSpectrum);
     PublishMethods();
     ApplyDescription();
     BuildMenus();
 }
 
 TFmOrvane::~TFmOrvane() {
+    FOwner.AnalyserTap().SetOpen(false);
     // Knobs and the value box leave the form before it goes.
     for (TBandValue value : kBandValues)
         for (auto& knob : KnobsOf(value)) knob.reset();
@@ -210,6 +212,7 @@ bool TFmOrvane::Checked(std::string_view item) { return MenuItem(item).Checked()
 
 void TFmOrvane::FormCreate(TForm&) {
     ReadSettings();
+    ApplyAnalyser();
     CreateKnobs();
     CalculateLayout();
     RenderBackground(255);
@@ -230,6 +233,7 @@ void TFmOrvane::ReadSettings() {
         MenuItem("MIKnobs").SetChecked(FGuiStyle == TGuiStyle::Knobs);
         MenuItem("MIDisplay").SetChecked(FGuiStyle == TGuiStyle::Display);
         MenuItem("MIKeysRequired").SetChecked(s.KeysRequired);
+        MenuItem("MIAnalyser").SetChecked(s.Analyser);
         FOwner.SetEditorWantsKeys(s.KeysRequired);
     }
     // Other stored qualities are drawn with as they are; the menu keeps its check.
@@ -252,6 +256,7 @@ void TFmOrvane::ReadSettings() {
 }
 
 void TFmOrvane::FormDestroy(TForm&) {
+    FOwner.AnalyserTap().SetOpen(false);
     WriteSettings();
     for (TBandValue value : kBandValues)
         for (auto& knob : KnobsOf(value)) knob.reset();
@@ -265,6 +270,7 @@ void TFmOrvane::WriteSettings() {
     s.GuiStyle = FGuiStyle == TGuiStyle::Knobs ? 0 : 1;
     s.ColorScheme = Color();
     s.KeysRequired = Checked("MIKeysRequired");
+    s.Analyser = Checked("MIAnalyser");
     // A store that cannot be written keeps what it had; closing goes on.
     WriteOrvaneSettings(*FSettings, s);
 }
@@ -348,6 +354,7 @@ void TFmOrvane::SyncAppearance() {
     FAppearance.Shadow = Checked("MIShadow");
     FAppearance.Magnitude = Checked("MIMagnitude");
     FAppearance.NoteDisplay = Checked("MINote");
+    FAppearance.Analyser = Checked("MIAnalyser");
     FAppearance.GuiStyle = FGuiStyle;
 }
 

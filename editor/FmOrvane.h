@@ -29,6 +29,7 @@
 #include "editor/OrvaneLayout.h"
 #include "editor/OrvanePainter.h"
 #include "editor/SettingsStore.h"
+#include "editor/SpectrumAnalyser.h"
 #include "framework/PropertyTable.h"
 #include "gui/controls/FlatEdit.h"
 #include "gui/controls/Form.h"
@@ -117,6 +118,7 @@ public:
     void MINoteFrequencyClick(TMenuItem& sender);
     void MIShadowClick(TMenuItem& sender);
     void MIMagnitudeClick(TMenuItem& sender);
+    void MIAnalyserClick(TMenuItem& sender);
     void MIKnobsClick(TMenuItem& sender);
     void MIDisplayClick(TMenuItem& sender);
     void MIFontQualityClick(TMenuItem& sender);
@@ -140,8 +142,12 @@ public:
     // module moves do not raise it.
     std::function<void(TControl& knob)> OnKnobGesture;
 
-    // Ends knob gestures whose wheel has rested. [editor thread]
-    void Tick(std::chrono::steady_clock::time_point now) override { FKnobGestures.Tick(now); }
+    // Ends knob gestures whose wheel has rested and shows the analyser's next frame. [editor thread]
+    void Tick(std::chrono::steady_clock::time_point now) override {
+        FKnobGestures.Tick(now);
+        TickAnalyser(now);
+    }
+    const TSpectrumAnalyser& Spectrum() const { return FSpectrum; }
 
 protected:
     void HandleMarks(std::uint64_t bits) override;
@@ -192,6 +198,9 @@ private:
     void OpenValueEdit(TBandValue value, int band, const TRect& area);
     void HideValueEdit();
     void ShowHint(std::uint8_t hint);
+    // The analyser (editor/FmOrvaneAnalyser.cpp): the tap follows the menu's check.
+    void ApplyAnalyser();
+    void TickAnalyser(std::chrono::steady_clock::time_point now);
 
     TMethodTable FMethods;
     TEqualiserModel& FOwner;
@@ -200,6 +209,8 @@ private:
     TOrvaneAppearance FAppearance;
     TOrvanePainter FPainter;
     TEqualiserResponse FResponse;
+    TSpectrumAnalyser FSpectrum;
+    std::chrono::steady_clock::time_point FLastSpectrumFrame{};
     std::uint8_t FFontQuality = 2;
     std::uint8_t FHintState = 0;  // 0 none, 1 menu hint, 2 snapshot hint
     TGuiStyle FGuiStyle = TGuiStyle::Knobs;

@@ -14,7 +14,7 @@ constexpr std::uint8_t kNone = 0;
 // Name, caption, tag, flags, group index, parent, handler. Captions mark
 // accelerators with "&"; "-" is a separator. The band kind items' Tags are
 // the kinds; the font quality items' Tags the qualities (-1: ClearType).
-constexpr std::array<TMenuItemRow, 35> kMenuRows = {{
+constexpr std::array<TMenuItemRow, 36> kMenuRows = {{
     {"MILowcut", "L&owcut", 0, kRadio, 0, "PopupSimple", "MITypeClick"},
     {"MILowShelf", "&Lowshelf", 1, kRadio, 0, "PopupSimple", "MITypeClick"},
     {"MIBandpass", "&Bandpass", 2, kRadio, 0, "PopupSimple", "MITypeClick"},
@@ -50,12 +50,13 @@ constexpr std::array<TMenuItemRow, 35> kMenuRows = {{
     {"MIColorDark", "D&ark", 0, kRadio, 0, "MIColorScheme", "MIColorDarkClick"},
     {"MIColorOrange", "&Orange", 0, kRadio, 0, "MIColorScheme", "MIColorOrangeClick"},
     {"MIKeysRequired", "Keys Required", 0, kNone, 0, "PUGUI", "MIKeysRequiredClick"},
+    {"MIAnalyser", "Analyser", 0, kNone, 0, "PUGUI", "MIAnalyserClick"},
 
     {"MIMoveLeft", "Move &left <-", 0, kNone, 0, "PUDial", "MIMoveLeftClick"},
     {"MIMoveRight", "Move &right ->", 0, kNone, 0, "PUDial", "MIMoveRightClick"},
 }};
 
-constexpr std::array<std::string_view, 40> kComponents = {
+constexpr std::array<std::string_view, 41> kComponents = {
     "PopupSimple",
     "PUGUI",
     "PUFreqDisplay",
@@ -76,6 +77,7 @@ constexpr std::array<std::string_view, 40> kComponents = {
     "MIColorCopper",
     "MIColorOrange",
     "MIMagnitude",
+    "MIAnalyser",
     "MIFontQuality",
     "MILow",
     "MIMiddle",

@@ -82,6 +82,7 @@ void TFmOrvane::PublishMethods() {
     FMethods.PublishMember<TMenuClick>("MINoteFrequencyClick", this, &TFmOrvane::MINoteFrequencyClick);
     FMethods.PublishMember<TMenuClick>("MIShadowClick", this, &TFmOrvane::MIShadowClick);
     FMethods.PublishMember<TMenuClick>("MIMagnitudeClick", this, &TFmOrvane::MIMagnitudeClick);
+    FMethods.PublishMember<TMenuClick>("MIAnalyserClick", this, &TFmOrvane::MIAnalyserClick);
     FMethods.PublishMember<TMenuClick>("MIKnobsClick", this, &TFmOrvane::MIKnobsClick);
     FMethods.PublishMember<TMenuClick>("MIDisplayClick", this, &TFmOrvane::MIDisplayClick);
     FMethods.PublishMember<TMenuClick>("MIFontQualityClick", this, &TFmOrvane::MIFontQualityClick);

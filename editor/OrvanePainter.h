@@ -22,6 +22,7 @@
 #include "editor/BackgroundImage.h"
 #include "editor/OrvaneLayout.h"
 #include "editor/RedrawSet.h"
+#include "editor/SpectrumAnalyser.h"
 #include "gui/surface/Bitmap32.h"
 #include "gui/surface/RandomSource.h"
 
@@ -56,6 +57,7 @@ struct TOrvaneAppearance {
     bool Shadow = true;
     bool Magnitude = true;
     bool NoteDisplay = false;
+    bool Analyser = false;  // the output's spectrum behind the response
     TGuiStyle GuiStyle = TGuiStyle::Knobs;
 };
 
@@ -92,6 +94,8 @@ public:
     std::string FrequencyToText(double frequencyHz) const;
     // The response curve, or the program name when Magnitude is off.
     void DrawResponse();
+    // The analyser whose levels DrawResponse shows while Analyser is on (null: none).
+    void SetSpectrum(const TSpectrumAnalyser* spectrum) { FSpectrum = spectrum; }
     // A hint ("snapshots", "right click for menu") in place of the response.
     void DrawHint(std::string_view text);
 
@@ -118,6 +122,7 @@ private:
     const TOrvaneAppearance& FAppearance;
     TOrvaneDrawSource& FSource;
     TRandomSource* FRandom = nullptr;
+    const TSpectrumAnalyser* FSpectrum = nullptr;
 };
 
 }  // namespace tessel

@@ -7,6 +7,7 @@
 #include "editor/FrequencyPosition.h"
 #include "editor/OrvanePainter.h"
 #include "editor/OrvanePalette.h"
+#include "editor/SpectrumDrawing.h"
 
 namespace tessel {
 namespace {
@@ -21,6 +22,9 @@ constexpr double kLowestHz = 20.0;
 void TOrvanePainter::DrawResponse() {
     const TRect& g = FLayout.GraphRect;
     Restore(g);
+    if (FAppearance.Analyser && FSpectrum && FSpectrum->Visible())
+        DrawSpectrum(FBackBuffer, g, FSpectrum->Levels(), SpectrumFillColor(FAppearance.FormColor),
+                     SpectrumEdgeColor(FAppearance.FormColor));
     if (FAppearance.Magnitude) {
         DrawCurve();
     } else {

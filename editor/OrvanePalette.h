@@ -35,6 +35,9 @@ inline TColor32 BandPanelColor(std::int32_t form) { return Lighten(FormColor(for
 inline TColor32 LightPanelColor(std::int32_t form) { return Lighten(FormColor(form, 0x2F), 127); }
 inline TColor32 PanelOutlineColor(TColor32 panel) { return Lighten(panel, -128); }
 inline TColor32 ResponseCurveColor(std::int32_t form) { return Lighten(FormColor(form, 0x7F), -64); }
+// The spectrum behind the curve: the curve's hue, fainter, so the curve and texts stay in front.
+inline TColor32 SpectrumFillColor(std::int32_t form) { return Lighten(FormColor(form, 0x50), -96); }
+inline TColor32 SpectrumEdgeColor(std::int32_t form) { return Lighten(FormColor(form, 0x80), -96); }
 
 inline constexpr TColor32 kEnabledTextColor = 0xFF000000;   // values, kind labels, title
 inline constexpr TColor32 kDisabledTextColor = 0x4F7F7F7F;  // a value whose knob is disabled

@@ -1,5 +1,5 @@
 #pragma once
-// The editor's six appearance settings as the settings store keeps them:
+// The editor's seven appearance settings as the settings store keeps them:
 // key "Software\Dravik\TesselEQ", one 32-bit integer value each, booleans
 // 0 or 1. Read when an editor opens, written when it closes.
 
@@ -17,6 +17,7 @@ inline constexpr std::string_view kShadowValue = "Shadow";
 inline constexpr std::string_view kColorSchemeValue = "Color Scheme";
 inline constexpr std::string_view kGuiStyleValue = "GUI Style";
 inline constexpr std::string_view kKeysRequiredValue = "KeysRequired";
+inline constexpr std::string_view kAnalyserValue = "Analyser";
 
 // Font qualities: 0 Low, 2 Middle, 4 High, 255 ClearType (other stored
 // values are kept and drawn with as they are).
@@ -34,6 +35,7 @@ struct TOrvaneSettings {
     std::int32_t ColorScheme = kDefaultFormColor;  // form colour word
     std::uint8_t GuiStyle = 0;                     // 0 Knobs, 1 Display
     bool KeysRequired = false;
+    bool Analyser = false;  // the output's spectrum behind the response
     // Whether the store had the key at all: without it, the editor leaves
     // the module's own KeysRequired alone.
     bool KeyFound = false;
@@ -42,8 +44,8 @@ struct TOrvaneSettings {
 // Values that are missing keep the defaults above. "Font Quality" keeps its
 // low byte; any non-zero "GUI Style" means Display; booleans are non-zero.
 TOrvaneSettings ReadOrvaneSettings(TSettingsStore& store);
-// Writes all six in the order Font Quality, Magnitude, Shadow, GUI Style,
-// Color Scheme, KeysRequired. False (and nothing lost) when the store refuses.
+// Writes all seven in the order Font Quality, Magnitude, Shadow, GUI Style,
+// Color Scheme, KeysRequired, Analyser. False (and nothing lost) when the store refuses.
 bool WriteOrvaneSettings(TSettingsStore& store, const TOrvaneSettings& settings);
 
 }  // namespace tessel

@@ -198,6 +198,7 @@ void TOrvaneModule::VSTModuleEditOpen(TBasicVSTModule&, std::unique_ptr<TEditorW
 }
 
 void TOrvaneModule::VSTModuleSampleRateChange(TBasicVSTModule&, float sampleRate) {
+    FAnalyserTap.SetSampleRate(sampleRate);
     const TStoreHold hold(*this);
     for (auto& channel : FFilters)
         for (auto& filter : channel)
@@ -434,11 +435,13 @@ void TOrvaneModule::SelectSnapshot(int slot) {
 
 void TOrvaneModule::VSTModuleProcess(float* const* inputs, float* const* outputs, std::int32_t sampleFrames) noexcept {
     FEngine.Process(inputs, outputs, sampleFrames);
+    FAnalyserTap.Push(outputs, sampleFrames);
 }
 
 void TOrvaneModule::VSTModuleProcessDoubleReplacing(double* const* inputs, double* const* outputs,
                                                     std::int32_t sampleFrames) noexcept {
     FEngine.Process(inputs, outputs, sampleFrames);
+    FAnalyserTap.Push(outputs, sampleFrames);
 }
 
 }  // namespace tessel

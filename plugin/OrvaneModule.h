@@ -23,6 +23,7 @@
 
 #include "dsp/BandKind.h"
 #include "dsp/OrvBiquadFilter.h"
+#include "editor/AnalyserTap.h"
 #include "editor/EqualiserModel.h"
 #include "editor/OrvaneEditor.h"
 #include "framework/VSTModule.h"
@@ -116,6 +117,8 @@ public:
     TBandSettings BandSettings(int channel, int band);  // [ui-thread]
     // [ui-thread]
     const std::vector<float>& Snapshot(int slot) const { return FSnapshots.at(static_cast<std::size_t>(slot)); }
+    // The output the process handlers copy for the editor's spectrum analyser.
+    TAnalyserTap& AnalyserTap() override { return FAnalyserTap; }
 
 protected:
     void PublishMethods(TMethodTable& methods) override;  // [ui-thread]
@@ -150,6 +153,7 @@ private:
     // first Type change. Pool and filters: only with the parameter store held.
     std::array<std::array<TOrvBiquadFilter*, kBandCount>, kChannelCount> FFilters{};
     TOrvaneAudioEngine FEngine;
+    TAnalyserTap FAnalyserTap;
     std::array<std::vector<float>, kSnapshotCount> FSnapshots;
     std::atomic<std::uint8_t> FCurrentSnapshot{0};  // read by the editor thread
 };

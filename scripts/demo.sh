@@ -2,7 +2,8 @@
 # Builds the plug-in (release, baseline x86-64), shows what a host sees of it,
 # then plays a test signal through it with a musical setting, measures the
 # gain at a few frequencies, draws its response into build/demo/response.png
-# and takes a screenshot of its editor, build/demo/editor.png.
+# and takes a screenshot of its editor, build/demo/editor.png, with the
+# output's spectrum behind the curve while noise plays through it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -45,8 +46,13 @@ echo
 echo "== Magnitude response from the impulse response"
 "$host" response "$plugin" "${setting[@]}" --png "$out/response.png"
 echo
-echo "== The editor with that setting (on a private X server when there is no display)"
-"$host" editor "$plugin" "${setting[@]}" --png "$out/editor.png"
+echo "== The editor with that setting, playing noise with the analyser on (on a private X server"
+echo "   when there is no display; its settings in $out/config, so yours stay as they are)"
+mkdir -p "$out/config/Dravik"
+printf 'GUI Style=1\nAnalyser=1\n' >"$out/config/Dravik/TesselEQ.conf"
+"$host" tone "$out/noise.wav" --kind noise --seconds 3 --level -6 >/dev/null
+XDG_CONFIG_HOME="$PWD/$out/config" "$host" editor "$plugin" "${setting[@]}" --input "$out/noise.wav" \
+  --wait 2000 --png "$out/editor.png"
 echo
 echo "demo: listen to $out/sweep.wav and $out/sweep-eq.wav; the response is drawn in $out/response.png,"
 echo "the editor in $out/editor.png"

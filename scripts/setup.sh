@@ -17,6 +17,7 @@ packages=(
   lsp-plugins-vst     # benchmark peer
   xvfb xauth          # headless X server for editor tests
   openbox             # window manager the editor's X tests run under
+  libkissfft-dev      # the FFT of the editor's spectrum analyser
   libgl1-mesa-dri     # Mesa's software renderer, for OpenGL editors on a private Xvfb
 )
 

@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "gui/surface/PngFile.h"
+#include "host/tools/BlockRunner.h"
+#include "host/tools/LoopPlayer.h"
 #include "host/tools/OpenPlugin.h"
 #include "host/tools/ParameterSettings.h"
 #include "host/tools/PrivateXServer.h"
@@ -35,6 +37,7 @@ constexpr auto kMapTimeout = std::chrono::seconds(5);
 struct TEditorOptions {
     std::string pluginPath;
     std::string pngPath;
+    std::string inputPath;
     std::int64_t waitMs = kDefaultWaitMs;
     TParameterSettings settings;
 };
@@ -44,7 +47,9 @@ constexpr const char* kEditorDetails =
     "DISPLAY. Without DISPLAY a private Xvfb is started (with GLX; OpenGL editors draw through\n"
     "Mesa's software renderer) and stopped afterwards. After opening, the settings are applied,\n"
     "the editor is given idle time every 40 ms for --wait milliseconds, and the window's\n"
-    "contents are read back with XGetImage. Exit status 2 when there is no X server, or the\n"
+    "contents are read back with XGetImage. With --input, the file plays through the plug-in\n"
+    "(at the file's rate, looped, in real time, blocks of 512) from before the editor opens\n"
+    "until it is read back. Exit status 2 when there is no X server, or the\n"
     "plug-in cannot be loaded or has no editor.\n";
 
 TOptionTable<TEditorOptions> EditorOptionRows() {
@@ -53,7 +58,8 @@ TOptionTable<TEditorOptions> EditorOptionRows() {
         {Argument<T>("PLUGIN.so", "plug-in", &T::pluginPath),
          Text<T>("--png", "FILE", "write what the editor's window shows into FILE (required)", &T::pngPath),
          Integer<T>("--wait", "MS", 0, kMaxWaitMs, "0 to 600000 milliseconds",
-                    "idle the open editor this long before reading it back (default 1000)", &T::waitMs)},
+                    "idle the open editor this long before reading it back (default 1000)", &T::waitMs),
+         Text<T>("--input", "FILE", "play FILE through the plug-in while the editor is open", &T::inputPath)},
         Within(&T::settings, SettingOptionRows()),
     });
 }
@@ -150,13 +156,22 @@ void IdleFor(TPluginInstance& plugin, Display* display, Window window, std::int6
 }
 
 int ShowAndCapture(TPluginInstance& plugin, Display* display, const TEditorOptions& options,
-                   std::atomic<std::uint32_t>& requestedSize) {
+                   std::atomic<std::uint32_t>& requestedSize, TLoopPlayer* player) {
+    if (player) {
+        try {
+            player->Start(plugin);
+        } catch (const TRunError& e) {
+            std::cerr << "tessel-host editor: cannot play " << options.inputPath << ": " << e.what() << '\n';
+            return kExitLoadFailure;
+        }
+    }
     const auto before = EditorSize(plugin).value_or(std::pair{kFallbackWidth, kFallbackHeight});
     const Window window = CreateParentWindow(display, before.first, before.second);
     if (plugin.EditOpen(reinterpret_cast<void*>(window)) == 0) {
         std::cerr << "tessel-host editor: " << PluginTitle(plugin)
                   << " did not open its editor (effEditOpen answered 0: it cannot open a window on "
                   << DisplayString(display) << ")\n";
+        if (player) player->Stop();
         XDestroyWindow(display, window);
         return kExitLoadFailure;
     }
@@ -177,6 +192,7 @@ int ShowAndCapture(TPluginInstance& plugin, Display* display, const TEditorOptio
                       << " pixels): the editor of " << PluginTitle(plugin) << '\n';
         }
     }
+    if (player) player->Stop();
     plugin.EditClose();
     XDestroyWindow(display, window);
     XSync(display, False);
@@ -189,6 +205,18 @@ int RunEditor(TEditorOptions& options) {
     Display* display = OpenDisplay(server);
     if (display == nullptr) return kExitLoadFailure;
 
+    std::unique_ptr<TLoopPlayer> player;
+    TOpenOptions openOptions;
+    if (!options.inputPath.empty()) {
+        std::string error;
+        player = TLoopPlayer::Load(options.inputPath, error);
+        if (!player) {
+            std::cerr << "tessel-host editor: cannot read " << options.inputPath << ": " << error << '\n';
+            XCloseDisplay(display);
+            return kExitIoFailure;
+        }
+        openOptions.sampleRateHz = player->SampleRateHz();
+    }
     int status = kExitLoadFailure;
     {
         auto host = std::make_shared<TScriptedHost>();
@@ -198,11 +226,11 @@ int RunEditor(TEditorOptions& options) {
             requestedSize = static_cast<std::uint32_t>(r.index) << 16 | static_cast<std::uint32_t>(r.value);
             return 1;
         });
-        std::unique_ptr<TPluginInstance> plugin = OpenPlugin(options.pluginPath, host, TOpenOptions{});
+        std::unique_ptr<TPluginInstance> plugin = OpenPlugin(options.pluginPath, host, openOptions);
         if (plugin && !(plugin->Effect()->flags & effFlagsHasEditor)) {
             std::cerr << "tessel-host editor: " << PluginTitle(*plugin) << " has no editor\n";
         } else if (plugin) {
-            status = ShowAndCapture(*plugin, display, options, requestedSize);
+            status = ShowAndCapture(*plugin, display, options, requestedSize, player.get());
         }
         if (plugin) plugin->Close();
     }

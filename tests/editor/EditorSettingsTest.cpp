@@ -58,6 +58,7 @@ void ExpectDefaults(const TOrvaneSettings& s) {
     EXPECT_EQ(s.ColorScheme, 13489624);
     EXPECT_EQ(s.GuiStyle, 0);
     EXPECT_FALSE(s.KeysRequired);
+    EXPECT_FALSE(s.Analyser);  // off until a user turns it on
 }
 
 TEST_F(EditorSettings, KeyFileFollowsXdgConfigHomeThenHome) {
@@ -99,9 +100,11 @@ TEST_F(EditorSettings, FirstOpenHasTheDefaultsAndARoundTripKeepsEveryValue) {
     changed.ColorScheme = 5662832;
     changed.GuiStyle = 1;
     changed.KeysRequired = true;
+    changed.Analyser = true;
     ASSERT_TRUE(WriteOrvaneSettings(store, changed));  // creates Dravik/
     EXPECT_EQ(ReadFile(),
-              "Font Quality=255\nMagnitude=0\nShadow=0\nGUI Style=1\nColor Scheme=5662832\nKeysRequired=1\n");
+              "Font Quality=255\nMagnitude=0\nShadow=0\nGUI Style=1\nColor Scheme=5662832\nKeysRequired=1\n"
+              "Analyser=1\n");
     const TOrvaneSettings back = ReadOrvaneSettings(*std::make_unique<TFileSettingsStore>(Config()));
     EXPECT_TRUE(back.KeyFound);
     EXPECT_EQ(back.FontQuality, 255);
@@ -110,6 +113,7 @@ TEST_F(EditorSettings, FirstOpenHasTheDefaultsAndARoundTripKeepsEveryValue) {
     EXPECT_EQ(back.ColorScheme, 5662832);
     EXPECT_EQ(back.GuiStyle, 1);
     EXPECT_TRUE(back.KeysRequired);
+    EXPECT_TRUE(back.Analyser);
 }
 
 TEST_F(EditorSettings, MalformedValuesKeepTheirDefaultsAndOtherLinesSurviveAWrite) {
@@ -126,7 +130,7 @@ TEST_F(EditorSettings, MalformedValuesKeepTheirDefaultsAndOtherLinesSurviveAWrit
     ASSERT_TRUE(WriteOrvaneSettings(store, s));
     EXPECT_EQ(ReadFile(),
               "# written by hand\nFont Quality=4\nMagnitude=1\nShadow=1\nGUI Style=1\ngarbage line\n"
-              "Color Scheme=13489624\nOther=12\nKeysRequired=0\n");
+              "Color Scheme=13489624\nOther=12\nKeysRequired=0\nAnalyser=0\n");
 
     WriteFile(std::string("\x89PNG\r\n\x1a\n\0\0\0", 11));  // not a settings file at all
     ExpectDefaults(ReadOrvaneSettings(store));
