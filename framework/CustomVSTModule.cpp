@@ -424,7 +424,7 @@ std::intptr_t TCustomVSTModule::HandleProcessVarIo(std::int32_t, std::intptr_t, 
 
 std::intptr_t TCustomVSTModule::HandleSetBlockSizeAndSampleRate(std::int32_t, std::intptr_t value, void*, float opt) {
     // An implausible block size leaves the block size as it is; the rate still applies.
-    SetBlockSizeAndSampleRate(PlausibleBlockSize(value) ? static_cast<std::int32_t>(value) : FBlockSize, opt);
+    SetBlockSizeAndSampleRate(PlausibleBlockSize(value) ? static_cast<std::int32_t>(value) : BlockSize(), opt);
     return 1;
 }
 

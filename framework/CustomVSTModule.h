@@ -178,9 +178,9 @@ public:
     std::int32_t numOutputs() const { return Effect().numOutputs; }
     virtual void SetNumInputs(std::int32_t v);
     virtual void SetNumOutputs(std::int32_t v);
-    float SampleRate() const { return FSampleRate; }  // Hz
+    float SampleRate() const { return FSampleRate.load(std::memory_order_relaxed); }  // Hz
     virtual void SetSampleRate(float v);
-    std::int32_t BlockSize() const { return FBlockSize; }  // samples
+    std::int32_t BlockSize() const { return FBlockSize.load(std::memory_order_relaxed); }  // samples
     // Ignored outside 1..kMaxBlockSize; allocates nothing.
     virtual void SetBlockSize(std::int32_t v);
     virtual std::string UniqueID() const;
@@ -346,8 +346,10 @@ private:
     std::int32_t FNumCategories = 1;
     // The editor sets it on its own thread while the host forwards keys on its UI thread.
     std::atomic<bool> FKeysRequired{false};
-    float FSampleRate = 44100.0f;
-    std::int32_t FBlockSize = 1024;
+    // Atomic: change handlers read them on whichever thread the host sets a
+    // parameter from, while its UI thread may be setting them.
+    std::atomic<float> FSampleRate{44100.0f};
+    std::atomic<std::int32_t> FBlockSize{1024};
     std::int32_t FIORatio = 1;
     std::int32_t FRequestedInitialDelay = 0;
     std::string FHostProductCache;

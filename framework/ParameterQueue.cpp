@@ -54,23 +54,31 @@ bool TParameterQueue::TryPush(const TQueuedParameter& write) noexcept {
         }
     }
     cell->write = write;
-    cell->sequence.store(position + 1, std::memory_order_release);
+    cell->sequence.store(position + 1, std::memory_order_seq_cst);  // before this writer looks at the store gate
     FWaiting.fetch_add(1, std::memory_order_seq_cst);
     return true;
 }
 
+bool TParameterQueue::Ready() const noexcept {
+    const std::uint64_t position = FPopPosition.load(std::memory_order_relaxed);
+    if (FCells[position & kMask].sequence.load(std::memory_order_seq_cst) == position + 1) return true;
+    return FPushPosition.load(std::memory_order_seq_cst) == position &&
+           FMergedWaiting.load(std::memory_order_seq_cst) > 0;
+}
+
 bool TParameterQueue::TryPop(TQueuedParameter& write) noexcept {
-    TCell& cell = FCells[FPopPosition & kMask];
-    if (cell.sequence.load(std::memory_order_acquire) != FPopPosition + 1) return false;
+    const std::uint64_t position = FPopPosition.load(std::memory_order_relaxed);
+    TCell& cell = FCells[position & kMask];
+    if (cell.sequence.load(std::memory_order_acquire) != position + 1) return false;
     write = cell.write;
-    cell.sequence.store(FPopPosition + kCapacity, std::memory_order_release);
-    ++FPopPosition;
+    cell.sequence.store(position + kCapacity, std::memory_order_release);
+    FPopPosition.store(position + 1, std::memory_order_relaxed);
     FWaiting.fetch_sub(1, std::memory_order_seq_cst);
     return true;
 }
 
 bool TParameterQueue::RingEmpty() const noexcept {
-    return FPushPosition.load(std::memory_order_seq_cst) == FPopPosition;
+    return FPushPosition.load(std::memory_order_seq_cst) == FPopPosition.load(std::memory_order_relaxed);
 }
 
 void TParameterQueue::PushMerged(const TQueuedParameter& write) noexcept {

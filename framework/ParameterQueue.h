@@ -48,6 +48,12 @@ public:
     void Push(const TQueuedParameter& write) noexcept;
     // Whether writes wait. [any-thread, lock-free]
     bool Pending() const noexcept;
+    // Whether the store holder would apply a write now: the oldest is fully
+    // pushed, or merged writes wait behind an empty ring. A writer that found
+    // the store taken after finishing its push is always seen here by the
+    // holder's next look (both sides sequentially consistent); one that has
+    // not finished yet will find the store free. [any-thread, lock-free]
+    bool Ready() const noexcept;
     // Writes replaced by a newer one of the same parameter before they were
     // applied, since construction. [any-thread, lock-free]
     std::uint64_t MergedWrites() const noexcept { return FMergedWrites.load(std::memory_order_relaxed); }
@@ -75,7 +81,9 @@ private:
 
     std::unique_ptr<TCell[]> FCells;
     alignas(64) std::atomic<std::uint64_t> FPushPosition{0};
-    alignas(64) std::uint64_t FPopPosition = 0;  // the store holder's
+    // Written by the store holder only; atomic because a thread that has just
+    // let go of the store reads it in Ready.
+    alignas(64) std::atomic<std::uint64_t> FPopPosition{0};
     std::atomic<std::int64_t> FWaiting{0};       // pushed, not yet taken
     // One slot per parameter for merged writes: float bits, kOccupied, kFromHost.
     std::unique_ptr<std::atomic<std::uint64_t>[]> FMerged;

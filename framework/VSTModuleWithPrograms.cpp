@@ -28,8 +28,9 @@ constexpr int kChunkDisplayExponentDigits = 0;
 // A bank chunk is, per program in list order, a 32-bit little-endian byte
 // length followed by that many bytes; no header, no program count.
 constexpr std::size_t kBankLengthBytes = 4;
-// Times a holder takes the store again for values queued while it let go;
-// a writer that finds the store free applies its own value anyway.
+// Times a holder takes the store again for values queued while it let go,
+// unless a host thread awaits it: a change handler that makes another thread
+// post a value would otherwise keep its holder going for ever.
 constexpr int kReleaseRounds = 4;
 // Hosts for which the parameter count must not shrink while descriptions go away.
 constexpr std::array<std::string_view, 3> kHostsKeepingParameterCount = {"Cubase VST", "Unknown", ""};
@@ -214,14 +215,23 @@ void TVSTModuleWithPrograms::ApplyQueuedParameters() noexcept {
 
 // The holding flag is set only while the gate is held: it never needs more
 // than one of its slots.
+//
+// A writer that found the store taken has queued its value and left it to the
+// holder, so the holder looks again after letting go. A push still half-way
+// is not ready, and its writer finds the store free and applies it itself.
+// Past kReleaseRounds a ready value is left for the next process call or
+// store, except when a host thread queued it or came to apply it and found
+// the store taken: with no further process call (a host that stops
+// processing) it would wait for good, and getParameter would answer the
+// older value.
 void TVSTModuleWithPrograms::ReleaseStore(std::optional<TThreadFlag::TScope>& holding) noexcept {
     for (int round = 1;; ++round) {
         ApplyQueuedParameters();
         holding.reset();
         FStoreGate.Leave();
-        // A writer that queued after the last look but found the store taken
-        // has left its value to us.
-        if (round >= kReleaseRounds || !FQueuedParameters.Pending() || !FStoreGate.TryEnter()) return;
+        if (!FQueuedParameters.Ready()) return;
+        if (round >= kReleaseRounds && !FHolderAwaited.exchange(false, std::memory_order_seq_cst)) return;
+        if (!FStoreGate.TryEnter()) return;
         holding.emplace(FHoldingStore);
     }
 }
@@ -243,12 +253,14 @@ void TVSTModuleWithPrograms::SubmitParameter(std::int32_t index, float value, bo
         }
     }
     FQueuedParameters.Push({.index = index, .value = value, .fromHost = fromHost});
+    if (fromHost) FHolderAwaited.store(true, std::memory_order_seq_cst);
     // The holder may have let go before it could see the value: then apply it here.
     const TStoreHold late(*this, std::try_to_lock);
 }
 
 void TVSTModuleWithPrograms::ApplyWaitingParameters() noexcept {
     if (!FQueuedParameters.Pending()) return;
+    FHolderAwaited.store(true, std::memory_order_seq_cst);
     // Taking the store applies what waits, and letting go applies what came meanwhile.
     const TStoreHold hold(*this, std::try_to_lock);
 }

@@ -31,6 +31,7 @@
 // Descriptions and programs are created while the stored description loads
 // and removed at teardown.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -271,6 +272,10 @@ private:
     std::vector<std::uint8_t> FBankChunkData;
     TStoreGate FStoreGate;  // never held while calling the host
     TParameterQueue FQueuedParameters;
+    // Set by a host thread that queued a value, or came to apply what waits,
+    // and found the store taken: the holder must look once more before it
+    // lets go for good.
+    std::atomic<bool> FHolderAwaited{false};
     THostNotices FHostNotices;  // what editor threads have to tell the host
     TThreadFlag FHoldingStore;
     TThreadFlag FInStoreParameter;
