@@ -84,7 +84,7 @@ private:
     // Written by the store holder only; atomic because a thread that has just
     // let go of the store reads it in Ready.
     alignas(64) std::atomic<std::uint64_t> FPopPosition{0};
-    std::atomic<std::int64_t> FWaiting{0};       // pushed, not yet taken
+    std::atomic<std::int64_t> FWaiting{0};  // pushed, not yet taken
     // One slot per parameter for merged writes: float bits, kOccupied, kFromHost.
     std::unique_ptr<std::atomic<std::uint64_t>[]> FMerged;
     std::size_t FMergedCount = 0;
