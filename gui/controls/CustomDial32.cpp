@@ -26,10 +26,6 @@ constexpr float kFineWheelFraction = 0.001f;  // with Shift
 // as a fraction of min(width, height).
 constexpr float kPlainRadius = 0.45f;
 
-int ButtonBit(TMouseButton b) { return 1 << static_cast<int>(b); }
-
-TFixedPoint Fx(float x, float y) { return FixedPoint(static_cast<double>(x), static_cast<double>(y)); }
-
 }  // namespace
 
 TCustomDial32::TCustomDial32(TControlHost* host) : TControl(host) {
@@ -144,7 +140,8 @@ void TCustomDial32::DrawBuffer() {
     const float cx = w / 2.0f, cy = h / 2.0f, r = kPlainRadius * std::min(w, h);
     FBuffer.FillPolygon(CirclePolygon(cx, cy, r), FColorCircle);
     const float theta = PointerAngle() - std::numbers::pi_v<float> / 2.0f;
-    FBuffer.LineSmooth(Fx(cx, cy), Fx(cx + r * std::cos(theta), cy + r * std::sin(theta)), kBlack32, true);
+    FBuffer.LineSmooth(DialPoint(cx, cy), DialPoint(cx + r * std::cos(theta), cy + r * std::sin(theta)), kBlack32,
+                       true);
     FinishBuffer();
 }
 

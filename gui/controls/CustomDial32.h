@@ -131,7 +131,7 @@ private:
     bool FDragging = false;
     bool FWheeling = false;  // inside MouseWheel
     bool FCursorHidden = false;
-    int FButtonsHeld = 0;  // bit per TMouseButton, for the capture
+    unsigned FButtonsHeld = 0;  // bit per TMouseButton, for the capture
     int FLastX = 0;
     int FLastY = 0;
 };

@@ -21,8 +21,6 @@ constexpr float kPositionLead = 0.865f;
 constexpr float kPositionSweep = kPi / 10.0f;
 constexpr float kPositionSpan = 0.1f;  // radians of arc length the point count is based on
 
-TFixedPoint Fx(float x, float y) { return FixedPoint(static_cast<double>(x), static_cast<double>(y)); }
-
 // Rotates (x, y) by the angle whose cosine and sine are given.
 void Rotate(float& x, float& y, float cosA, float sinA) {
     const float nx = x * cosA - y * sinA;
@@ -49,7 +47,7 @@ std::vector<TFixedPoint> CirclePolygon(float cx, float cy, float radius) {
     points.reserve(static_cast<std::size_t>(n));
     float x = 0.0f, y = radius;
     for (int i = 0; i < n; ++i) {
-        points.push_back(Fx(cx + x, cy + y));
+        points.push_back(DialPoint(cx + x, cy + y));
         Rotate(x, y, c, s);
     }
     return points;
@@ -90,8 +88,8 @@ std::vector<TFixedPoint> RangeArcPolygon(TRangeStyle style, float position, floa
     std::vector<TFixedPoint> points(2 * static_cast<std::size_t>(h));
     float ux = std::cos(start), uy = std::sin(start);  // unit vector along the current angle
     for (int i = 0; i < h; ++i) {
-        points[i] = Fx(cx + outer * ux, cy + outer * uy);
-        points[2 * h - 1 - i] = Fx(cx + inner * ux, cy + inner * uy);
+        points[i] = DialPoint(cx + outer * ux, cy + outer * uy);
+        points[2 * h - 1 - i] = DialPoint(cx + inner * ux, cy + inner * uy);
         Rotate(ux, uy, c, s);
     }
     return points;
@@ -105,7 +103,7 @@ std::vector<TFixedPoint> PointerQuad(float cx, float cy, float radius, float the
     const float px = radius * std::cos(theta), py = radius * std::sin(theta);
     const float qx = py, qy = -px;
     auto at = [&](float along, float across) {
-        return Fx(cx + along * px + across * qx, cy + along * py + across * qy);
+        return DialPoint(cx + along * px + across * qx, cy + along * py + across * qy);
     };
     return {at(from, kHalfWidth), at(to, kHalfWidth), at(to, -kHalfWidth), at(from, -kHalfWidth)};
 }

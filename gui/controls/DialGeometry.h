@@ -12,6 +12,11 @@
 
 namespace tessel {
 
+// Knob geometry is worked out in float pixels.
+inline TFixedPoint DialPoint(float xPixels, float yPixels) {
+    return FixedPoint(static_cast<double>(xPixels), static_cast<double>(yPixels));
+}
+
 // Shape of the coloured arc that shows a knob's position.
 enum TRangeStyle : std::uint8_t {
     rsNone,      // no arc

@@ -9,8 +9,6 @@
 namespace tessel {
 namespace {
 
-unsigned ButtonBit(TMouseButton button) { return 1u << static_cast<unsigned>(button); }
-
 // Characters a forwarded virtual key types; the others (arrows, function
 // keys, ...) type nothing.
 char32_t CharacterOfVirtualKey(int key) {

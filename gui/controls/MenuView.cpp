@@ -33,12 +33,6 @@ TMenuView::TResult Taken() {
 
 TRect Offset(const TRect& r, int dx, int dy) { return {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy}; }
 
-char32_t LowerCase(char32_t c) {
-    if (c >= U'A' && c <= U'Z') return c - U'A' + U'a';
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
-    return c;
-}
-
 void HorizontalLine(TBitmap32& target, int x1, int x2, int y, TColor32 c) { target.FillRect(x1, y, x2, y + 1, c); }
 void VerticalLine(TBitmap32& target, int x, int y1, int y2, TColor32 c) { target.FillRect(x, y1, x + 1, y2, c); }
 
@@ -340,12 +334,10 @@ TMenuView::TResult TMenuView::KeyPress(char32_t character) {
     if (!IsOpen()) return {};
     const std::size_t last = FLevels.size() - 1;
     const TLevel& level = FLevels[last];
-    const char32_t wanted = LowerCase(character);
     std::vector<int> matches;
     for (std::size_t i = 0; i < level.Rows.size(); ++i) {
         const TMenuItem& item = *level.Rows[i].Item;
-        if (Selectable(item) && item.Enabled && item.Mnemonic() != 0 && item.Mnemonic() == wanted)
-            matches.push_back(static_cast<int>(i));
+        if (Selectable(item) && item.Enabled && item.HasMnemonic(character)) matches.push_back(static_cast<int>(i));
     }
     if (matches.empty()) return Taken();
     if (matches.size() == 1) return Activate(last, matches.front());

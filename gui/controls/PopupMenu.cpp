@@ -66,6 +66,11 @@ char32_t TMenuItem::Mnemonic() const {
     return letter.empty() ? 0 : LowerCase(letter.front());
 }
 
+bool TMenuItem::HasMnemonic(char32_t typed) const {
+    const char32_t mnemonic = Mnemonic();
+    return mnemonic != 0 && mnemonic == LowerCase(typed);
+}
+
 void TMenuItem::Click() {
     if (!Enabled) return;
     if (AutoCheck) SetChecked(RadioItem ? true : !FChecked);

@@ -54,6 +54,8 @@ public:
     // code point; -1 / 0 when the caption has none.
     int MnemonicOffset() const;
     char32_t Mnemonic() const;
+    // Whether a typed character chooses this item: its mnemonic in either case.
+    bool HasMnemonic(char32_t typed) const;
 
     // What a click does: AutoCheck, then OnClick. Nothing when disabled.
     void Click();

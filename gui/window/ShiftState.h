@@ -6,6 +6,8 @@
 namespace tessel {
 
 enum class TMouseButton { Left, Right, Middle };
+// One bit per button, for sets of buttons held.
+inline unsigned ButtonBit(TMouseButton button) { return 1u << static_cast<unsigned>(button); }
 
 struct TShiftState {
     bool Shift = false;

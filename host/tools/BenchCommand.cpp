@@ -164,7 +164,7 @@ int RunBench(TBenchOptions& options) {
     return kExitOk;
 }
 
-const TSubcommandRegistration kRegistration(kBench);
+const TSubcommandRegistration kBenchRegistration(kBench);
 
 }  // namespace
 }  // namespace tessel::host::tool

@@ -238,7 +238,7 @@ int RunEditor(TEditorOptions& options) {
     return status;
 }
 
-const TSubcommandRegistration kRegistration(kEditor);
+const TSubcommandRegistration kEditorRegistration(kEditor);
 
 }  // namespace
 }  // namespace tessel::host::tool

@@ -179,7 +179,7 @@ int RunInfo(TInfoOptions& options) {
     return kExitOk;
 }
 
-const TSubcommandRegistration kRegistration(kInfo);
+const TSubcommandRegistration kInfoRegistration(kInfo);
 
 }  // namespace
 }  // namespace tessel::host::tool

@@ -224,7 +224,7 @@ int RunRender(TRenderOptions& options) {
     return status;
 }
 
-const TSubcommandRegistration kRegistration(kRender);
+const TSubcommandRegistration kRenderRegistration(kRender);
 
 }  // namespace
 }  // namespace tessel::host::tool

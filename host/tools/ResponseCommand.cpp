@@ -207,7 +207,7 @@ int RunResponse(TResponseOptions& options) {
     return kExitOk;
 }
 
-const TSubcommandRegistration kRegistration(kResponse);
+const TSubcommandRegistration kResponseRegistration(kResponse);
 
 }  // namespace
 }  // namespace tessel::host::tool

@@ -166,7 +166,7 @@ int RunTone(TToneOptions& options) {
     return kExitOk;
 }
 
-const TSubcommandRegistration kRegistration(kTone);
+const TSubcommandRegistration kToneRegistration(kTone);
 
 }  // namespace
 }  // namespace tessel::host::tool

@@ -124,6 +124,10 @@ protected:
         }
         return false;
     }
+    // The value box takes the keyboard while it is open: typing waits for it.
+    bool WaitForValueBox() {
+        return WaitFor([&] { return X->KeyboardFocus() == X->EditorWindow(); });
+    }
     // Idles for a while: long enough for any reaction to show.
     void Settle() {
         for (int i = 0; i < 8; ++i) {
@@ -483,7 +487,7 @@ TEST_F(EditorInteraction, TypedValuesByEveryKeyPathActOnce) {
     auto before = Values();
     // Alt-click band 3's frequency text, type "2.5k", Enter: 2500 Hz.
     X->Click(BandX(2), kFreqTextY, kLeft, TXModifier::Alt);
-    Settle();
+    ASSERT_TRUE(WaitForValueBox()) << "the value box did not open";
     X->Type("2.5k");
     X->Key("Return");
     EXPECT_EQ(Automation(1), (TAutomation{{Freq(2), FreqValue(2500.0)}}));
@@ -491,7 +495,7 @@ TEST_F(EditorInteraction, TypedValuesByEveryKeyPathActOnce) {
     // "1-2" is no number: nothing changes, the box stays open with its text
     // in red, and the corrected text then applies.
     X->Click(BandX(2), kFreqTextY, kLeft, TXModifier::Alt);
-    Settle();
+    ASSERT_TRUE(WaitForValueBox()) << "the value box did not open";
     X->Type("1-2");
     X->Key("Return");
     Settle();
@@ -511,7 +515,7 @@ TEST_F(EditorInteraction, TypedValuesByEveryKeyPathActOnce) {
 
     // Enter on an emptied box leaves it open and changes nothing.
     X->Click(BandX(2), kGainTextY, kLeft, TXModifier::Alt);
-    Settle();
+    ASSERT_TRUE(WaitForValueBox()) << "the value box did not open";
     X->Key("BackSpace");
     X->Key("Return");
     Settle();
@@ -535,7 +539,7 @@ TEST_F(EditorInteraction, TypedValuesByEveryKeyPathActOnce) {
     // window as an X event (once, not twice), '5' only as an X event, Enter
     // forwarded: 1.5 dB.
     X->Click(BandX(2), kGainTextY, kLeft, TXModifier::Alt);
-    Settle();
+    ASSERT_TRUE(WaitForValueBox()) << "the value box did not open";
     EXPECT_EQ(Plugin->EditKeyDown(0, 54, 1.0f), 1);  // VST virtual key 54: shift
     EXPECT_EQ(Plugin->EditKeyDown('1', 0, 1.0f), 1);
     EXPECT_EQ(Plugin->EditKeyUp('1', 0, 1.0f), 1);
@@ -573,7 +577,7 @@ TEST_F(EditorInteraction, UnderAWindowManagerFocusMovesLeaveMenusAndTheHostsKeyb
     EXPECT_EQ(X->KeyboardFocus(), X->HostWindow()) << "the menu kept the host's keyboard";
 
     X->DoubleClick(BandX(2), kFreqTextY);
-    Settle();
+    ASSERT_TRUE(WaitForValueBox()) << "the value box did not open";
     X->Type("3k");
     X->Key("Return");
     EXPECT_EQ(Automation(1), (TAutomation{{Freq(2), FreqValue(3000.0)}}));
