@@ -11,7 +11,8 @@ cache=$tree/CMakeCache.txt
 if [ ! -f "$cache" ]; then
   bash scripts/setup.sh
   echo "release-tree: configuring $tree"
-  cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSEL_SANITIZE= \
+  # A unity build (a few large sources per library) compiles in less than half the time.
+  cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSEL_SANITIZE= -DCMAKE_UNITY_BUILD=ON \
         -DTESSEL_BUILD_TESTS=OFF -DTESSEL_BUILD_BENCH=OFF >/dev/null
 elif ! grep -qx 'CMAKE_BUILD_TYPE:STRING=Release' "$cache" || ! grep -qx 'TESSEL_SANITIZE:STRING=' "$cache"; then
   echo "release-tree: $tree was configured otherwise; making it a release build again"

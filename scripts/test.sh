@@ -10,9 +10,13 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
 jobs=$(nproc)
+# Unity builds: each library compiles as a few large sources instead of one
+# per file, so the headers they share are parsed and instantiated once per
+# batch; that halves the libraries' compile time or better. (A tree one edits
+# and rebuilds file by file is better off without.)
 configure() {  # dir sanitizers extra...
   local dir=$1 san=$2; shift 2
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_UNITY_BUILD=ON \
         -DTESSEL_SANITIZE="$san" -DTESSEL_WARNINGS_AS_ERRORS=ON "$@" >/dev/null
 }
 
