@@ -202,7 +202,19 @@ private:
     void ApplyAnalyser();
     void TickAnalyser(std::chrono::steady_clock::time_point now);
 
+    // The items that drawing and the knobs consult on every pass, found once
+    // when the menus are built.
+    struct TConsultedItems {
+        TMenuItem* Shadow = nullptr;
+        TMenuItem* Magnitude = nullptr;
+        TMenuItem* Note = nullptr;
+        TMenuItem* Analyser = nullptr;
+        TMenuItem* SnapFine = nullptr;
+        TMenuItem* SnapCoarse = nullptr;
+    };
+
     TMethodTable FMethods;
+    TConsultedItems FItems;
     TEqualiserModel& FOwner;
     std::shared_ptr<TSettingsStore> FSettings;
     TOrvaneLayout FLayout;
