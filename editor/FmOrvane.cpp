@@ -198,6 +198,12 @@ void TFmOrvane::BuildMenus() {
             return nullptr;
         }
     });
+    FItems = {.Shadow = &MenuItem("MIShadow"),
+              .Magnitude = &MenuItem("MIMagnitude"),
+              .Note = &MenuItem("MINote"),
+              .Analyser = &MenuItem("MIAnalyser"),
+              .SnapFine = &MenuItem("MISnapFine"),
+              .SnapCoarse = &MenuItem("MISnapCoarse")};
 }
 
 TMenuItem& TFmOrvane::MenuItem(std::string_view name) {
@@ -224,8 +230,8 @@ void TFmOrvane::ReadSettings() {
     const TOrvaneSettings s = ReadOrvaneSettings(*FSettings);
     if (s.KeyFound) {
         FFontQuality = s.FontQuality;
-        MenuItem("MIMagnitude").SetChecked(s.Magnitude);
-        MenuItem("MIShadow").SetChecked(s.Shadow);
+        FItems.Magnitude->SetChecked(s.Magnitude);
+        FItems.Shadow->SetChecked(s.Shadow);
         SetColor(s.ColorScheme);
         FGuiStyle = s.GuiStyle == 0 ? TGuiStyle::Knobs : TGuiStyle::Display;
         // A colour that matches no scheme leaves every scheme unchecked.
@@ -233,7 +239,7 @@ void TFmOrvane::ReadSettings() {
         MenuItem("MIKnobs").SetChecked(FGuiStyle == TGuiStyle::Knobs);
         MenuItem("MIDisplay").SetChecked(FGuiStyle == TGuiStyle::Display);
         MenuItem("MIKeysRequired").SetChecked(s.KeysRequired);
-        MenuItem("MIAnalyser").SetChecked(s.Analyser);
+        FItems.Analyser->SetChecked(s.Analyser);
         FOwner.SetEditorWantsKeys(s.KeysRequired);
     }
     // Other stored qualities are drawn with as they are; the menu keeps its check.
@@ -265,12 +271,12 @@ void TFmOrvane::FormDestroy(TForm&) {
 void TFmOrvane::WriteSettings() {
     TOrvaneSettings s;
     s.FontQuality = FFontQuality;
-    s.Magnitude = Checked("MIMagnitude");
-    s.Shadow = Checked("MIShadow");
+    s.Magnitude = FItems.Magnitude->Checked();
+    s.Shadow = FItems.Shadow->Checked();
     s.GuiStyle = FGuiStyle == TGuiStyle::Knobs ? 0 : 1;
     s.ColorScheme = Color();
     s.KeysRequired = Checked("MIKeysRequired");
-    s.Analyser = Checked("MIAnalyser");
+    s.Analyser = FItems.Analyser->Checked();
     // A store that cannot be written keeps what it had; closing goes on.
     WriteOrvaneSettings(*FSettings, s);
 }
@@ -351,10 +357,10 @@ void TFmOrvane::ApplyDialLinks() {
 void TFmOrvane::SyncAppearance() {
     FAppearance.FormColor = Color();
     FAppearance.FontQuality = FFontQuality;
-    FAppearance.Shadow = Checked("MIShadow");
-    FAppearance.Magnitude = Checked("MIMagnitude");
-    FAppearance.NoteDisplay = Checked("MINote");
-    FAppearance.Analyser = Checked("MIAnalyser");
+    FAppearance.Shadow = FItems.Shadow->Checked();
+    FAppearance.Magnitude = FItems.Magnitude->Checked();
+    FAppearance.NoteDisplay = FItems.Note->Checked();
+    FAppearance.Analyser = FItems.Analyser->Checked();
     FAppearance.GuiStyle = FGuiStyle;
 }
 

@@ -66,7 +66,6 @@ public:
     void CalculateLayout();
     void RenderBackground(std::uint8_t alpha);
     void RedrawAll();
-    TOrvanePainter& Painter() { return FPainter; }
     const TOrvaneLayout& Layout() const { return FLayout; }
     const TBitmap32& BackBuffer() const { return FBackBuffer; }
     // Style and colour changes: layout, background and every text.
@@ -197,12 +196,23 @@ private:
     void Mark(std::uint64_t bits) noexcept { PostMarks(bits); }
     void OpenValueEdit(TBandValue value, int band, const TRect& area);
     void HideValueEdit();
-    void ShowHint(std::uint8_t hint);
     // The analyser (editor/FmOrvaneAnalyser.cpp): the tap follows the menu's check.
     void ApplyAnalyser();
     void TickAnalyser(std::chrono::steady_clock::time_point now);
 
+    // The items that drawing and the knobs consult on every pass, found once
+    // when the menus are built.
+    struct TConsultedItems {
+        TMenuItem* Shadow = nullptr;
+        TMenuItem* Magnitude = nullptr;
+        TMenuItem* Note = nullptr;
+        TMenuItem* Analyser = nullptr;
+        TMenuItem* SnapFine = nullptr;
+        TMenuItem* SnapCoarse = nullptr;
+    };
+
     TMethodTable FMethods;
+    TConsultedItems FItems;
     TEqualiserModel& FOwner;
     std::shared_ptr<TSettingsStore> FSettings;
     TOrvaneLayout FLayout;

@@ -178,12 +178,12 @@ void TFmOrvane::DialChange(TBandValue value, TControl& sender) {
         HideValueEdit();
     }
     const bool frequency = value == TBandValue::Frequency;
-    const TFrequencySnap snap = !frequency                ? TFrequencySnap::None
-                                : Checked("MISnapFine")   ? TFrequencySnap::Fine
-                                : Checked("MISnapCoarse") ? TFrequencySnap::Coarse
-                                                          : TFrequencySnap::None;
+    const TFrequencySnap snap = !frequency                     ? TFrequencySnap::None
+                                : FItems.SnapFine->Checked()   ? TFrequencySnap::Fine
+                                : FItems.SnapCoarse->Checked() ? TFrequencySnap::Coarse
+                                                               : TFrequencySnap::None;
     FOwner.AutomateValue(DialParameterIndex(value, Band(sender)),
-                         DialValueFromPosition(value, Position(sender), snap, frequency && Checked("MINote")));
+                         DialValueFromPosition(value, Position(sender), snap, frequency && FItems.Note->Checked()));
 }
 
 // ---- Menus -------------------------------------------------------------------------------
@@ -198,14 +198,12 @@ void TFmOrvane::MINoteFrequencyClick(TMenuItem&) {
 }
 
 void TFmOrvane::MIShadowClick(TMenuItem&) {
-    TMenuItem& item = MenuItem("MIShadow");
-    item.SetChecked(!item.Checked());
+    FItems.Shadow->SetChecked(!FItems.Shadow->Checked());
     RedrawAll();
 }
 
 void TFmOrvane::MIMagnitudeClick(TMenuItem&) {
-    TMenuItem& item = MenuItem("MIMagnitude");
-    item.SetChecked(!item.Checked());
+    FItems.Magnitude->SetChecked(!FItems.Magnitude->Checked());
     SyncAppearance();
     FPainter.DrawResponse();
 }
@@ -265,7 +263,7 @@ void TFmOrvane::OpenValueEdit(TBandValue value, int band, const TRect& area) {
             text = GainText(v);
             break;
         case TBandValue::Frequency:
-            text = FrequencyToText(v, Checked("MINote"));
+            text = FrequencyToText(v, FItems.Note->Checked());
             break;
         case TBandValue::Bandwidth:
             text = BandwidthText(v);

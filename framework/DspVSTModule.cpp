@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 namespace tessel {
 
@@ -28,6 +29,15 @@ void ZeroSamples(T* to, std::int32_t frames) noexcept {
 template <class T>
 T* HostChannel(T* const* channels, std::int32_t c, std::int32_t count) noexcept {
     return channels && c < count ? channels[c] : nullptr;
+}
+
+// A component's bound routine for samples of type T.
+template <class T>
+const std::function<void(TBufferSet<T>&)>& ComponentRoutine(const TProcessingComponent& component) noexcept {
+    if constexpr (std::is_same_v<T, float>)
+        return component.ProcessSingle;
+    else
+        return component.ProcessDouble;
 }
 
 TProcessingMidiEvent ToComponentEvent(const TVstMidiEvent& event) noexcept {
@@ -72,17 +82,17 @@ void TDspVSTModule::SetOnProcess(TProcessAudioEvent v) {
 }
 void TDspVSTModule::SetOnProcessReplacing(TProcessAudioEvent v) {
     FOnProcessReplacing = std::move(v);
-    RouteProcessReplacing();
+    FActiveProcessReplacing = ReplacingRoute(FOnProcessReplacing);
 }
 void TDspVSTModule::SetOnProcessDoubleReplacing(TProcessDoubleEvent v) {
     FOnProcessDoubleReplacing = std::move(v);
-    RouteProcessDoubleReplacing();
+    FActiveProcessDoubleReplacing = ReplacingRoute(FOnProcessDoubleReplacing);
 }
 
 void TDspVSTModule::RouteAll() {
+    FActiveProcessReplacing = ReplacingRoute(FOnProcessReplacing);
+    FActiveProcessDoubleReplacing = ReplacingRoute(FOnProcessDoubleReplacing);
     RouteProcess();
-    RouteProcessReplacing();
-    RouteProcessDoubleReplacing();
 }
 
 void TDspVSTModule::RouteProcess() {
@@ -91,78 +101,48 @@ void TDspVSTModule::RouteProcess() {
             FActiveProcess = FOnProcess;
             break;
         case TMode::pmBlockSave:
-            FActiveProcess = nullptr;
-            if (FOnProcess)
-                FActiveProcess = [this](float* const* in, float* const* out, std::int32_t frames) {
-                    BlockProcess(FBlockInputs32, FBlockOutputs32, in, out, frames, FOnProcess);
-                };
+            FActiveProcess = BlockRoute(FOnProcess);
             break;
         default:
             // Copy, mute and queue overwrite the outputs for the accumulating call too.
-            RouteProcessReplacing();
-            FActiveProcess = FActiveProcessReplacing;
+            FActiveProcess = ReplacingRoute(FOnProcessReplacing);
             break;
     }
 }
 
-void TDspVSTModule::RouteProcessReplacing() {
-    switch (FProcessingMode) {
-        case TMode::pmNormal:
-            FActiveProcessReplacing = FOnProcessReplacing;
-            break;
-        case TMode::pmBlockSave:
-            FActiveProcessReplacing = nullptr;
-            if (FOnProcessReplacing)
-                FActiveProcessReplacing = [this](float* const* in, float* const* out, std::int32_t frames) {
-                    BlockProcess(FBlockInputs32, FBlockOutputs32, in, out, frames, FOnProcessReplacing);
-                };
-            break;
-        case TMode::pmCopy:
-            FActiveProcessReplacing = [this](float* const* in, float* const* out, std::int32_t frames) {
-                CopyProcess(in, out, frames);
-            };
-            break;
-        case TMode::pmMute:
-            FActiveProcessReplacing = [this](float* const*, float* const* out, std::int32_t frames) {
-                MuteProcess(out, frames);
-            };
-            break;
-        case TMode::pmDspQueue:
-            FActiveProcessReplacing = [this](float* const* in, float* const* out, std::int32_t frames) {
-                QueueProcess(FQueue32, in, out, frames, &TProcessingComponent::ProcessSingle);
-            };
-            break;
-    }
+template <class T>
+TDspVSTModule::TSampleBuffers<T>& TDspVSTModule::BuffersOf() noexcept {
+    if constexpr (std::is_same_v<T, float>)
+        return FBuffers32;
+    else
+        return FBuffers64;
 }
 
-void TDspVSTModule::RouteProcessDoubleReplacing() {
+template <class T>
+TDspVSTModule::TSampleProcess<T> TDspVSTModule::ReplacingRoute(const TSampleProcess<T>& handler) {
     switch (FProcessingMode) {
         case TMode::pmNormal:
-            FActiveProcessDoubleReplacing = FOnProcessDoubleReplacing;
-            break;
+            return handler;
         case TMode::pmBlockSave:
-            FActiveProcessDoubleReplacing = nullptr;
-            if (FOnProcessDoubleReplacing)
-                FActiveProcessDoubleReplacing = [this](double* const* in, double* const* out, std::int32_t frames) {
-                    BlockProcess(FBlockInputs64, FBlockOutputs64, in, out, frames, FOnProcessDoubleReplacing);
-                };
-            break;
+            return BlockRoute(handler);
         case TMode::pmCopy:
-            FActiveProcessDoubleReplacing = [this](double* const* in, double* const* out, std::int32_t frames) {
-                CopyProcess(in, out, frames);
-            };
-            break;
+            return [this](T* const* in, T* const* out, std::int32_t frames) { CopyProcess(in, out, frames); };
         case TMode::pmMute:
-            FActiveProcessDoubleReplacing = [this](double* const*, double* const* out, std::int32_t frames) {
-                MuteProcess(out, frames);
-            };
-            break;
+            return [this](T* const*, T* const* out, std::int32_t frames) { MuteProcess(out, frames); };
         case TMode::pmDspQueue:
-            FActiveProcessDoubleReplacing = [this](double* const* in, double* const* out, std::int32_t frames) {
-                QueueProcess(FQueue64, in, out, frames, &TProcessingComponent::ProcessDouble);
+            return [this](T* const* in, T* const* out, std::int32_t frames) {
+                QueueProcess(BuffersOf<T>().queue, in, out, frames);
             };
-            break;
     }
+    return nullptr;
+}
+
+template <class T>
+TDspVSTModule::TSampleProcess<T> TDspVSTModule::BlockRoute(const TSampleProcess<T>& handler) {
+    if (!handler) return nullptr;
+    return [this, &handler](T* const* in, T* const* out, std::int32_t frames) {
+        BlockProcess(BuffersOf<T>(), in, out, frames, handler);
+    };
 }
 
 // ---- Block mode and latency ----
@@ -202,30 +182,30 @@ void TDspVSTModule::CheckBlockModeDelay() {
 
 void TDspVSTModule::PrepareBlockBuffers() {
     if (FProcessingMode != TMode::pmBlockSave) {
-        FBlockInputs32.Release();
-        FBlockOutputs32.Release();
-        FBlockInputs64.Release();
-        FBlockOutputs64.Release();
+        FBuffers32.blockInputs.Release();
+        FBuffers32.blockOutputs.Release();
+        FBuffers64.blockInputs.Release();
+        FBuffers64.blockOutputs.Release();
         return;
     }
-    FBlockInputs32.Resize(numInputs(), FBlockModeSize);
-    FBlockOutputs32.Resize(numOutputs(), FBlockModeSize);
-    FBlockInputs64.Resize(numInputs(), FBlockModeSize);
-    FBlockOutputs64.Resize(numOutputs(), FBlockModeSize);
+    FBuffers32.blockInputs.Resize(numInputs(), FBlockModeSize);
+    FBuffers32.blockOutputs.Resize(numOutputs(), FBlockModeSize);
+    FBuffers64.blockInputs.Resize(numInputs(), FBlockModeSize);
+    FBuffers64.blockOutputs.Resize(numOutputs(), FBlockModeSize);
     FBlockPosition = FBlockModeOverlap;
     CheckBlockModeDelay();
 }
 
 void TDspVSTModule::ResizeQueueBuffers() {
     if (FProcessingMode != TMode::pmDspQueue) {
-        FQueue32.Release();
-        FQueue64.Release();
+        FBuffers32.queue.Release();
+        FBuffers64.queue.Release();
         return;
     }
     // Longer host blocks are processed in pieces.
     const std::int32_t channels = std::max(numInputs(), numOutputs());
-    FQueue32.Resize(channels, kScratchFrames);
-    FQueue64.Resize(channels, kScratchFrames);
+    FBuffers32.queue.Resize(channels, kScratchFrames);
+    FBuffers64.queue.Resize(channels, kScratchFrames);
 }
 
 void TDspVSTModule::PinCountsChanged() {
@@ -259,9 +239,11 @@ void TDspVSTModule::HandleMidiEvent(const TVstMidiEvent& event) {
 // The handler always sees whole blocks of N samples whose first O samples
 // repeat the end of the previous block's input; the host receives each
 // block's output one block later, so the output is delayed by N - O samples.
-template <class T, class THandler>
-void TDspVSTModule::BlockProcess(TChannelBuffers<T>& blockInputs, TChannelBuffers<T>& blockOutputs, T* const* inputs,
-                                 T* const* outputs, std::int32_t frames, const THandler& handler) {
+template <class T>
+void TDspVSTModule::BlockProcess(TSampleBuffers<T>& buffers, T* const* inputs, T* const* outputs, std::int32_t frames,
+                                 const TSampleProcess<T>& handler) {
+    TChannelBuffers<T>& blockInputs = buffers.blockInputs;
+    TChannelBuffers<T>& blockOutputs = buffers.blockOutputs;
     const std::int32_t n = FBlockModeSize;
     const std::int32_t overlap = FBlockModeOverlap;
     // Buffers that do not match the block (being re-prepared) are left alone.
@@ -322,9 +304,8 @@ void TDspVSTModule::MuteProcess(T* const* outputs, std::int32_t frames) const no
 
 // The temporary buffer set is allocated on the UI thread with a fixed size;
 // longer host blocks run through it in pieces.
-template <class T, class TRoutine>
-void TDspVSTModule::QueueProcess(TChannelBuffers<T>& queue, T* const* inputs, T* const* outputs, std::int32_t frames,
-                                 TRoutine TProcessingComponent::*routine) {
+template <class T>
+void TDspVSTModule::QueueProcess(TChannelBuffers<T>& queue, T* const* inputs, T* const* outputs, std::int32_t frames) {
     if (frames <= 0 || queue.Frames() <= 0) return;
     const std::int32_t channels = queue.ChannelCount();
     const std::int32_t hostInputs = std::min(numInputs(), channels);
@@ -335,9 +316,9 @@ void TDspVSTModule::QueueProcess(TChannelBuffers<T>& queue, T* const* inputs, T*
         queue.Zero(piece);
         for (std::int32_t c = 0; c < hostInputs; ++c)
             if (const T* from = HostChannel(inputs, c, hostInputs)) MoveSamples(queue.Channel(c), from + done, piece);
-        if (first && first->*routine) {
+        if (first && ComponentRoutine<T>(*first)) {
             TBufferSet<T> set{queue.Channels(), channels, piece};
-            (first->*routine)(set);
+            ComponentRoutine<T> (*first)(set);
         }
         for (std::int32_t c = 0; c < hostOutputs; ++c)
             if (T* to = HostChannel(outputs, c, hostOutputs)) MoveSamples(to + done, queue.Channel(c), piece);

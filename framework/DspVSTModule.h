@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "framework/ChannelBuffers.h"
@@ -84,10 +85,26 @@ protected:
     void PinCountsChanged() override;
 
 private:
+    // The module-owned buffers of one sample type: block mode's, and the
+    // queue's temporary set.
+    template <class T>
+    struct TSampleBuffers {
+        TChannelBuffers<T> blockInputs, blockOutputs, queue;
+    };
+    template <class T>
+    using TSampleProcess = std::function<void(T* const* inputs, T* const* outputs, std::int32_t frames)>;
+
     void RouteProcess();
-    void RouteProcessReplacing();
-    void RouteProcessDoubleReplacing();
     void RouteAll();
+    // What a replacing call over samples of type T runs in the current mode.
+    template <class T>
+    TSampleProcess<T> ReplacingRoute(const TSampleProcess<T>& handler);
+    // The module's handler on whole blocks; null when there is no handler.
+    // The handler is read at each call, so it must outlive the route.
+    template <class T>
+    TSampleProcess<T> BlockRoute(const TSampleProcess<T>& handler);
+    template <class T>
+    TSampleBuffers<T>& BuffersOf() noexcept;
 
     // max(requested, N - O) in pmBlockSave, requested otherwise.
     std::int32_t EffectiveDelay(std::int32_t requested) const;
@@ -98,16 +115,15 @@ private:
 
     // [audio-thread] The routines of the table in the .cpp; not noexcept where
     // they run the module's or a component's handlers.
-    template <class T, class THandler>
-    void BlockProcess(TChannelBuffers<T>& blockInputs, TChannelBuffers<T>& blockOutputs, T* const* inputs,
-                      T* const* outputs, std::int32_t frames, const THandler& handler);
+    template <class T>
+    void BlockProcess(TSampleBuffers<T>& buffers, T* const* inputs, T* const* outputs, std::int32_t frames,
+                      const TSampleProcess<T>& handler);
     template <class T>
     void CopyProcess(T* const* inputs, T* const* outputs, std::int32_t frames) const noexcept;
     template <class T>
     void MuteProcess(T* const* outputs, std::int32_t frames) const noexcept;
-    template <class T, class TRoutine>
-    void QueueProcess(TChannelBuffers<T>& queue, T* const* inputs, T* const* outputs, std::int32_t frames,
-                      TRoutine TProcessingComponent::*routine);
+    template <class T>
+    void QueueProcess(TChannelBuffers<T>& queue, T* const* inputs, T* const* outputs, std::int32_t frames);
 
     TProcessingMode FProcessingMode = TProcessingMode::pmNormal;
     std::int32_t FBlockModeSize = kDefaultBlockModeSize;
@@ -118,10 +134,8 @@ private:
     TProcessAudioEvent FOnProcessReplacing;
     TProcessDoubleEvent FOnProcessDoubleReplacing;
 
-    TChannelBuffers<float> FBlockInputs32, FBlockOutputs32;
-    TChannelBuffers<double> FBlockInputs64, FBlockOutputs64;
-    TChannelBuffers<float> FQueue32;
-    TChannelBuffers<double> FQueue64;
+    TSampleBuffers<float> FBuffers32;
+    TSampleBuffers<double> FBuffers64;
 
     TProcessingComponentList FComponents;
 };

@@ -52,7 +52,6 @@ public:
     const AEffect& Record() const;
     bool IsClosed() const noexcept { return effect_ == nullptr; }
     TScriptedHost& Host() const noexcept { return *host_; }
-    const std::shared_ptr<TScriptedHost>& SharedHost() const noexcept { return host_; }
     TPluginLibrary& Library() const noexcept { return *library_; }
 
     // ---- Raw access ----

@@ -37,6 +37,14 @@ constexpr std::array<TInitialValue, 31> kInitialValues = {{
 int BandOf(std::int32_t index, int field) { return (index - field) / TOrvaneModule::kParametersPerBand; }
 bool ValidBand(int band) { return band >= 0 && band < TOrvaneModule::kBandCount; }
 
+// A band change that sets one value on both channels' filters (either may be missing).
+auto OnBothChannels(void (TOrvBiquadFilter::*setter)(double) noexcept, double value) {
+    return [setter, value](TOrvBiquadFilter* first, TOrvBiquadFilter* second) {
+        for (TOrvBiquadFilter* filter : {first, second})
+            if (filter) (filter->*setter)(value);
+    };
+}
+
 // Type values round to the nearest kind, ties to even; anything that is not
 // one of the eight kinds (8, negative, not a number) makes the band Bypass.
 TBandKind KindFromTypeValue(double value) {
@@ -248,17 +256,11 @@ void TOrvaneModule::ChangeBand(std::int32_t index, int field, void (TOrvaneModul
 }
 
 void TOrvaneModule::OrvaneModuleGainChange(TBasicVSTModule&, std::int32_t index, float& value) {
-    ChangeBand(index, 1, &TOrvaneModule::UpdateEditorGain, [&](TOrvBiquadFilter* first, TOrvBiquadFilter* second) {
-        for (TOrvBiquadFilter* filter : {first, second})
-            if (filter) filter->SetGain(value);
-    });
+    ChangeBand(index, 1, &TOrvaneModule::UpdateEditorGain, OnBothChannels(&TOrvBiquadFilter::SetGain, value));
 }
 
 void TOrvaneModule::OrvaneModuleFreqChange(TBasicVSTModule&, std::int32_t index, float& value) {
-    ChangeBand(index, 2, &TOrvaneModule::UpdateEditorFrequency, [&](TOrvBiquadFilter* first, TOrvBiquadFilter* second) {
-        for (TOrvBiquadFilter* filter : {first, second})
-            if (filter) filter->SetFrequency(value);
-    });
+    ChangeBand(index, 2, &TOrvaneModule::UpdateEditorFrequency, OnBothChannels(&TOrvBiquadFilter::SetFrequency, value));
 }
 
 void TOrvaneModule::OrvaneModuleBandwidthChange(TBasicVSTModule&, std::int32_t index, float& value) {

@@ -99,15 +99,12 @@ public:
     const std::string& LastError() const { return FLastError; }
 
     // ---- Controls ----------------------------------------------------------
-    int ControlCount() const { return static_cast<int>(FControls.size()); }
-    TControl& Controls(int index) const { return *FControls.at(static_cast<std::size_t>(index)); }
     // Topmost visible, enabled control at a client point, or null.
     TControl* ControlAt(int x, int y) const;
     // The control the pointer is over (enter/leave state), or null.
     TControl* HoverControl() const { return FHover; }
     // The form takes the keyboard focus itself: no control has it.
     void SetFocus() { SetFocusedControl(nullptr); }
-    bool WindowFocused() const { return FWindowFocused; }
 
     // ---- Popup menus -------------------------------------------------------
     // Opens the menu at the pointer's last position (client pixels) or at
@@ -122,7 +119,6 @@ public:
     // once neither is: a plain click leaves the host its shortcuts.
     void SetTypingBoxOpen(bool open);
     const TMenuView& MenuView() const { return FMenuView; }
-    TPoint CursorPos() const { return FCursor; }
 
     // ---- Marks from other threads ------------------------------------------
     // [any-thread] Lock-free, allocation- and syscall-free: safe on the
@@ -143,7 +139,6 @@ public:
     // be copied to the window (invalid plus exposed); both lists are emptied.
     TDirtyRegion ComposeFrame();
     const TBitmap32& Frame() const { return FFrame; }
-    const TDirtyRegion& InvalidRegion() const { return FDirty; }
 
     // The window the form is shown in (null: none; pointer and clipboard
     // services then act locally). Set by the editor loop.
@@ -205,7 +200,6 @@ protected:
     TBitmap32 FBackBuffer;
 
 private:
-    TControl* MouseTarget(int x, int y) const;
     TControl* KeyTarget() const;
     void UpdateHover(int x, int y);
     void DeliverKeyDown(int key, TShiftState shift);
@@ -250,7 +244,6 @@ private:
         std::chrono::steady_clock::time_point Time;
         bool Double = false;
     } FLastPress;
-    bool FWindowFocused = false;
     TMenuView FMenuView;
     bool FSwallowKeyPress = false;               // the menu took the key whose character follows
     bool FHostShift = false, FHostCtrl = false;  // modifier keys forwarded by the host

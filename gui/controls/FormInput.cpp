@@ -268,8 +268,7 @@ void TForm::HostKeyMessage(TKeyMessage message, std::int32_t keyCode, std::uint3
 
 // ---- Window ---------------------------------------------------------------------------------
 
-void TForm::WindowFocusChanged(bool focused) {
-    FWindowFocused = focused;
+void TForm::WindowFocusChanged(bool /*focused*/) {
     // An open menu stays: on a click, window managers and hosts' toolkits
     // move the focus about (to the top level, back, to a frame) before the
     // press arrives, so a focus change says nothing about the user's intent.
