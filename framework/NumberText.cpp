@@ -136,7 +136,12 @@ std::string FormatFixed(double value, int precision, int digits, std::string_vie
     if (value != 0.0) {
         d = Expand(std::fabs(value));
         RoundTo(d, precision);
-        if (d.e > precision) return (value < 0 ? "-" : "") + Exponential(d, 0, separator);
+        if (d.e > precision) {
+            // Not `"-" + text`: GCC 12 at -O2 wrongly warns of overlapping copies there.
+            std::string text = Exponential(d, 0, separator);
+            if (value < 0) text.insert(text.begin(), '-');
+            return text;
+        }
         const int kept = d.e + digits;  // digits left once the decimals are cut
         if (kept < 0 || (kept == 0 && d.digits.front() < '5'))
             d = {"0", 1};
