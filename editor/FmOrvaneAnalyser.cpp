@@ -19,15 +19,14 @@ constexpr double kLongestFallSeconds = 0.25;
 }  // namespace
 
 void TFmOrvane::MIAnalyserClick(TMenuItem&) {
-    TMenuItem& item = MenuItem("MIAnalyser");
-    item.SetChecked(!item.Checked());
+    FItems.Analyser->SetChecked(!FItems.Analyser->Checked());
     ApplyAnalyser();
     SyncAppearance();
     FPainter.DrawResponse();
 }
 
 void TFmOrvane::ApplyAnalyser() {
-    const bool on = Checked("MIAnalyser");
+    const bool on = FItems.Analyser->Checked();
     FOwner.AnalyserTap().SetOpen(on);
     if (!on) FSpectrum.Reset();
 }
