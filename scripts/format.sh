@@ -9,13 +9,12 @@ cd "$(dirname "$0")/.."
 
 mapfile -t files < <(git ls-files '*.cpp' '*.h')
 if [[ ${1:-} == --check ]]; then
-  off=()
-  for f in "${files[@]}"; do
-    clang-format --dry-run --Werror "$f" >/dev/null 2>&1 || off+=("$f")
-  done
-  if ((${#off[@]})); then
+  # One clang-format for all files (one per file costs ten times as long);
+  # each violation it reports starts with the file's name.
+  if ! report=$(clang-format --dry-run --Werror "${files[@]}" 2>&1); then
     printf 'format: not in the house layout (bash scripts/format.sh fixes it):\n' >&2
-    printf '  %s\n' "${off[@]}" >&2
+    sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: error: code should be clang-formatted.*/  \1/p' <<<"$report" | sort -u >&2
+    grep -q 'code should be clang-formatted' <<<"$report" || printf '%s\n' "$report" >&2
     exit 1
   fi
   echo "format: ${#files[@]} files in the house layout"

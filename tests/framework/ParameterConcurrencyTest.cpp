@@ -184,22 +184,28 @@ TEST_F(ParameterConcurrency, TheNextProcessCallAppliesWhatTheHolderLeft) {
     std::atomic<float> lastPosted{0.0f};
     std::thread poster([&] {
         for (;;) {
-            float value;
-            while ((value = request.load()) == kNone) std::this_thread::yield();
+            // Blocking waits, not spins: on a loaded machine spinning threads
+            // hand each other the processor a time slice at a time.
+            request.wait(kNone);
+            const float value = request.load();
             if (value == kStop) return;
             module->PostParameter(1, value);
             lastPosted.store(value);
             request.store(kNone);
+            request.notify_one();
         }
     });
     module->duringChange = [&](int32_t i) {
         if (i != 1 || std::this_thread::get_id() != editorThread) return;
-        request.store(module->ReadParameter(1) + 1.0f);
-        while (request.load() != kNone) std::this_thread::yield();
+        const float asked = module->ReadParameter(1) + 1.0f;
+        request.store(asked);
+        request.notify_one();
+        request.wait(asked);
     };
     module->AutomateParameter(1, 1.0f);
     module->duringChange = nullptr;
     request.store(kStop);
+    request.notify_one();
     poster.join();
     ASSERT_GT(lastPosted.load(), 2.0f);
     ASSERT_EQ(module->ReadParameter(1), lastPosted.load() - 1.0f) << "the newest write should still wait";

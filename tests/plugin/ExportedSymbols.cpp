@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <vector>
 
@@ -21,9 +20,14 @@ T ReadAt(const std::vector<char>& file, std::size_t offset) {
 }  // namespace
 
 std::set<std::string> DefinedDynamicSymbols(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    // Read in one go: a sanitized build's library is tens of megabytes, too
+    // many to take a character at a time.
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) throw std::runtime_error("cannot open " + path);
-    const std::vector<char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<char> file(static_cast<std::size_t>(in.tellg()));
+    in.seekg(0);
+    if (!in.read(file.data(), static_cast<std::streamsize>(file.size())))
+        throw std::runtime_error("cannot read " + path);
 
     const auto header = ReadAt<Elf64_Ehdr>(file, 0);
     if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != ELFCLASS64)
