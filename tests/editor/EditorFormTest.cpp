@@ -26,10 +26,8 @@ using testing::MakeHeadlessOrvane;
 using testing::MatchesGolden;
 using testing::TMemorySettingsStore;
 
-// Text is drawn by whatever FreeType and DejaVu build the machine has: up to
-// 2% of the pixels (the text is about 4%) may differ by more than 8 levels.
-constexpr int kTextDelta = 8;
-constexpr double kTextFraction = 0.02;
+using testing::kTextDelta;
+using testing::kTextFraction;
 
 // Opens an editor at the start-up values with these stored settings and
 // its texture from `noise`.

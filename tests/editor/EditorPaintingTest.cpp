@@ -45,7 +45,7 @@ protected:
     TOrvanePainter FPainter{FBackBuffer, FBackgrounds, FLayout, FAppearance, FSource};
 };
 
-constexpr int kTextDelta = 8;  // see the form's golden images
+using testing::kTextDelta;
 
 // Every pixel the response drawing changed lies on one row.
 void ExpectFlatLineAtMiddle(const TBitmap32& drawn, const TOrvanePainter& background, const TRect& g) {

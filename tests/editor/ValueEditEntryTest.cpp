@@ -34,7 +34,7 @@ struct TTypedCase {
     const TNumberConventions* conventions = &kPoint;
 };
 
-class TypedValueTable : public testing::TestWithParam<TTypedCase> {};
+class TypedValueTable : public ::testing::TestWithParam<TTypedCase> {};
 
 TEST_P(TypedValueTable, StoresTheLimitedValueOrLeavesEverything) {
     const TTypedCase& c = GetParam();
@@ -54,7 +54,7 @@ TEST_P(TypedValueTable, StoresTheLimitedValueOrLeavesEverything) {
 using O = TValueEditOutcome;
 INSTANTIATE_TEST_SUITE_P(
     Texts, TypedValueTable,
-    testing::Values(
+    ::testing::Values(
         // Multipliers: k = 1000, K = 1024, M = 10^6, m = 0.001; limits per kind.
         TTypedCase{"2.5k", Freq(0), O::Applied, 2, 2500.0f}, TTypedCase{"1K", Freq(1), O::Applied, 6, 1024.0f},
         TTypedCase{"500m", Freq(2), O::Applied, 10, 20.0f}, TTypedCase{"30000", Freq(6), O::Applied, 26, 20000.0f},

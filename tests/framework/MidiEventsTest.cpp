@@ -34,10 +34,7 @@ VstMidiEvent Note(std::uint8_t key, std::int32_t deltaFrames) {
     return e;
 }
 
-std::intptr_t Dispatch(TBasicVSTModule& m, std::int32_t opcode, void* ptr = nullptr) {
-    AEffect* e = m.GetEffectRecord();
-    return e->dispatcher(e, opcode, 0, 0, ptr, 0.0f);
-}
+using test::Dispatch;
 
 class IncomingMidi : public ::testing::Test {
 protected:
@@ -59,7 +56,7 @@ TEST_F(IncomingMidi, OnlyMidiEventsReachTheHandler) {
     block.numEvents = 2;
     block.events[0] = &sysEx;
     block.events[1] = reinterpret_cast<VstEvent*>(&note);
-    EXPECT_EQ(Dispatch(*module, effProcessEvents, block.Block()), 1);
+    EXPECT_EQ(Dispatch(*module, effProcessEvents, 0, 0, block.Block()), 1);
     EXPECT_EQ(keys, std::vector<std::uint8_t>{60});
     EXPECT_EQ(note.midiData[1], 60);
 }
@@ -67,16 +64,16 @@ TEST_F(IncomingMidi, OnlyMidiEventsReachTheHandler) {
 TEST_F(IncomingMidi, MalformedBlocksAreAnsweredWithoutHarm) {
     VstMidiEvent first = Note(61, 0), second = Note(62, 1);
     TSmallEvents block;
-    EXPECT_EQ(Dispatch(*module, effProcessEvents, nullptr), 1);
-    EXPECT_EQ(Dispatch(*module, effProcessEvents, block.Block()), 1);  // empty
+    EXPECT_EQ(Dispatch(*module, effProcessEvents), 1);
+    EXPECT_EQ(Dispatch(*module, effProcessEvents, 0, 0, block.Block()), 1);  // empty
     block.numEvents = -3;
     block.events[0] = reinterpret_cast<VstEvent*>(&first);
-    EXPECT_EQ(Dispatch(*module, effProcessEvents, block.Block()), 1);
+    EXPECT_EQ(Dispatch(*module, effProcessEvents, 0, 0, block.Block()), 1);
     EXPECT_TRUE(keys.empty());
     // An overstated count ends at the first null address.
     block.numEvents = 1'000'000;
     block.events[2] = reinterpret_cast<VstEvent*>(&second);
-    EXPECT_EQ(Dispatch(*module, effProcessEvents, block.Block()), 1);
+    EXPECT_EQ(Dispatch(*module, effProcessEvents, 0, 0, block.Block()), 1);
     EXPECT_EQ(keys, std::vector<std::uint8_t>{61});
 }
 
@@ -85,7 +82,7 @@ TEST(IncomingMidiWithoutHandler, NoEventIsTouched) {
     TSmallEvents block;
     block.numEvents = 4;
     for (auto& slot : block.events) slot = reinterpret_cast<VstEvent*>(std::uintptr_t{8});  // unreadable
-    EXPECT_EQ(Dispatch(*module, effProcessEvents, block.Block()), 1);
+    EXPECT_EQ(Dispatch(*module, effProcessEvents, 0, 0, block.Block()), 1);
     EXPECT_EQ(Dispatch(*module, effGetCurrentMidiProgram), -1);
 }
 

@@ -14,11 +14,7 @@ namespace {
 
 using test::TBareModule;
 
-intptr_t Dispatch(TBasicVSTModule& module, int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
-                  float opt = 0.0f) {
-    AEffect* effect = module.GetEffectRecord();
-    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
-}
+using test::Dispatch;
 
 TEST(ModuleEvents, SampleRateAndBlockSizeFireOnChangeOnly) {
     auto module = CreateModule<TBareModule>();

@@ -39,6 +39,11 @@ long long AlphaSum(const TCustomBitmap32& s);
 // instead — only after the image has been checked by eye.
 ::testing::AssertionResult MatchesGolden(const TCustomBitmap32& s, const std::string& name, int maxChannelDelta = 0,
                                          double maxDifferingFraction = 0.0);
+// Text is drawn by whatever FreeType and DejaVu build the machine has: images
+// with text may differ by more than 8 levels in up to 2 % of their pixels
+// (text covers about 4 % of the editor).
+constexpr int kTextDelta = 8;
+constexpr double kTextFraction = 0.02;
 
 // A font engine that draws every character as a box, for exact checks of
 // the text pipeline: em = FontEmPixels(font, magnification), advance em/2,
