@@ -22,6 +22,7 @@ constexpr double kSampleRateHz = 44100.0;
 constexpr std::array<double, kBands> kFrequenciesHz{60.0, 150.0, 400.0, 1000.0, 2500.0, 6000.0, 12000.0};
 constexpr std::array<double, kBands> kGainsDb{4.0, -3.0, 2.5, -6.0, 5.0, -2.0, 3.0};
 constexpr double kBandwidthOctaves = 1.0;
+constexpr double kVolumeFactor = 0.5;  // about -6 dB
 
 std::array<TBiquadCoefficients, kBands> PeakCoefficients() {
     std::array<TBiquadCoefficients, kBands> result{};
@@ -42,7 +43,8 @@ void SetPerFrameCounter(benchmark::State& state, std::int64_t frames) {
         static_cast<double>(frames), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-// Arguments: block frames, kernel (0 SSE2, 1 AVX2+FMA, 2 AVX-512).
+// Arguments: block frames, kernel (0 SSE2, 1 AVX2+FMA, 2 AVX-512), volume
+// (0: 0 dB, which skips the output gain; 1: -6 dB, applied after the bands).
 template <class T>
 void BM_Engine(benchmark::State& state) {
     const auto frames = static_cast<std::int32_t>(state.range(0));
@@ -56,6 +58,7 @@ void BM_Engine(benchmark::State& state) {
     const auto coefficients = PeakCoefficients();
     for (std::size_t b = 0; b < bands.size(); ++b) bands[b] = {TBandKind::Peak, coefficients[b]};
     engine.PublishBands(bands);
+    if (state.range(2) != 0) engine.SetOutputGain(kVolumeFactor);
 
     const auto frameCount = static_cast<std::size_t>(frames);
     const std::vector<T> left = Noise<T>(frameCount, 1);
@@ -74,9 +77,11 @@ void BM_Engine(benchmark::State& state) {
 }
 
 void EngineArguments(benchmark::internal::Benchmark* b) {
-    b->ArgNames({"block", "kernel"});
+    b->ArgNames({"block", "kernel", "volume"});
     for (const TCascadeKernel kernel : {TCascadeKernel::Sse2, TCascadeKernel::Avx2Fma, TCascadeKernel::Avx512}) {
-        for (int block : {64, 512}) b->Args({block, static_cast<int>(kernel)});
+        for (int block : {64, 512}) {
+            for (int volume : {0, 1}) b->Args({block, static_cast<int>(kernel), volume});
+        }
     }
 }
 BENCHMARK_TEMPLATE(BM_Engine, float)->Apply(EngineArguments);
