@@ -16,6 +16,13 @@
 // never lost, but the values it replaced never reach the handlers. They are
 // counted (MergedWrites).
 //
+// Order. Every write draws a ticket as it is pushed. Merged writes wait in
+// their slots until the ring is empty, but a drain that found the ring empty
+// can meet writes pushed after that look and merged before it takes the
+// slots; so the holder also keeps, per parameter, the ticket of the write it
+// last applied, and a write older than that is dropped and counted as merged
+// instead of taking the parameter back to an older value.
+//
 // Threads: as each function says. Drain runs on whichever thread holds the
 // parameter store, one at a time (the store gate serialises them).
 
@@ -69,15 +76,19 @@ private:
     struct TCell {
         std::atomic<std::uint64_t> sequence{0};
         TQueuedParameter write;
+        std::uint64_t ticket = 0;
     };
     static constexpr std::uint64_t kMask = kCapacity - 1;
     static constexpr int kDrainPasses = 4;
 
-    bool TryPush(const TQueuedParameter& write) noexcept;
-    void PushMerged(const TQueuedParameter& write) noexcept;
-    bool TryPop(TQueuedParameter& write) noexcept;
-    bool TakeMerged(std::size_t index, TQueuedParameter& write) noexcept;
+    bool TryPush(const TQueuedParameter& write, std::uint64_t ticket) noexcept;
+    void PushMerged(const TQueuedParameter& write, std::uint64_t ticket) noexcept;
+    bool TryPop(TQueuedParameter& write, std::uint64_t& ticket) noexcept;
+    bool TakeMerged(std::size_t index, TQueuedParameter& write, std::uint64_t& ticket) noexcept;
     bool RingEmpty() const noexcept;
+    // Whether the write with this ticket is newer than the last one applied
+    // to its parameter; if so, it becomes that one. By the store holder only.
+    bool Newest(const TQueuedParameter& write, std::uint64_t ticket) noexcept;
 
     std::unique_ptr<TCell[]> FCells;
     alignas(64) std::atomic<std::uint64_t> FPushPosition{0};
@@ -90,15 +101,19 @@ private:
     std::size_t FMergedCount = 0;
     std::atomic<std::int64_t> FMergedWaiting{0};  // occupied slots; while any, writes merge
     std::atomic<std::uint64_t> FMergedWrites{0};
+    alignas(64) std::atomic<std::uint64_t> FTickets{0};  // the last ticket drawn
+    // Per parameter, the ticket of the write last applied; the store holder's alone.
+    std::unique_ptr<std::uint64_t[]> FAppliedTickets;
 };
 
 template <class TApply>
 void TParameterQueue::Drain(TApply&& apply) {
     for (int pass = 0; pass < kDrainPasses; ++pass) {
-        bool applied = false;
+        bool applied = false;  // or dropped as stale: either way, progress
         TQueuedParameter write;
-        for (std::size_t n = 0; n < kCapacity && TryPop(write); ++n) {
-            apply(static_cast<const TQueuedParameter&>(write));
+        std::uint64_t ticket = 0;
+        for (std::size_t n = 0; n < kCapacity && TryPop(write, ticket); ++n) {
+            if (Newest(write, ticket)) apply(static_cast<const TQueuedParameter&>(write));
             applied = true;
         }
         // Merged writes are newer than every write in the ring, so they wait
@@ -106,8 +121,8 @@ void TParameterQueue::Drain(TApply&& apply) {
         if (!RingEmpty()) return;
         if (FMergedWaiting.load(std::memory_order_seq_cst) > 0)
             for (std::size_t i = 0; i < FMergedCount; ++i)
-                if (TakeMerged(i, write)) {
-                    apply(static_cast<const TQueuedParameter&>(write));
+                if (TakeMerged(i, write, ticket)) {
+                    if (Newest(write, ticket)) apply(static_cast<const TQueuedParameter&>(write));
                     applied = true;
                 }
         if (!applied) return;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "framework/DecimalSeparator.h"
+#include "framework/ParameterQueue.h"
 #include "host/ScriptedHost.h"
 #include "tests/framework/ParameterFixtures.h"
 
@@ -321,6 +323,33 @@ TEST(ParameterDescriptions, SomeHostsKeepTheirParameterCount) {
         module->Dispatch(effGetParamName, 3, 0, name.bytes);
         EXPECT_EQ(name.Text(), "undefined");
     }
+}
+
+// A drain that found the ring empty takes the merged slots; writes pushed
+// meanwhile can fill the ring and merge a newer value into a slot it has yet
+// to take (here pushed from inside the drain itself, as another thread would
+// between its looks). The older ring values must not follow the newer one.
+TEST(ParameterQueue, AWriteNeverTakesItsParameterBackToAnOlderValue) {
+    TParameterQueue queue;
+    queue.SetParameterCount(2);
+    const auto capacity = static_cast<int>(TParameterQueue::kCapacity);
+    for (int k = 0; k <= capacity; ++k) queue.Push({.index = 0, .value = static_cast<float>(k)});  // the last merges
+    std::vector<float> applied[2];
+    bool pushed = false;
+    queue.Drain([&](const TQueuedParameter& write) {
+        applied[write.index].push_back(write.value);
+        if (write.index != 0 || write.value != static_cast<float>(capacity) || pushed) return;
+        pushed = true;
+        for (int k = 1; k <= capacity + 1; ++k) queue.Push({.index = 1, .value = static_cast<float>(k)});
+    });
+    queue.Drain([&](const TQueuedParameter& write) { applied[write.index].push_back(write.value); });
+    for (const auto& values : applied) {
+        ASSERT_FALSE(values.empty());
+        EXPECT_EQ(std::adjacent_find(values.begin(), values.end(), std::greater_equal<float>()), values.end());
+    }
+    EXPECT_EQ(applied[0].back(), static_cast<float>(capacity));
+    EXPECT_EQ(applied[1].back(), static_cast<float>(capacity + 1)) << "the newest value must be the one that stays";
+    EXPECT_EQ(applied[0].size() + applied[1].size() + queue.MergedWrites(), 2u * (TParameterQueue::kCapacity + 1));
 }
 
 }  // namespace
