@@ -67,7 +67,7 @@ std::vector<TFixedPoint> TMetalDial32::RangeArc() const {
 void TMetalDial32::DrawBuffer() {
     PaintBackground();
     if (FFace) {
-        const TBitmap32& face = FFace->Rendered(FromSystemColor(Color()), FShadow);
+        const TBitmap32& face = FFace->Rendered(FromSystemColor(Color()), FShadow, Scale());
         ComposeFace(face, Enabled() ? 255 : kDisabledOpacity);
     }
     if (Enabled()) {

@@ -21,10 +21,10 @@ std::vector<std::shared_ptr<TMetalFaceCache::TFace>>& Entries() {
 
 }  // namespace
 
-const TBitmap32& TMetalFaceCache::TFace::Rendered(TColor32 base, const TShadow32& shadow) {
+const TBitmap32& TMetalFaceCache::TFace::Rendered(TColor32 base, const TShadow32& shadow, TPixelScale scale) {
     std::call_once(FRenderOnce, [&] {
         FSurface.Resize(FWidth, FHeight);
-        RenderMetalFace(FSurface, base, shadow);
+        RenderMetalFace(FSurface, base, shadow, scale);
     });
     return FSurface;
 }

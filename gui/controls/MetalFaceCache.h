@@ -3,7 +3,9 @@
 // knob size, each shared by every metal knob of that size (the editor's 21
 // knobs have one size per layout, so they share one face).
 //
-// The cache is keyed by size alone. A face is rendered from the colour and
+// The cache is keyed by pixel size alone: a knob at 200 % has a face of
+// twice the pixels, rendered at that size (ring spacing and shadow scaled
+// with it), never a stretched copy of the 100 % face. A face is rendered from the colour and
 // shadow settings of the knob that first draws it; later changes of those
 // settings, or other knobs of the same size with other settings, do not
 // re-render it — only a size with no face yet gets a new one. A face is
@@ -18,6 +20,7 @@
 #include <mutex>
 
 #include "gui/surface/Bitmap32.h"
+#include "gui/surface/PixelScale.h"
 #include "gui/surface/Shadow32.h"
 
 namespace tessel {
@@ -29,8 +32,9 @@ public:
         TFace(int width, int height) : FWidth(width), FHeight(height) {}
         int Width() const { return FWidth; }
         int Height() const { return FHeight; }
-        // The face, rendered from these settings if this is its first use.
-        const TBitmap32& Rendered(TColor32 base, const TShadow32& shadow);
+        // The face, rendered from these settings at that scale if this is
+        // its first use.
+        const TBitmap32& Rendered(TColor32 base, const TShadow32& shadow, TPixelScale scale = {});
         // What Rendered returned, for a thread that has called it (empty
         // before the first render).
         const TBitmap32& Surface() const { return FSurface; }
