@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "editor/FrequencyPosition.h"
 #include "editor/OrvanePainter.h"
@@ -23,7 +24,7 @@ void TOrvanePainter::DrawResponse() {
     const TRect& g = FLayout.GraphRect;
     Restore(g);
     if (FAppearance.Analyser && FSpectrum && FSpectrum->Visible())
-        DrawSpectrum(FBackBuffer, g, FSpectrum->Levels(), SpectrumFillColor(FAppearance.FormColor),
+        DrawSpectrum(FBackBuffer, Pixels(g), FSpectrum->Levels(), SpectrumFillColor(FAppearance.FormColor),
                      SpectrumEdgeColor(FAppearance.FormColor));
     if (FAppearance.Magnitude) {
         DrawCurve();
@@ -36,8 +37,12 @@ void TOrvanePainter::DrawResponse() {
     Invalidate(g);
 }
 
+// One curve point per screen pixel column: at 200 % the curve has twice
+// the points, not a stretched 100 % curve. Its width is one unit: at
+// scales above 100 % it is drawn that many pixels apart vertically,
+// centred on the exact curve.
 void TOrvanePainter::DrawCurve() {
-    const TRect& g = FLayout.GraphRect;
+    const TRect g = Pixels(FLayout.GraphRect);
     const int n = g.Width() - 1;
     if (n < 2 || g.Height() <= 0) return;
     FSource.BeginResponse();
@@ -55,7 +60,10 @@ void TOrvanePainter::DrawCurve() {
         return std::clamp(g.Top + half - db * scale, lowest, highest);
     };
     const bool aliased = FAppearance.FontQuality == 0;
+    const int width = FAppearance.Scale.Length(1);
+    double shift = 0.0;  // of the pass being drawn, pixels
     auto point = [&](int x, double py, bool first) {
+        py += shift;
         if (aliased) {
             const int iy = static_cast<int>(std::nearbyint(py));  // ties to even
             first ? FBackBuffer.MoveTo(x, iy) : FBackBuffer.LineTo(x, iy);
@@ -64,8 +72,19 @@ void TOrvanePainter::DrawCurve() {
             first ? FBackBuffer.MoveToF(fx, fy) : FBackBuffer.LineToF(fx, fy);
         }
     };
-    point(g.Left + 1, y(kLowestHz), true);
-    for (int h = 2; h <= n; ++h) point(g.Left + h, y(FrequencyFromPosition(h * step)), false);
+    if (width == 1) {
+        point(g.Left + 1, y(kLowestHz), true);
+        for (int h = 2; h <= n; ++h) point(g.Left + h, y(FrequencyFromPosition(h * step)), false);
+    } else {
+        std::vector<double> ys(static_cast<std::size_t>(n) + 1);
+        ys[1] = y(kLowestHz);
+        for (int h = 2; h <= n; ++h) ys[static_cast<std::size_t>(h)] = y(FrequencyFromPosition(h * step));
+        for (int pass = 0; pass < width; ++pass) {
+            shift = pass - (width - 1) / 2.0;
+            point(g.Left + 1, ys[1], true);
+            for (int h = 2; h <= n; ++h) point(g.Left + h, ys[static_cast<std::size_t>(h)], false);
+        }
+    }
     FBackBuffer.ResetClip();
 }
 
