@@ -25,7 +25,9 @@ struct TPixelScale {
     constexpr double Factor() const { return Percent / static_cast<double>(kUnscaledPercent); }
 
     // A coordinate in units to screen pixels.
-    constexpr int Pixels(int units) const { return FloorDiv(std::int64_t{units} * Percent * 2 + kUnscaledPercent, 2 * kUnscaledPercent); }
+    constexpr int Pixels(int units) const {
+        return FloorDiv(std::int64_t{units} * Percent * 2 + kUnscaledPercent, 2 * kUnscaledPercent);
+    }
     // A screen pixel to the unit it lies in.
     constexpr int Units(int pixels) const { return FloorDiv(std::int64_t{pixels} * kUnscaledPercent, Percent); }
     // A length in units (line width, radius, offset) to screen pixels.
