@@ -25,7 +25,7 @@ void TOrvanePainter::DrawResponse() {
     Restore(g);
     if (FAppearance.Analyser && FSpectrum && FSpectrum->Visible())
         DrawSpectrum(FBackBuffer, Pixels(g), FSpectrum->Levels(), SpectrumFillColor(FAppearance.FormColor),
-                     SpectrumEdgeColor(FAppearance.FormColor));
+                     SpectrumEdgeColor(FAppearance.FormColor), FAppearance.Scale.Factor());
     if (FAppearance.Magnitude) {
         DrawCurve();
     } else {
@@ -38,9 +38,9 @@ void TOrvanePainter::DrawResponse() {
 }
 
 // One curve point per screen pixel column: at 200 % the curve has twice
-// the points, not a stretched 100 % curve. Its width is one unit: at
-// scales above 100 % it is drawn that many pixels apart vertically,
-// centred on the exact curve.
+// the points, not a stretched 100 % curve. Its width is one unit: above
+// 100 % the antialiased curve is one wide stroke; the aliased one is drawn
+// as many whole pixels apart vertically as a unit is wide.
 void TOrvanePainter::DrawCurve() {
     const TRect g = Pixels(FLayout.GraphRect);
     const int n = g.Width() - 1;
@@ -61,7 +61,7 @@ void TOrvanePainter::DrawCurve() {
     };
     const bool aliased = FAppearance.FontQuality == 0;
     const int width = FAppearance.Scale.Length(1);
-    double shift = 0.0;  // of the pass being drawn, pixels
+    int shift = 0;  // of the aliased pass being drawn, pixels
     auto point = [&](int x, double py, bool first) {
         py += shift;
         if (aliased) {
@@ -72,15 +72,22 @@ void TOrvanePainter::DrawCurve() {
             first ? FBackBuffer.MoveToF(fx, fy) : FBackBuffer.LineToF(fx, fy);
         }
     };
-    if (width == 1) {
+    if (FAppearance.Scale.Unscaled()) {
         point(g.Left + 1, y(kLowestHz), true);
         for (int h = 2; h <= n; ++h) point(g.Left + h, y(FrequencyFromPosition(h * step)), false);
+    } else if (!aliased) {
+        std::vector<TFixedPoint> curve;
+        curve.reserve(static_cast<std::size_t>(n));
+        curve.push_back(FixedPoint(g.Left + 1, static_cast<float>(y(kLowestHz))));
+        for (int h = 2; h <= n; ++h)
+            curve.push_back(FixedPoint(g.Left + h, static_cast<float>(y(FrequencyFromPosition(h * step)))));
+        FBackBuffer.StrokePolyline(curve, ResponseCurveColor(FAppearance.FormColor), false, FAppearance.Scale.Factor());
     } else {
         std::vector<double> ys(static_cast<std::size_t>(n) + 1);
         ys[1] = y(kLowestHz);
         for (int h = 2; h <= n; ++h) ys[static_cast<std::size_t>(h)] = y(FrequencyFromPosition(h * step));
         for (int pass = 0; pass < width; ++pass) {
-            shift = pass - (width - 1) / 2.0;
+            shift = pass - (width - 1) / 2;
             point(g.Left + 1, ys[1], true);
             for (int h = 2; h <= n; ++h) point(g.Left + h, ys[static_cast<std::size_t>(h)], false);
         }

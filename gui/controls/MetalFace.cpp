@@ -52,18 +52,19 @@ void RenderMetalFace(TBitmap32& face, TColor32 base, const TShadow32& shadow, TP
     TMetalShading shading{w, h, base, 1};
     std::vector<TFixedPoint> circle = CirclePolygon(cx, cy, r);
     face.FillPolygonWith(circle, shading);
-    face.StrokePolyline(circle, Lighten(base, kRimDarken), true);
+    const double line = scale.Factor();  // one unit wide
+    face.StrokePolyline(circle, Lighten(base, kRimDarken), true, line);
 
     const float spacing = kRingSpacing * static_cast<float>(scale.Factor());
     const float capGap = static_cast<float>(scale.Factor());  // the 1 unit between the last ring and the cap
     for (r -= spacing; r > kCapRadius * m + capGap; r -= spacing)
-        face.StrokePolyline(CirclePolygon(cx, cy, r), Lighten(base, kRingDarken), true);
+        face.StrokePolyline(CirclePolygon(cx, cy, r), Lighten(base, kRingDarken), true, line);
 
     if (r > 0.0f) {
         shading.Direction = -1;
         circle = CirclePolygon(cx, cy, r);
         face.FillPolygonWith(circle, shading);
-        face.StrokePolyline(circle, Lighten(base, kCapRimDarken), true);
+        face.StrokePolyline(circle, Lighten(base, kCapRimDarken), true, line);
     }
 
     if (shadow.Visible())

@@ -4,6 +4,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
+#include <numbers>
+#include <utility>
+#include <vector>
 
 #include "gui/surface/Bitmap32.h"
 
@@ -145,6 +149,61 @@ void TBitmap32::StrokePolyline(std::span<const TFixedPoint> points, TColor32 col
     if (n < 2) return;
     for (std::size_t i = 0; i + 1 < n; ++i) LineSmooth(points[i], points[i + 1], color, !closed && i + 2 == n);
     if (closed) LineSmooth(points[n - 1], points[0], color, false);
+}
+
+namespace {
+
+constexpr int kJointVertices = 12;
+
+// A wide stroke as one polygon under the non-zero rule: each segment's band
+// and a disc at each point, all turning the same way, so that where they
+// overlap the winding adds up and never cancels. Each shape starts and ends
+// at the path's first point; the connecting edges run there and back and
+// cancel.
+std::vector<TFixedPoint> WideStrokeOutline(std::span<const TFixedPoint> points, bool closed, double width) {
+    const double half = width / 2.0;
+    const double shift = half;  // the 1-pixel line's place: right of and below the path
+    std::vector<TFixedPoint> outline;
+    const TFixedPoint home = points.front();
+    auto shape = [&](std::initializer_list<std::pair<double, double>> corners) {
+        outline.push_back(home);
+        for (const auto& [x, y] : corners) outline.push_back(FixedPoint(x, y));
+        outline.push_back(FixedPoint(corners.begin()->first, corners.begin()->second));
+        outline.push_back(home);
+    };
+    const std::size_t n = points.size();
+    const std::size_t segments = closed ? n : n - 1;
+    for (std::size_t i = 0; i < segments; ++i) {
+        const double x0 = FixedToFloat(points[i].x) + shift, y0 = FixedToFloat(points[i].y) + shift;
+        const double x1 = FixedToFloat(points[(i + 1) % n].x) + shift;
+        const double y1 = FixedToFloat(points[(i + 1) % n].y) + shift;
+        const double length = std::hypot(x1 - x0, y1 - y0);
+        if (length <= 0.0) continue;
+        const double nx = -(y1 - y0) / length * half, ny = (x1 - x0) / length * half;
+        shape({{x0 + nx, y0 + ny}, {x1 + nx, y1 + ny}, {x1 - nx, y1 - ny}, {x0 - nx, y0 - ny}});
+    }
+    // Round joints (and caps), turning the way the bands do.
+    for (const TFixedPoint& p : points) {
+        const double cx = FixedToFloat(p.x) + shift, cy = FixedToFloat(p.y) + shift;
+        outline.push_back(home);
+        for (int k = 0; k <= kJointVertices; ++k) {
+            const double angle = -2.0 * std::numbers::pi * k / kJointVertices;
+            outline.push_back(FixedPoint(cx + half * std::cos(angle), cy + half * std::sin(angle)));
+        }
+        outline.push_back(home);
+    }
+    return outline;
+}
+
+}  // namespace
+
+void TBitmap32::StrokePolyline(std::span<const TFixedPoint> points, TColor32 color, bool closed, double width) {
+    if (!(width > 1.0)) {
+        StrokePolyline(points, color, closed);
+        return;
+    }
+    if (points.size() < 2) return;
+    FillPolygon(WideStrokeOutline(points, closed, width), color, pfWinding, am8times);
 }
 
 }  // namespace tessel
