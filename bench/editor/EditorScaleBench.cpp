@@ -59,7 +59,8 @@ void BM_DragFrameAtScale(benchmark::State& state) {
     auto module = CreateModule<TOrvaneModule>();
     module->SetSampleRate(44100.0f);
     TXorShiftRandom random{1};
-    TFmOrvane form(*module, std::make_shared<TZoomSettings>(static_cast<int>(state.range(0))), &random, [] { return 0; });
+    TFmOrvane form(*module, std::make_shared<TZoomSettings>(static_cast<int>(state.range(0))), &random,
+                   [] { return 0; });
     form.Create();
     THeadlessWindow window;
     TEditorLoop loop(form, window);
