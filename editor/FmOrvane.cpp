@@ -235,7 +235,7 @@ bool TFmOrvane::Checked(std::string_view item) { return MenuItem(item).Checked()
 
 void TFmOrvane::FormCreate(TForm&) {
     ReadSettings();
-    SetScale({ResolveOrvaneScale(FUserScale, FOwner.HostContentScale(), FUserScale > 0 ? 0 : FDesktopScale())});
+    SetScale({ResolveScale()});
     ApplyAnalyser();
     CreateKnobs();
     CalculateLayout();
@@ -383,10 +383,14 @@ void TFmOrvane::CheckZoomItem() {
 
 void TFmOrvane::HostScaleChanged(int) { UpdateScale(); }
 
-void TFmOrvane::UpdateScale() {
+int TFmOrvane::ResolveScale() const {
     // The desktop is asked only when it decides: it opens a connection.
     const int host = FOwner.HostContentScale();
-    const int percent = ResolveOrvaneScale(FUserScale, host, FUserScale > 0 || host > 0 ? 0 : FDesktopScale());
+    return ResolveOrvaneScale(FUserScale, host, FUserScale > 0 || host > 0 ? 0 : FDesktopScale());
+}
+
+void TFmOrvane::UpdateScale() {
+    const int percent = ResolveScale();
     if (percent == ScalePercent()) return;
     HideValueEdit();
     SetScale({percent});

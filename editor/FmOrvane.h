@@ -203,6 +203,7 @@ private:
     void ApplyDialLinks();
     void SyncAppearance();
     void CheckZoomItem();
+    int ResolveScale() const;  // percent, from the user's Zoom, the host and the desktop
     bool Checked(std::string_view item);
     TKnobs& KnobsOf(TBandValue value);
     const TKnobs& KnobsOf(TBandValue value) const;

@@ -67,8 +67,8 @@ public:
     void StrokePolyline(std::span<const TFixedPoint> points, TColor32 color, bool closed);
     // The same path `width` pixels wide, for drawing at screen densities
     // above 96 dpi: at width 1 or less exactly StrokePolyline; wider, one
-    // antialiased fill of the segments' bands and round joints (am8times),
-    // each pixel inked once however many of them cover it. As the 1-pixel
+    // antialiased fill (am8times) of the band around the path, mitred at
+    // its corners, each pixel inked once. As the 1-pixel
     // line inks the pixel right of and below a point, the band is centred
     // width/2 right of and below the path: a line at y = 10 covers rows 10
     // and 11 at width 2, as row 10 at width 1.

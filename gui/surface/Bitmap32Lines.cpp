@@ -4,8 +4,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <initializer_list>
-#include <numbers>
 #include <utility>
 #include <vector>
 
@@ -153,45 +151,61 @@ void TBitmap32::StrokePolyline(std::span<const TFixedPoint> points, TColor32 col
 
 namespace {
 
-constexpr int kJointVertices = 12;
+// How far a mitred corner may reach, in half widths: sharper corners are
+// cut short (bevelled) instead of spiking out.
+constexpr double kMiterLimit = 2.0;
 
-// A wide stroke as one polygon under the non-zero rule: each segment's band
-// and a disc at each point, all turning the same way, so that where they
-// overlap the winding adds up and never cancels. Each shape starts and ends
-// at the path's first point; the connecting edges run there and back and
-// cancel.
-std::vector<TFixedPoint> WideStrokeOutline(std::span<const TFixedPoint> points, bool closed, double width) {
+// A wide stroke as one polygon under the non-zero rule: a ribbon whose one
+// side runs forward and the other back, offset by half the width along
+// each corner's bisector (a mitre), so where it folds over itself the
+// winding adds up and never cancels. A closed path's two sides are two
+// loops joined by a bridge run both ways. Few edges cross any row: a
+// horizontal stretch costs none.
+std::vector<TFixedPoint> WideStrokeOutline(std::span<const TFixedPoint> input, bool closed, double width) {
     const double half = width / 2.0;
     const double shift = half;  // the 1-pixel line's place: right of and below the path
-    std::vector<TFixedPoint> outline;
-    const TFixedPoint home = points.front();
-    auto shape = [&](std::initializer_list<std::pair<double, double>> corners) {
-        outline.push_back(home);
-        for (const auto& [x, y] : corners) outline.push_back(FixedPoint(x, y));
-        outline.push_back(FixedPoint(corners.begin()->first, corners.begin()->second));
-        outline.push_back(home);
+    struct TAt {
+        double x, y;
     };
-    const std::size_t n = points.size();
-    const std::size_t segments = closed ? n : n - 1;
-    for (std::size_t i = 0; i < segments; ++i) {
-        const double x0 = FixedToFloat(points[i].x) + shift, y0 = FixedToFloat(points[i].y) + shift;
-        const double x1 = FixedToFloat(points[(i + 1) % n].x) + shift;
-        const double y1 = FixedToFloat(points[(i + 1) % n].y) + shift;
-        const double length = std::hypot(x1 - x0, y1 - y0);
-        if (length <= 0.0) continue;
-        const double nx = -(y1 - y0) / length * half, ny = (x1 - x0) / length * half;
-        shape({{x0 + nx, y0 + ny}, {x1 + nx, y1 + ny}, {x1 - nx, y1 - ny}, {x0 - nx, y0 - ny}});
+    std::vector<TAt> p;
+    for (const TFixedPoint& q : input) {
+        const TAt f{FixedToFloat(q.x) + shift, FixedToFloat(q.y) + shift};
+        if (p.empty() || f.x != p.back().x || f.y != p.back().y) p.push_back(f);
     }
-    // Round joints (and caps), turning the way the bands do.
-    for (const TFixedPoint& p : points) {
-        const double cx = FixedToFloat(p.x) + shift, cy = FixedToFloat(p.y) + shift;
-        outline.push_back(home);
-        for (int k = 0; k <= kJointVertices; ++k) {
-            const double angle = -2.0 * std::numbers::pi * k / kJointVertices;
-            outline.push_back(FixedPoint(cx + half * std::cos(angle), cy + half * std::sin(angle)));
+    if (closed && p.size() > 1 && p.front().x == p.back().x && p.front().y == p.back().y) p.pop_back();
+    const std::size_t n = p.size();
+    if (n < 2) return {};
+    // The unit normal of the segment from point i to the next.
+    auto normal = [&](std::size_t i) {
+        const TAt a = p[i % n], b = p[(i + 1) % n];
+        const double dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
+        return std::pair{-dy / length, dx / length};
+    };
+    std::vector<TFixedPoint> left(n), right(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const bool end = !closed && (i == 0 || i + 1 == n);
+        const auto [ax, ay] = normal(i == 0 ? (closed ? n - 1 : 0) : i - 1);
+        const auto [bx, by] = end && i + 1 == n ? normal(i - 1) : normal(i);
+        double mx = ax + bx, my = ay + by;
+        const double m = std::hypot(mx, my);
+        double reach = half;
+        if (m > 1e-9) {
+            mx /= m;
+            my /= m;
+            reach = half / std::max(mx * bx + my * by, 1.0 / kMiterLimit);
+        } else {  // a full turn back: square off along one normal
+            mx = bx;
+            my = by;
         }
-        outline.push_back(home);
+        left[i] = FixedPoint(p[i].x + mx * reach, p[i].y + my * reach);
+        right[i] = FixedPoint(p[i].x - mx * reach, p[i].y - my * reach);
     }
+    std::vector<TFixedPoint> outline(left.begin(), left.end());
+    if (closed) {
+        outline.push_back(left.front());
+        outline.push_back(right.front());
+    }
+    outline.insert(outline.end(), right.rbegin(), right.rend());
     return outline;
 }
 
