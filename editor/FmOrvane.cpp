@@ -42,6 +42,8 @@ constexpr std::array<TKnobRow, 3> kKnobRows = {{
     {TBandValue::Bandwidth, false, rsLeft, 0x7F0020FF, "BandwidthDialChange"},
 }};
 constexpr std::uint8_t kKnobShadowBlur = 4;  // units
+constexpr std::uint8_t kKnobShadowKnobsStyle = 160;
+constexpr std::uint8_t kKnobShadowDisplayStyle = 110;
 
 // The Zoom menu's items and the scale each chooses (0: automatic).
 struct TZoomItem {
@@ -55,8 +57,6 @@ constexpr std::array<TZoomItem, 7> kZoomItems = {{{"MIZoomAuto", 0},
                                                   {"MIZoom200", 200},
                                                   {"MIZoom250", 250},
                                                   {"MIZoom300", 300}}};
-constexpr std::uint8_t kKnobShadowKnobsStyle = 160;
-constexpr std::uint8_t kKnobShadowDisplayStyle = 110;
 
 // The release handler a knob is bound to: one for all gain knobs, one per
 // band for the frequency knobs, one for all bandwidth knobs.
@@ -373,8 +373,6 @@ void TFmOrvane::ApplyDialLinks() {
     }
 }
 
-// ---- Drawing [editor thread] ------------------------------------------------------------
-
 // ---- Scale [editor thread] -----------------------------------------------------------------
 
 void TFmOrvane::CheckZoomItem() {
@@ -400,6 +398,8 @@ void TFmOrvane::UpdateScale() {
     // of it from its own thread.
     if (Window()) FOwner.RequestEditorSize(ClientWidth(), ClientHeight());
 }
+
+// ---- Drawing [editor thread] ------------------------------------------------------------
 
 void TFmOrvane::SyncAppearance() {
     FAppearance.FormColor = Color();
