@@ -52,7 +52,7 @@ private:
 struct TBackgroundLook {
     std::int32_t ColorWord = 0;  // form colour, red in the low byte
     TGuiStyle Style = TGuiStyle::Knobs;
-    int Scale = 1;  // screen pixels per layout pixel
+    int Scale = 100;  // screen pixels per 100 layout pixels (percent)
     friend bool operator==(const TBackgroundLook&, const TBackgroundLook&) = default;
 };
 
@@ -67,8 +67,9 @@ public:
     void Reset();
 
 private:
-    // Each image is about 1 MB (718 x 381 pixels of 4 bytes); looks no
-    // editor shows are dropped once more than this many are kept.
+    // Each image is about 1 MB at 100 % (718 x 381 pixels of 4 bytes), 4 MB
+    // at 200 %; looks no editor shows are dropped once more than this many
+    // are kept.
     static constexpr std::size_t kKeptLooks = 4;
 
     mutable std::mutex FLock;

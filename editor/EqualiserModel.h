@@ -61,6 +61,16 @@ public:
     virtual void UpdateEditorFrequency(int band, TOrvaneEditor* editor) = 0;
     // The output the process calls copy for the spectrum analyser.
     virtual TAnalyserTap& AnalyserTap() = 0;
+
+    // The host's content scale in percent; 0 while the host has sent none.
+    virtual int HostContentScale() const { return 0; }
+    // The editor's window has taken another size (screen pixels): the host
+    // is asked to fit its window to it. On the editor thread this queues
+    // the request for the host's UI thread.
+    virtual void RequestEditorSize(int width, int height) {
+        static_cast<void>(width);
+        static_cast<void>(height);
+    }
 };
 
 }  // namespace tessel

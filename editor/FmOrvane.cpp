@@ -11,9 +11,11 @@
 #include "editor/FileSettingsStore.h"
 #include "editor/FmOrvaneDescription.h"
 #include "editor/OrvanePalette.h"
+#include "editor/OrvaneScale.h"
 #include "editor/OrvaneSettings.h"
 #include "framework/CustomVstParameterProperty.h"
 #include "gui/surface/SystemColors.h"
+#include "gui/window/DesktopScale.h"
 
 namespace tessel {
 namespace {
@@ -39,9 +41,22 @@ constexpr std::array<TKnobRow, 3> kKnobRows = {{
     {TBandValue::Frequency, true, rsPosition, 0x7F40DF00, "FreqDialChange"},
     {TBandValue::Bandwidth, false, rsLeft, 0x7F0020FF, "BandwidthDialChange"},
 }};
-constexpr std::uint8_t kKnobShadowBlur = 4;  // pixels
+constexpr std::uint8_t kKnobShadowBlur = 4;  // units
 constexpr std::uint8_t kKnobShadowKnobsStyle = 160;
 constexpr std::uint8_t kKnobShadowDisplayStyle = 110;
+
+// The Zoom menu's items and the scale each chooses (0: automatic).
+struct TZoomItem {
+    const char* Item;
+    int Percent;
+};
+constexpr std::array<TZoomItem, 7> kZoomItems = {{{"MIZoomAuto", 0},
+                                                  {"MIZoom100", 100},
+                                                  {"MIZoom125", 125},
+                                                  {"MIZoom150", 150},
+                                                  {"MIZoom200", 200},
+                                                  {"MIZoom250", 250},
+                                                  {"MIZoom300", 300}}};
 
 // The release handler a knob is bound to: one for all gain knobs, one per
 // band for the frequency knobs, one for all bandwidth knobs.
@@ -109,13 +124,15 @@ void TFmOrvane::DrawSnapshotButtons() { Mark(TRedrawSet::SnapshotButtons().Bits(
 
 // ---- Construction -----------------------------------------------------------------
 
-TFmOrvane::TFmOrvane(TEqualiserModel& owner, std::shared_ptr<TSettingsStore> settings, TRandomSource* noise)
+TFmOrvane::TFmOrvane(TEqualiserModel& owner, std::shared_ptr<TSettingsStore> settings, TRandomSource* noise,
+                     std::function<int()> desktopScale)
     : FOwner(owner),
       FSettings(settings ? std::move(settings) : std::make_shared<TFileSettingsStore>()),
-      FPainter(FBackBuffer, TBackgroundImages::Shared(), FLayout, FAppearance, *this) {
+      FPainter(FBackBuffer, TBackgroundImages::Shared(), FLayout, FAppearance, *this),
+      FDesktopScale(desktopScale ? std::move(desktopScale) : std::function<int()>(DesktopScalePercent)) {
     for (TBandValue value : kBandValues)
         for (TDialLink& link : LinksOf(value)) link.Attach(this);
-    FPainter.OnInvalidate = [this](const TRect& r) { InvalidateRect(r); };
+    FPainter.OnInvalidate = [this](const TRect& r) { InvalidatePixels(r); };
     FPainter.SetRandomSource(noise);
     FPainter.SetSpectrum(&FSpectrum);
     PublishMethods();
@@ -218,6 +235,7 @@ bool TFmOrvane::Checked(std::string_view item) { return MenuItem(item).Checked()
 
 void TFmOrvane::FormCreate(TForm&) {
     ReadSettings();
+    SetScale({ResolveScale()});
     ApplyAnalyser();
     CreateKnobs();
     CalculateLayout();
@@ -240,6 +258,8 @@ void TFmOrvane::ReadSettings() {
         MenuItem("MIDisplay").SetChecked(FGuiStyle == TGuiStyle::Display);
         MenuItem("MIKeysRequired").SetChecked(s.KeysRequired);
         FItems.Analyser->SetChecked(s.Analyser);
+        FUserScale = s.Scale;
+        CheckZoomItem();
         FOwner.SetEditorWantsKeys(s.KeysRequired);
     }
     // Other stored qualities are drawn with as they are; the menu keeps its check.
@@ -277,6 +297,7 @@ void TFmOrvane::WriteSettings() {
     s.ColorScheme = Color();
     s.KeysRequired = Checked("MIKeysRequired");
     s.Analyser = FItems.Analyser->Checked();
+    s.Scale = FUserScale;
     // A store that cannot be written keeps what it had; closing goes on.
     WriteOrvaneSettings(*FSettings, s);
 }
@@ -352,6 +373,32 @@ void TFmOrvane::ApplyDialLinks() {
     }
 }
 
+// ---- Scale [editor thread] -----------------------------------------------------------------
+
+void TFmOrvane::CheckZoomItem() {
+    for (const TZoomItem& zoom : kZoomItems) MenuItem(zoom.Item).SetChecked(zoom.Percent == FUserScale);
+}
+
+void TFmOrvane::HostScaleChanged(int) { UpdateScale(); }
+
+int TFmOrvane::ResolveScale() const {
+    // The desktop is asked only when it decides: it opens a connection.
+    const int host = FOwner.HostContentScale();
+    return ResolveOrvaneScale(FUserScale, host, FUserScale > 0 || host > 0 ? 0 : FDesktopScale());
+}
+
+void TFmOrvane::UpdateScale() {
+    const int percent = ResolveScale();
+    if (percent == ScalePercent()) return;
+    HideValueEdit();
+    SetScale({percent});
+    RenderBackground(255);
+    RedrawAll();
+    // The window follows the form's size at its next frame; the host hears
+    // of it from its own thread.
+    if (Window()) FOwner.RequestEditorSize(ClientWidth(), ClientHeight());
+}
+
 // ---- Drawing [editor thread] ------------------------------------------------------------
 
 void TFmOrvane::SyncAppearance() {
@@ -362,6 +409,7 @@ void TFmOrvane::SyncAppearance() {
     FAppearance.NoteDisplay = FItems.Note->Checked();
     FAppearance.Analyser = FItems.Analyser->Checked();
     FAppearance.GuiStyle = FGuiStyle;
+    FAppearance.Scale = Scale();
 }
 
 void TFmOrvane::HandleMarks(std::uint64_t bits) {

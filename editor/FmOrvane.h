@@ -43,9 +43,11 @@ class TFmOrvane : public TForm, public TOrvaneEditor, private TOrvaneDrawSource 
 public:
     // The form of `owner`; settings come from `settings` (by default the
     // user's configuration folder), the background's texture from `noise`
-    // (by default a clock-seeded generator; tests fix it).
+    // (by default a clock-seeded generator; tests fix it), the desktop's
+    // scale in percent from `desktopScale` (by default the X server's
+    // Xft.dpi or GDK_SCALE; 0: it says nothing).
     explicit TFmOrvane(TEqualiserModel& owner, std::shared_ptr<TSettingsStore> settings = nullptr,
-                       TRandomSource* noise = nullptr);
+                       TRandomSource* noise = nullptr, std::function<int()> desktopScale = nullptr);
     ~TFmOrvane() override;
 
     TEqualiserModel& Owner() const { return FOwner; }
@@ -74,6 +76,15 @@ public:
     TGuiStyle GuiStyle() const { return FGuiStyle; }
     std::uint8_t FontQuality() const { return FFontQuality; }
     void SetFontQuality(std::uint8_t quality) { FFontQuality = quality; }
+    // The scale the editor is drawn at, percent, and the user's choice
+    // (0: automatic). OrvaneScale.h says how it is chosen.
+    int ScalePercent() const { return Scale().Percent; }
+    int UserScale() const { return FUserScale; }
+    // Chooses the scale again from its sources; a change lays out and draws
+    // everything at the new scale, and, while the window is open, asks the
+    // host to fit its window to the new size.
+    void UpdateScale();
+    void HostScaleChanged(int percent) override;
 
     // The knobs, by value and band (null once the form is destroyed).
     TMetalDial32* Knob(TBandValue value, int band) const;
@@ -124,6 +135,8 @@ public:
     // MIColorDefaultClick, MIColorCopperClick, MIColorDarkClick, MIColorOrangeClick.
     void MIColorSchemeClick(TMenuItem& sender);
     void MIKeysRequiredClick(TMenuItem& sender);
+    // Zoom: the item's Tag is the scale in percent, 0 automatic.
+    void MIZoomClick(TMenuItem& sender);
     void MIMoveLeftClick(TMenuItem& sender);
     void MIMoveRightClick(TMenuItem& sender);
     void ValueEditKeyPress(TControl& sender, char32_t& key);
@@ -189,6 +202,8 @@ private:
     void ConfigureKnob(TMetalDial32& knob, TBandValue value, int band, const TRect& bounds);
     void ApplyDialLinks();
     void SyncAppearance();
+    void CheckZoomItem();
+    int ResolveScale() const;  // percent, from the user's Zoom, the host and the desktop
     bool Checked(std::string_view item);
     TKnobs& KnobsOf(TBandValue value);
     const TKnobs& KnobsOf(TBandValue value) const;
@@ -221,6 +236,8 @@ private:
     TEqualiserResponse FResponse;
     TSpectrumAnalyser FSpectrum;
     std::chrono::steady_clock::time_point FLastSpectrumFrame{};
+    std::function<int()> FDesktopScale;
+    int FUserScale = 0;  // percent; 0 automatic
     std::uint8_t FFontQuality = 2;
     std::uint8_t FHintState = 0;  // 0 none, 1 menu hint, 2 snapshot hint
     TGuiStyle FGuiStyle = TGuiStyle::Knobs;

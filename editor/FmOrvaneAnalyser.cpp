@@ -36,7 +36,8 @@ void TFmOrvane::TickAnalyser(std::chrono::steady_clock::time_point now) {
     const double elapsed =
         std::min(std::chrono::duration<double>(now - FLastSpectrumFrame).count(), kLongestFallSeconds);
     FLastSpectrumFrame = now;
-    FSpectrum.Configure(FOwner.AnalyserTap().SampleRate(), FLayout.GraphRect.Width() - 1);
+    // One level per screen pixel column of the display.
+    FSpectrum.Configure(FOwner.AnalyserTap().SampleRate(), Scale().Rect(FLayout.GraphRect).Width() - 1);
     if (!FSpectrum.Update(FOwner.AnalyserTap(), elapsed) || FHintState != 0) return;
     SyncAppearance();
     FPainter.DrawResponse();

@@ -13,8 +13,9 @@ constexpr std::uint8_t kNone = 0;
 
 // Name, caption, tag, flags, group index, parent, handler. Captions mark
 // accelerators with "&"; "-" is a separator. The band kind items' Tags are
-// the kinds; the font quality items' Tags the qualities (-1: ClearType).
-constexpr std::array<TMenuItemRow, 36> kMenuRows = {{
+// the kinds; the font quality items' Tags the qualities (-1: ClearType);
+// the zoom items' Tags the scale in percent (0: automatic).
+constexpr std::array<TMenuItemRow, 44> kMenuRows = {{
     {"MILowcut", "L&owcut", 0, kRadio, 0, "PopupSimple", "MITypeClick"},
     {"MILowShelf", "&Lowshelf", 1, kRadio, 0, "PopupSimple", "MITypeClick"},
     {"MIBandpass", "&Bandpass", 2, kRadio, 0, "PopupSimple", "MITypeClick"},
@@ -51,12 +52,20 @@ constexpr std::array<TMenuItemRow, 36> kMenuRows = {{
     {"MIColorOrange", "&Orange", 0, kRadio, 0, "MIColorScheme", "MIColorOrangeClick"},
     {"MIKeysRequired", "Keys Required", 0, kNone, 0, "PUGUI", "MIKeysRequiredClick"},
     {"MIAnalyser", "Analyser", 0, kNone, 0, "PUGUI", "MIAnalyserClick"},
+    {"MIZoom", "Zoom", 0, kNone, 0, "PUGUI", ""},
+    {"MIZoomAuto", "&Automatic", 0, kRadio | mfChecked, 2, "MIZoom", "MIZoomClick"},
+    {"MIZoom100", "&100 %", 100, kRadio, 2, "MIZoom", "MIZoomClick"},
+    {"MIZoom125", "12&5 %", 125, kRadio, 2, "MIZoom", "MIZoomClick"},
+    {"MIZoom150", "15&0 %", 150, kRadio, 2, "MIZoom", "MIZoomClick"},
+    {"MIZoom200", "&200 %", 200, kRadio, 2, "MIZoom", "MIZoomClick"},
+    {"MIZoom250", "250 %", 250, kRadio, 2, "MIZoom", "MIZoomClick"},
+    {"MIZoom300", "&300 %", 300, kRadio, 2, "MIZoom", "MIZoomClick"},
 
     {"MIMoveLeft", "Move &left <-", 0, kNone, 0, "PUDial", "MIMoveLeftClick"},
     {"MIMoveRight", "Move &right ->", 0, kNone, 0, "PUDial", "MIMoveRightClick"},
 }};
 
-constexpr std::array<std::string_view, 41> kComponents = {
+constexpr std::array<std::string_view, 49> kComponents = {
     "PopupSimple",
     "PUGUI",
     "PUFreqDisplay",
@@ -78,6 +87,14 @@ constexpr std::array<std::string_view, 41> kComponents = {
     "MIColorOrange",
     "MIMagnitude",
     "MIAnalyser",
+    "MIZoom",
+    "MIZoomAuto",
+    "MIZoom100",
+    "MIZoom125",
+    "MIZoom150",
+    "MIZoom200",
+    "MIZoom250",
+    "MIZoom300",
     "MIFontQuality",
     "MILow",
     "MIMiddle",

@@ -89,6 +89,7 @@ void TFmOrvane::PublishMethods() {
     for (const char* name : {"MIColorDefaultClick", "MIColorCopperClick", "MIColorDarkClick", "MIColorOrangeClick"})
         FMethods.PublishMember<TMenuClick>(name, this, &TFmOrvane::MIColorSchemeClick);
     FMethods.PublishMember<TMenuClick>("MIKeysRequiredClick", this, &TFmOrvane::MIKeysRequiredClick);
+    FMethods.PublishMember<TMenuClick>("MIZoomClick", this, &TFmOrvane::MIZoomClick);
     FMethods.PublishMember<TMenuClick>("MIMoveLeftClick", this, &TFmOrvane::MIMoveLeftClick);
     FMethods.PublishMember<TMenuClick>("MIMoveRightClick", this, &TFmOrvane::MIMoveRightClick);
     FMethods.PublishMember<TControl::TKeyPressEvent>("ValueEditKeyPress", this, &TFmOrvane::ValueEditKeyPress);
@@ -239,6 +240,12 @@ void TFmOrvane::MIKeysRequiredClick(TMenuItem&) {
     TMenuItem& item = MenuItem("MIKeysRequired");
     item.SetChecked(!item.Checked());
     FOwner.SetEditorWantsKeys(item.Checked());
+}
+
+void TFmOrvane::MIZoomClick(TMenuItem& sender) {
+    FUserScale = static_cast<int>(sender.Tag);
+    CheckZoomItem();
+    UpdateScale();
 }
 
 void TFmOrvane::MIMoveLeftClick(TMenuItem&) {

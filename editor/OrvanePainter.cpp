@@ -23,9 +23,13 @@ bool ValidBand(int band) { return band >= 0 && band < kOrvaneBands; }
 
 TFixedPoint Whole(int x, int y) { return {FixedFromInt(x), FixedFromInt(y)}; }
 
+constexpr int kPanelCorner = 2;  // units cut off each corner
+constexpr int kTextTop = 1;      // units between a text rectangle's top and its text
+
 // Draws text on a temporary surface of r's size, turns it into a blurred
 // black shadow of the given opacity and blends it onto the target at
-// (r.Left + dx, r.Top + dy). y: the text's top inside the surface.
+// (r.Left + dx, r.Top + dy). y: the text's top inside the surface. All in
+// screen pixels.
 void DrawTextShadow(TBitmap32& target, const TRect& r, std::string_view text, int y, int level, std::uint8_t alpha,
                     int blur, TPoint offset) {
     TBitmap32 shadow(r.Width(), r.Height());
@@ -49,51 +53,61 @@ TOrvanePainter::TOrvanePainter(TBitmap32& backBuffer, TBackgroundImages& backgro
 int TOrvanePainter::TextLevel() const { return TextLevelForFontQuality(FAppearance.FontQuality); }
 
 void TOrvanePainter::Restore(const TRect& r) {
-    if (FBackground) FBackground->Restore(FBackBuffer, r);
+    if (FBackground) FBackground->Restore(FBackBuffer, Pixels(r));
 }
 
 TColor32 TOrvanePainter::BackgroundPixel(int x, int y) const { return FBackground ? FBackground->Pixel(x, y) : 0; }
 
-void TOrvanePainter::Invalidate(const TRect& r) {
-    if (OnInvalidate) OnInvalidate(r);
+void TOrvanePainter::Invalidate(const TRect& units) {
+    if (OnInvalidate) OnInvalidate(Pixels(units));
 }
 
 void TOrvanePainter::SetFontSize(int points) {
     FBackBuffer.Font().Name = kEditorFontFace;
     FBackBuffer.Font().Size = points;
+    FBackBuffer.Font().Percent = FAppearance.Scale.Percent;
 }
 
-void TOrvanePainter::DrawPanel(const TRect& r, TColor32 color) {
-    const std::array<TFixedPoint, 8> octagon = {Whole(r.Left + 2, r.Top),         Whole(r.Right - 3, r.Top),
-                                                Whole(r.Right - 1, r.Top + 2),    Whole(r.Right - 1, r.Bottom - 3),
-                                                Whole(r.Right - 3, r.Bottom - 1), Whole(r.Left + 2, r.Bottom - 1),
-                                                Whole(r.Left, r.Bottom - 3),      Whole(r.Left, r.Top + 2)};
-    FBackBuffer.FillPolygon(octagon, color, pfAlternate, am8times);
-    FBackBuffer.StrokePolyline(octagon, PanelOutlineColor(color), true);
+void TOrvanePainter::DrawPanel(const TRect& units, TColor32 color) {
+    const TRect r = Pixels(units);
+    const int c = FAppearance.Scale.Length(kPanelCorner);
+    // The outline runs along the panel's last pixels: at 1 pixel wide along
+    // Right - 1 and Bottom - 1, wider lines one more ring inside per pixel.
+    auto octagon = [&](int in) {
+        const int l = r.Left + in, t = r.Top + in, rr = r.Right - 1 - in, b = r.Bottom - 1 - in;
+        return std::array<TFixedPoint, 8>{Whole(l + c, t),  Whole(rr - c, t), Whole(rr, t + c), Whole(rr, b - c),
+                                          Whole(rr - c, b), Whole(l + c, b),  Whole(l, b - c),  Whole(l, t + c)};
+    };
+    const auto outer = octagon(0);
+    FBackBuffer.FillPolygon(outer, color, pfAlternate, am8times);
+    const int width = FAppearance.Scale.Length(1);
+    for (int in = 0; in < width; ++in) FBackBuffer.StrokePolyline(octagon(in), PanelOutlineColor(color), true);
 }
 
-void TOrvanePainter::RenderShadowedText(const TRect& r, std::string_view text, std::uint8_t shadowAlpha, int blur,
+void TOrvanePainter::RenderShadowedText(const TRect& units, std::string_view text, std::uint8_t shadowAlpha, int blur,
                                         TColor32 color, TPoint offset) {
+    const TPixelScale& scale = FAppearance.Scale;
+    const TRect r = Pixels(units);
     const int level = TextLevel();
+    const int top = scale.Pixels(kTextTop);
     if (FAppearance.Shadow && !r.IsEmpty()) {
         FBackBuffer.SetClip(r);
-        DrawTextShadow(FBackBuffer, r, text, 1, level, shadowAlpha, blur, offset);
+        DrawTextShadow(FBackBuffer, r, text, top, level, shadowAlpha, scale.Length(blur), scale.Point(offset));
         FBackBuffer.ResetClip();
     }
-    FBackBuffer.DrawText((r.Left + r.Right - FBackBuffer.TextWidth(text)) / 2, r.Top + 1, text, level, color);
+    FBackBuffer.DrawText((r.Left + r.Right - FBackBuffer.TextWidth(text)) / 2, r.Top + top, text, level, color);
 }
 
 void TOrvanePainter::RenderBackground(std::uint8_t alpha) {
-    // Screen scaling is not yet supported: every look is at one pixel per pixel.
-    FBackground = FBackgrounds.For({FAppearance.FormColor, FAppearance.GuiStyle, 1});
+    FBackground = FBackgrounds.For({FAppearance.FormColor, FAppearance.GuiStyle, FAppearance.Scale.Percent});
     if (!FBackground->CopyTo(FBackBuffer)) RenderTexture(alpha);
-    Invalidate(FBackBuffer.BoundsRect());
+    if (OnInvalidate) OnInvalidate(FBackBuffer.BoundsRect());
     DrawSnapshotButtons();
     DrawResponse();
 }
 
 void TOrvanePainter::RenderTexture(std::uint8_t alpha) {
-    FBackBuffer.Resize(kOrvaneFormWidth, kOrvaneFormHeight);
+    FBackBuffer.Resize(FAppearance.Scale.Pixels(kOrvaneFormWidth), FAppearance.Scale.Pixels(kOrvaneFormHeight));
     FBackBuffer.ResetClip();
     const TColor32 base = FormColor(FAppearance.FormColor, alpha);
     if (FRandom) {
@@ -115,11 +129,13 @@ void TOrvanePainter::RenderTexture(std::uint8_t alpha) {
 
 void TOrvanePainter::DrawTitle() {
     // The title keeps its shadow whatever the Shadow setting.
-    const TRect& r = FLayout.TitleRect;
+    const TPixelScale& scale = FAppearance.Scale;
+    const TRect r = Pixels(FLayout.TitleRect);
     const std::string title = FSource.EffectName();
+    const int offset = scale.Pixels(kTitleShadowOffset);
     if (!r.IsEmpty())
-        DrawTextShadow(FBackBuffer, r, title, 0, kTitleTextLevel, kTitleShadowAlpha, kTitleShadowBlur,
-                       {kTitleShadowOffset, kTitleShadowOffset});
+        DrawTextShadow(FBackBuffer, r, title, 0, kTitleTextLevel, kTitleShadowAlpha, scale.Length(kTitleShadowBlur),
+                       {offset, offset});
     FBackBuffer.DrawText((r.Left + r.Right - FBackBuffer.TextWidth(title)) / 2, r.Top, title, kTitleTextLevel,
                          kEnabledTextColor);
 }

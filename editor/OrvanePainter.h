@@ -6,6 +6,12 @@
 // of the editor's look, draws over it and reports the rectangle as
 // invalid; the window only ever copies the back buffer.
 //
+// Scale: the layout is in units; the back buffer is in screen pixels at the
+// appearance's scale, and everything is drawn there afresh: rectangles and
+// panel corners, text sizes, shadow offsets and blur radii, outlines and
+// the curve's width. Rectangles and offsets round as TPixelScale says; at
+// 100 % every operation draws exactly what it always did.
+//
 // The painter reads what it shows from a TOrvaneDrawSource (the module's
 // values and the form's knob states) and from the form's appearance
 // settings, both at drawing time.
@@ -24,6 +30,7 @@
 #include "editor/RedrawSet.h"
 #include "editor/SpectrumAnalyser.h"
 #include "gui/surface/Bitmap32.h"
+#include "gui/surface/PixelScale.h"
 #include "gui/surface/RandomSource.h"
 
 namespace tessel {
@@ -59,6 +66,7 @@ struct TOrvaneAppearance {
     bool NoteDisplay = false;
     bool Analyser = false;  // the output's spectrum behind the response
     TGuiStyle GuiStyle = TGuiStyle::Knobs;
+    TPixelScale Scale;  // screen pixels per layout pixel
 };
 
 class TOrvanePainter {
@@ -67,7 +75,7 @@ public:
     TOrvanePainter(TBitmap32& backBuffer, TBackgroundImages& backgrounds, const TOrvaneLayout& layout,
                    const TOrvaneAppearance& appearance, TOrvaneDrawSource& source);
 
-    // Called with each rectangle a drawing changed (form client pixels).
+    // Called with each rectangle a drawing changed (screen pixels).
     std::function<void(const TRect&)> OnInvalidate;
     // The texture's generator; without one, a clock-seeded generator.
     void SetRandomSource(TRandomSource* random) { FRandom = random; }
@@ -81,9 +89,10 @@ public:
     TColor32 BackgroundPixel(int x, int y) const;
     // Snapshot buttons, then every band's kind label and three value texts.
     void RedrawAll();
-    // An octagon with corners cut by two pixels, outlined a shade darker.
+    // An octagon with corners cut by two units, outlined a shade darker (r in units).
     void DrawPanel(const TRect& r, TColor32 color);
-    // Text centred in r, under a soft shadow when Shadow is on.
+    // Text centred in r (units), under a soft shadow when Shadow is on;
+    // blur and offset in units.
     void RenderShadowedText(const TRect& r, std::string_view text, std::uint8_t shadowAlpha, int blur, TColor32 color,
                             TPoint offset);
     void DrawSnapshotButtons();
@@ -106,10 +115,12 @@ public:
     int TextLevel() const;
 
 private:
+    TRect Pixels(const TRect& units) const { return FAppearance.Scale.Rect(units); }
+    // r in units.
     void Restore(const TRect& r);
     // Renders the background of FBackground's look and stores it there.
     void RenderTexture(std::uint8_t alpha);
-    void Invalidate(const TRect& r);
+    void Invalidate(const TRect& units);
     void SetFontSize(int points);
     void DrawTitle();
     void DrawValueText(const TRect& r, const std::string& text, bool enabled, TBandValue value);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "editor/FrequencyPosition.h"
 #include "editor/OrvanePainter.h"
@@ -23,8 +24,8 @@ void TOrvanePainter::DrawResponse() {
     const TRect& g = FLayout.GraphRect;
     Restore(g);
     if (FAppearance.Analyser && FSpectrum && FSpectrum->Visible())
-        DrawSpectrum(FBackBuffer, g, FSpectrum->Levels(), SpectrumFillColor(FAppearance.FormColor),
-                     SpectrumEdgeColor(FAppearance.FormColor));
+        DrawSpectrum(FBackBuffer, Pixels(g), FSpectrum->Levels(), SpectrumFillColor(FAppearance.FormColor),
+                     SpectrumEdgeColor(FAppearance.FormColor), FAppearance.Scale.Factor());
     if (FAppearance.Magnitude) {
         DrawCurve();
     } else {
@@ -36,8 +37,12 @@ void TOrvanePainter::DrawResponse() {
     Invalidate(g);
 }
 
+// One curve point per screen pixel column: at 200 % the curve has twice
+// the points, not a stretched 100 % curve. Its width is one unit: above
+// 100 % the antialiased curve is one wide stroke; the aliased one is drawn
+// as many whole pixels apart vertically as a unit is wide.
 void TOrvanePainter::DrawCurve() {
-    const TRect& g = FLayout.GraphRect;
+    const TRect g = Pixels(FLayout.GraphRect);
     const int n = g.Width() - 1;
     if (n < 2 || g.Height() <= 0) return;
     FSource.BeginResponse();
@@ -55,7 +60,10 @@ void TOrvanePainter::DrawCurve() {
         return std::clamp(g.Top + half - db * scale, lowest, highest);
     };
     const bool aliased = FAppearance.FontQuality == 0;
+    const int width = FAppearance.Scale.Length(1);
+    int shift = 0;  // of the aliased pass being drawn, pixels
     auto point = [&](int x, double py, bool first) {
+        py += shift;
         if (aliased) {
             const int iy = static_cast<int>(std::nearbyint(py));  // ties to even
             first ? FBackBuffer.MoveTo(x, iy) : FBackBuffer.LineTo(x, iy);
@@ -64,8 +72,26 @@ void TOrvanePainter::DrawCurve() {
             first ? FBackBuffer.MoveToF(fx, fy) : FBackBuffer.LineToF(fx, fy);
         }
     };
-    point(g.Left + 1, y(kLowestHz), true);
-    for (int h = 2; h <= n; ++h) point(g.Left + h, y(FrequencyFromPosition(h * step)), false);
+    if (FAppearance.Scale.Unscaled()) {
+        point(g.Left + 1, y(kLowestHz), true);
+        for (int h = 2; h <= n; ++h) point(g.Left + h, y(FrequencyFromPosition(h * step)), false);
+    } else if (!aliased) {
+        std::vector<TFixedPoint> curve;
+        curve.reserve(static_cast<std::size_t>(n));
+        curve.push_back(FixedPoint(g.Left + 1, static_cast<float>(y(kLowestHz))));
+        for (int h = 2; h <= n; ++h)
+            curve.push_back(FixedPoint(g.Left + h, static_cast<float>(y(FrequencyFromPosition(h * step)))));
+        FBackBuffer.StrokePolyline(curve, ResponseCurveColor(FAppearance.FormColor), false, FAppearance.Scale.Factor());
+    } else {
+        std::vector<double> ys(static_cast<std::size_t>(n) + 1);
+        ys[1] = y(kLowestHz);
+        for (int h = 2; h <= n; ++h) ys[static_cast<std::size_t>(h)] = y(FrequencyFromPosition(h * step));
+        for (int pass = 0; pass < width; ++pass) {
+            shift = pass - (width - 1) / 2;
+            point(g.Left + 1, ys[1], true);
+            for (int h = 2; h <= n; ++h) point(g.Left + h, ys[static_cast<std::size_t>(h)], false);
+        }
+    }
     FBackBuffer.ResetClip();
 }
 

@@ -14,6 +14,7 @@ TOrvaneSettings ReadOrvaneSettings(TSettingsStore& store) {
     if (auto v = values->Find(kGuiStyleValue)) s.GuiStyle = *v == 0 ? 0 : 1;
     if (auto v = values->Find(kKeysRequiredValue)) s.KeysRequired = *v != 0;
     if (auto v = values->Find(kAnalyserValue)) s.Analyser = *v != 0;
+    if (auto v = values->Find(kScaleValue)) s.Scale = *v > 0 ? *v : 0;
     return s;
 }
 
@@ -26,6 +27,7 @@ bool WriteOrvaneSettings(TSettingsStore& store, const TOrvaneSettings& s) {
     values.Set(kColorSchemeValue, s.ColorScheme);
     values.Set(kKeysRequiredValue, s.KeysRequired ? 1 : 0);
     values.Set(kAnalyserValue, s.Analyser ? 1 : 0);
+    values.Set(kScaleValue, s.Scale);
     return store.WriteKey(kOrvaneSettingsKey, values);
 }
 

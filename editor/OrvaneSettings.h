@@ -1,5 +1,5 @@
 #pragma once
-// The editor's seven appearance settings as the settings store keeps them:
+// The editor's eight appearance settings as the settings store keeps them:
 // key "Software\Dravik\TesselEQ", one 32-bit integer value each, booleans
 // 0 or 1. Read when an editor opens, written when it closes.
 
@@ -18,6 +18,7 @@ inline constexpr std::string_view kColorSchemeValue = "Color Scheme";
 inline constexpr std::string_view kGuiStyleValue = "GUI Style";
 inline constexpr std::string_view kKeysRequiredValue = "KeysRequired";
 inline constexpr std::string_view kAnalyserValue = "Analyser";
+inline constexpr std::string_view kScaleValue = "Scale";
 
 // Font qualities: 0 Low, 2 Middle, 4 High, 255 ClearType (other stored
 // values are kept and drawn with as they are).
@@ -36,16 +37,18 @@ struct TOrvaneSettings {
     std::uint8_t GuiStyle = 0;                     // 0 Knobs, 1 Display
     bool KeysRequired = false;
     bool Analyser = false;  // the output's spectrum behind the response
+    int Scale = 0;          // percent the user chose; 0: automatic (OrvaneScale.h)
     // Whether the store had the key at all: without it, the editor leaves
     // the module's own KeysRequired alone.
     bool KeyFound = false;
 };
 
 // Values that are missing keep the defaults above. "Font Quality" keeps its
-// low byte; any non-zero "GUI Style" means Display; booleans are non-zero.
+// low byte; any non-zero "GUI Style" means Display; booleans are non-zero;
+// a negative "Scale" is automatic.
 TOrvaneSettings ReadOrvaneSettings(TSettingsStore& store);
-// Writes all seven in the order Font Quality, Magnitude, Shadow, GUI Style,
-// Color Scheme, KeysRequired, Analyser. False (and nothing lost) when the store refuses.
+// Writes all eight in the order Font Quality, Magnitude, Shadow, GUI Style,
+// Color Scheme, KeysRequired, Analyser, Scale. False (and nothing lost) when the store refuses.
 bool WriteOrvaneSettings(TSettingsStore& store, const TOrvaneSettings& settings);
 
 }  // namespace tessel

@@ -14,7 +14,7 @@ TFixed ToFixed(double pixels) { return static_cast<TFixed>(std::lround(pixels * 
 }  // namespace
 
 void DrawSpectrum(TBitmap32& target, const TRect& display, std::span<const float> levelsDb, TColor32 fill,
-                  TColor32 edge) {
+                  TColor32 edge, double edgeWidth) {
     if (levelsDb.empty() || display.Height() <= 0) return;
     const double bottom = display.Bottom;
     const double pixelsPerDb = display.Height() / -TSpectrumAnalyser::kFloorDb;
@@ -32,7 +32,7 @@ void DrawSpectrum(TBitmap32& target, const TRect& display, std::span<const float
     shape.push_back({outline.back().x, ToFixed(bottom)});
     target.SetClip(display);
     target.FillPolygon(shape, fill);
-    target.StrokePolyline(outline, edge, false);
+    target.StrokePolyline(outline, edge, false, edgeWidth);
     target.ResetClip();
 }
 

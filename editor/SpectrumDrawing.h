@@ -14,7 +14,8 @@
 
 namespace tessel {
 
+// The edge is `edgeWidth` pixels wide (one unit at the editor's scale).
 void DrawSpectrum(TBitmap32& target, const TRect& display, std::span<const float> levelsDb, TColor32 fill,
-                  TColor32 edge);
+                  TColor32 edge, double edgeWidth = 1.0);
 
 }  // namespace tessel

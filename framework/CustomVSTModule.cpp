@@ -53,6 +53,10 @@ const std::array<std::string_view, 2> kProcessPrecisionNames = {"pp32", "pp64"};
 
 namespace {
 
+// effVendorSpecific's content-scale request: index 'PreS', value 'AeCs'.
+constexpr std::int32_t kContentScaleIndex = PackFourCC("PreS");
+constexpr std::intptr_t kContentScaleValue = PackFourCC("AeCs");
+
 constexpr const char* kAboutText = "Tessel EQ plug-in framework, Dravik";
 constexpr std::size_t kHostProductBufferSize = 64;  // what audioMasterGetProductString may fill
 constexpr std::size_t kPinLabelLength = 63;         // characters, before the terminator
@@ -453,6 +457,16 @@ std::intptr_t TCustomVSTModule::HandleGetVendorVersion(std::int32_t, std::intptr
 }
 
 std::intptr_t TCustomVSTModule::HandleVendorSpecific(std::int32_t index, std::intptr_t value, void* ptr, float opt) {
+    // The host's content scale (hosts on high-density screens send it
+    // before effEditOpen, and again when the window moves to another screen).
+    if (index == kContentScaleIndex && value == kContentScaleValue) {
+        constexpr float kLowest = 0.5f, kHighest = 8.0f;  // factors beyond are no scale
+        if (!(opt >= kLowest && opt <= kHighest)) return 0;
+        const int percent = static_cast<int>(std::lround(opt * 100.0f));
+        FHostContentScale.store(percent, std::memory_order_relaxed);
+        if (FEditorForm) FEditorForm->SetContentScale(percent);
+        return 1;
+    }
     return OnVendorSpecific ? OnVendorSpecific(*this, index, value, ptr, opt) : 0;
 }
 

@@ -307,6 +307,10 @@ public:
     // thread changed a parameter): effEditClose waits for the lease to end
     // before it destroys the window. [any-thread, lock-free]
     TEditorLease LeaseEditor() const noexcept { return FEditorShare.Lease(); }
+    // The content scale the host last sent (effVendorSpecific 'PreS' 'AeCs',
+    // the factor in opt) in percent; 0 while it has sent none.
+    // [any-thread, lock-free]
+    int HostContentScale() const noexcept { return FHostContentScale.load(std::memory_order_relaxed); }
 
 protected:
     virtual bool EditorExists() const { return FEditorForm != nullptr; }
@@ -352,6 +356,7 @@ private:
     std::atomic<std::int32_t> FBlockSize{1024};
     std::int32_t FIORatio = 1;
     std::int32_t FRequestedInitialDelay = 0;
+    std::atomic<int> FHostContentScale{0};  // percent
     std::string FHostProductCache;
     std::atomic<bool> FHostProductAsked{false};  // FHostProductCache holds the host's answer
     std::unique_ptr<TEditorWindow> FEditorForm;

@@ -53,6 +53,11 @@ public:
     virtual int ClientWidth() const = 0;
     virtual int ClientHeight() const = 0;
 
+    // The host's content scale (percent, 100 = 1:1) changed while the window
+    // is open; the window may take another size, which it asks of the host
+    // itself. Windows that cannot scale ignore it.
+    virtual void SetContentScale(int percent) { static_cast<void>(percent); }
+
     // Delivers a key message to the focused control, or to the window itself
     // when no control has the focus. keyCode is a platform virtual-key code.
     virtual void SendKeyMessage(TKeyMessage message, std::int32_t keyCode, std::uint32_t keyFlags) = 0;

@@ -50,6 +50,12 @@ void THostNotices::PostEndEdit(std::int32_t index) {
 
 void THostNotices::PostUpdateDisplay() { FUpdateDisplay.store(true, std::memory_order_release); }
 
+void THostNotices::PostSizeWindow(int width, int height) {
+    if (width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF) return;
+    FSizeWindow.store(static_cast<std::uint32_t>(width) << 16 | static_cast<std::uint32_t>(height),
+                      std::memory_order_release);
+}
+
 void THostNotices::EndOpenGestures() {
     const std::lock_guard posting(FPosting);
     for (std::size_t i = 0; i < FOpen.size(); ++i) {
@@ -61,7 +67,8 @@ void THostNotices::EndOpenGestures() {
 
 bool THostNotices::Pending() const noexcept {
     return FRead.load(std::memory_order_acquire) != FWrite.load(std::memory_order_acquire) ||
-           FMergedWaiting.load(std::memory_order_acquire) > 0 || FUpdateDisplay.load(std::memory_order_acquire);
+           FMergedWaiting.load(std::memory_order_acquire) > 0 || FUpdateDisplay.load(std::memory_order_acquire) ||
+           FSizeWindow.load(std::memory_order_acquire) != 0;
 }
 
 void THostNotices::Post(const THostNotice& notice) {
@@ -115,6 +122,7 @@ std::uint64_t THostNotices::Merged(std::uint64_t slot, const THostNotice& notice
             flags |= kEnd;
             break;
         case THostNoticeKind::UpdateDisplay:
+        case THostNoticeKind::SizeWindow:
             break;
     }
     if (flags == 0) return 0;

@@ -15,7 +15,9 @@
 // whose gesture is open, or an end for one that is not, is dropped, so the
 // host always sees begin and end in pairs. Redisplay requests merge into
 // one and leave only on the UI thread: hosts re-read names and programs
-// when they get one, which is no work for an audio thread.
+// when they get one, which is no work for an audio thread. So do requests
+// to resize the editor's window (the newest size wins): hosts resize their
+// windows on their UI thread.
 //
 // Capacity. kCapacity notices wait in a ring, seconds of the fastest knob
 // drag. When it is full (no host thread has delivered for that long), each
@@ -40,12 +42,12 @@
 
 namespace tessel {
 
-enum class THostNoticeKind : std::uint8_t { Automate, BeginEdit, EndEdit, UpdateDisplay };
+enum class THostNoticeKind : std::uint8_t { Automate, BeginEdit, EndEdit, UpdateDisplay, SizeWindow };
 
 struct THostNotice {
     THostNoticeKind kind = THostNoticeKind::Automate;
-    std::int32_t index = 0;
-    float value = 0.0f;  // normalised 0..1, for Automate
+    std::int32_t index = 0;  // parameter; for SizeWindow the width in pixels
+    float value = 0.0f;      // normalised 0..1, for Automate; for SizeWindow the height in pixels
 };
 
 class THostNotices {
@@ -65,6 +67,8 @@ public:
     void PostBeginEdit(std::int32_t index);
     void PostEndEdit(std::int32_t index);
     void PostUpdateDisplay();
+    // The editor's window is to be width × height pixels (each 1..65535).
+    void PostSizeWindow(int width, int height);
     // Ends every gesture still open: the editor that began them is gone.
     void EndOpenGestures();
 
@@ -110,6 +114,7 @@ private:
     std::atomic<std::int64_t> FMergedWaiting{0};
     std::atomic<std::uint64_t> FEpoch{0};  // one more each time merging begins
     std::atomic<bool> FUpdateDisplay{false};
+    std::atomic<std::uint32_t> FSizeWindow{0};  // width << 16 | height; 0: none waits
     std::atomic<bool> FDelivering{false};
 };
 
@@ -137,6 +142,9 @@ bool THostNotices::Deliver(TSend&& send, bool onUiThread) noexcept {
     DeliverMerged(send);
     if (onUiThread && FUpdateDisplay.exchange(false, std::memory_order_acq_rel))
         Send(send, THostNotice{THostNoticeKind::UpdateDisplay, 0, 0.0f});
+    if (const std::uint32_t size = onUiThread ? FSizeWindow.exchange(0, std::memory_order_acq_rel) : 0)
+        Send(send, THostNotice{THostNoticeKind::SizeWindow, static_cast<std::int32_t>(size >> 16),
+                               static_cast<float>(size & 0xFFFFu)});
     FDelivering.store(false, std::memory_order_release);
     return true;
 }

@@ -18,6 +18,12 @@ bool TVSTModuleWithPrograms::HostEndEdit(std::int32_t index) {
     return false;
 }
 
+bool TVSTModuleWithPrograms::HostSizeWindow(std::int32_t width, std::int32_t height) {
+    if (!TEditorThread::IsCurrent()) return TVSTModuleWithMidi::HostSizeWindow(width, height);
+    FHostNotices.PostSizeWindow(width, height);
+    return false;
+}
+
 bool TVSTModuleWithPrograms::HostUpdateDisplay() {
     if (!TEditorThread::IsCurrent()) return TVSTModuleWithMidi::HostUpdateDisplay();
     FHostNotices.PostUpdateDisplay();
@@ -40,6 +46,9 @@ void TVSTModuleWithPrograms::DeliverHostNotices(bool onUiThread) noexcept {
                     break;
                 case THostNoticeKind::UpdateDisplay:
                     TBasicVSTModule::HostUpdateDisplay();
+                    break;
+                case THostNoticeKind::SizeWindow:
+                    TBasicVSTModule::HostSizeWindow(notice.index, static_cast<std::int32_t>(notice.value));
                     break;
             }
         },

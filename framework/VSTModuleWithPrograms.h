@@ -156,7 +156,7 @@ public:
     bool InHostSetParameter() const { return FInHostSetParameter.IsSet(); }
 
     // ---- Host notices (VSTModuleHostNotices.cpp) ----
-    // Called on an editor thread (EditorThread.h), the four notifications
+    // Called on an editor thread (EditorThread.h), the five notifications
     // below and AutomateParameter send nothing: they queue (THostNotices),
     // answer false, and the host's own threads deliver: effEditIdle and
     // effEditClose on its UI thread, every process call on its audio thread.
@@ -164,6 +164,7 @@ public:
     bool HostBeginEdit(std::int32_t index) override;
     bool HostEndEdit(std::int32_t index) override;
     bool HostUpdateDisplay() override;
+    bool HostSizeWindow(std::int32_t width, std::int32_t height) override;
     // Delivers what waits; returns at once when another thread is
     // delivering. [any-thread, lock-free]
     void DeliverHostNotices(bool onUiThread) noexcept;

@@ -8,6 +8,8 @@
 
 #include "dsp/BandFilterFactory.h"
 #include "dsp/BandKind.h"
+#include "editor/FileSettingsStore.h"
+#include "editor/OrvaneScale.h"
 #include "framework/DecimalSeparator.h"
 #include "framework/NumberText.h"
 
@@ -15,8 +17,6 @@ namespace tessel {
 
 namespace {
 
-constexpr int kEditorWidth = 718;  // pixels; the editor never changes size
-constexpr int kEditorHeight = 381;
 constexpr double kInverseGainRange = 0.03333333333333333;  // 1 / 30 dB, knob position per dB
 constexpr double kInverseLog1000 = 0.144764826019;         // 1 / ln 1000: 20 Hz -> 0, 20 kHz -> 1
 
@@ -189,7 +189,12 @@ std::unique_ptr<TEditorWindow> TOrvaneModule::CreateEditorForm(std::uintptr_t) {
     return CreateOrvaneEditorWindow(*this);
 }
 
-std::pair<int, int> TOrvaneModule::EditorSizeBeforeOpen() const { return {kEditorWidth, kEditorHeight}; }
+std::pair<int, int> TOrvaneModule::EditorSizeBeforeOpen() const { return OrvaneEditorSize(EditorScaleBeforeOpen()); }
+
+int TOrvaneModule::EditorScaleBeforeOpen() const {
+    TFileSettingsStore settings;
+    return OrvaneScaleBeforeOpen(settings, HostContentScale());
+}
 
 void TOrvaneModule::VSTModuleEditOpen(TBasicVSTModule&, std::unique_ptr<TEditorWindow>& gui,
                                       std::uintptr_t parentWindow) {

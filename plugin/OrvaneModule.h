@@ -99,6 +99,8 @@ public:
     std::string ProgramName() override { return CurrentProgramName(); }
     std::string PlugInName() override { return EffectName(); }
     void SetEditorWantsKeys(bool wanted) override { SetKeysRequired(wanted); }
+    int HostContentScale() const override { return TCustomVSTModule::HostContentScale(); }
+    void RequestEditorSize(int width, int height) override { HostSizeWindow(width, height); }
     // The kind number of a band (0..7), or -1 before its filters exist.
     int FilterKind(int band);
     // Bring the editor's band displays and knobs up to date: [any-thread]
@@ -125,8 +127,11 @@ protected:
     // The editor window for effEditOpen: the editor form in an X11 child of
     // the host's window, on its own editor thread. [ui-thread]
     virtual std::unique_ptr<TEditorWindow> CreateEditorForm(std::uintptr_t parentWindow);
-    // The editor's fixed client size, 718 × 381 pixels.
+    // The editor's client size, 718 × 381 pixels at the scale it will open at.
     std::pair<int, int> EditorSizeBeforeOpen() const override;
+    // That scale in percent: the user's settings, the host's content scale,
+    // the desktop's (OrvaneScale.h). [ui-thread]
+    virtual int EditorScaleBeforeOpen() const;
 
 private:
     using TFilterPtr = std::unique_ptr<TOrvBiquadFilter>;

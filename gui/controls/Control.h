@@ -10,7 +10,9 @@
 // directly, they leave marks the editor thread applies (see the form).
 //
 // Coordinates handed to a control's mouse handlers are control-local
-// pixels: (0, 0) is the control's top-left corner.
+// units: (0, 0) is the control's top-left corner. Bounds are form units
+// (the layout's pixels at 100 %); a control draws at PixelBounds(), its
+// bounds on the screen at the host's scale.
 
 #include <cstdint>
 #include <functional>
@@ -18,6 +20,7 @@
 
 #include "gui/surface/Font32.h"
 #include "gui/surface/Geometry.h"
+#include "gui/surface/PixelScale.h"
 #include "gui/window/ShiftState.h"
 
 namespace tessel {
@@ -29,9 +32,13 @@ class TControlHost {
 public:
     virtual ~TControlHost() = default;
 
-    // Asks for the rectangle (form client pixels) to be recomposed and
-    // copied to the window at the next frame.
+    // Asks for the rectangle (form units) to be recomposed and copied to
+    // the window at the next frame.
     virtual void InvalidateRect(const TRect& r) = 0;
+
+    // Screen pixels per unit: controls lay out and take input in units and
+    // draw in screen pixels.
+    virtual TPixelScale Scale() const { return {}; }
 
     // Mouse capture: while a control holds it, every mouse event goes to it.
     virtual void SetCapture(TControl* control) = 0;
@@ -43,7 +50,7 @@ public:
     virtual TControl* FocusedControl() const = 0;
 
     // The pointer: hidden while a knob drags, and put back at a point of the
-    // form's client area (form pixels). A refused warp is not an error.
+    // form's client area (form units). A refused warp is not an error.
     virtual void SetCursorHidden(bool hidden) = 0;
     virtual void WarpPointer(int x, int y) = 0;
 
@@ -57,7 +64,7 @@ public:
     // The form's font, for controls whose font follows their parent.
     virtual const TFont32& ParentFont() const = 0;
 
-    // Paints the form's background and contents under `bounds` (form
+    // Paints the form's background and contents under `bounds` (screen
     // pixels) into `target`, whose (0, 0) is bounds' top-left corner: what
     // a transparent control shows through itself.
     virtual void PaintParentBackground(TBitmap32& target, const TRect& bounds) = 0;
@@ -78,7 +85,7 @@ public:
 
     TControlHost* Host() const { return FHost; }
 
-    // ---- Geometry (form client pixels) ----------------------------------
+    // ---- Geometry (form units) --------------------------------------------
     int Left() const { return FBounds.Left; }
     int Top() const { return FBounds.Top; }
     int Width() const { return FBounds.Width(); }
@@ -86,6 +93,12 @@ public:
     const TRect& BoundsRect() const { return FBounds; }
     // Moves and sizes the control; a size change calls Resize().
     void SetBounds(int left, int top, int width, int height);
+    // The bounds in screen pixels at the host's scale, and that scale.
+    TPixelScale Scale() const { return FHost ? FHost->Scale() : TPixelScale{}; }
+    TRect PixelBounds() const { return Scale().Rect(FBounds); }
+    // The host's scale changed: a control that keeps pixels sized by it
+    // (a back buffer) resizes them.
+    void ScaleChanged() { Resize(); }
 
     // ---- State ----------------------------------------------------------
     bool Visible() const { return FVisible; }
@@ -119,8 +132,8 @@ public:
     virtual void ParentColorChanged() {}
 
     // ---- Painting -------------------------------------------------------
-    // Draws the control into the form's frame at its bounds (form pixels);
-    // `target`'s clip is already set to the part of the bounds to redraw.
+    // Draws the control into the form's frame at PixelBounds() (screen
+    // pixels); `target`'s clip is already set to the part of them to redraw.
     virtual void Paint(TBitmap32& target) = 0;
 
     // ---- Input (editor thread; control-local coordinates) ---------------

@@ -126,7 +126,7 @@ void TCustomDial32::PaintBackground() {
         return;
     }
     FBuffer.Clear();
-    if (Host()) Host()->PaintParentBackground(FBuffer, BoundsRect());
+    if (Host()) Host()->PaintParentBackground(FBuffer, PixelBounds());
 }
 
 void TCustomDial32::FinishBuffer() {
@@ -147,11 +147,14 @@ void TCustomDial32::DrawBuffer() {
 
 void TCustomDial32::Paint(TBitmap32& target) {
     if (!FBufferValid) DrawBuffer();
-    FBuffer.DrawOnto(target, Left(), Top());
+    const TRect at = PixelBounds();
+    FBuffer.DrawOnto(target, at.Left, at.Top);
 }
 
+// The buffer is in screen pixels: the knob is drawn afresh at each scale.
 void TCustomDial32::Resize() {
-    FBuffer.Resize(Width(), Height());
+    const TRect pixels = PixelBounds();
+    FBuffer.Resize(pixels.Width(), pixels.Height());
     Invalidate();
 }
 

@@ -258,23 +258,32 @@ void TCustomEdit::SelectWordAt(int position) {
 void TCustomEdit::Measure() const {
     if (FMeasured) return;
     const std::shared_ptr<TFontEngine> engine = CurrentFontEngine();
+    const TFont32 font = ScaledFont();
     FOffsets.assign(FChars.size() + 1, 0);
     // Each boundary is the measured width of the text before it: the same
     // rounding that places the glyphs when the text is drawn.
     std::string prefix;
     for (std::size_t i = 0; i < FChars.size(); ++i) {
         prefix += EncodeUtf8(std::u32string_view(&FChars[i], 1));
-        FOffsets[i + 1] = engine->Measure(Font(), prefix, 1).Width;
+        FOffsets[i + 1] = engine->Measure(font, prefix, 1).Width;
     }
-    FLineHeight = engine->Measure(Font(), "", 1).Height;
+    FLineHeight = engine->Measure(font, "", 1).Height;
     FMeasured = true;
 }
 
-int TCustomEdit::TextOriginX() const { return TextArea().Left + kTextMargin - FScroll; }
+TFont32 TCustomEdit::ScaledFont() const {
+    TFont32 font = Font();
+    font.Percent = Scale().Percent;
+    return font;
+}
+
+TRect TCustomEdit::PixelTextArea() const { return Scale().Rect(TextArea()); }
+
+int TCustomEdit::TextOriginX() const { return PixelTextArea().Left + Scale().Length(kTextMargin) - FScroll; }
 
 void TCustomEdit::ScrollToCaret() {
     Measure();
-    const int room = std::max(1, TextArea().Width() - 2 * kTextMargin);
+    const int room = std::max(1, PixelTextArea().Width() - 2 * Scale().Length(kTextMargin));
     const int caretX = FOffsets[static_cast<std::size_t>(FCaret)];
     const int textWidth = FOffsets.back();
     if (caretX - FScroll >= room) FScroll = caretX - room + 1;
@@ -285,7 +294,7 @@ void TCustomEdit::ScrollToCaret() {
 
 int TCustomEdit::PositionAt(int x) const {
     Measure();
-    const int rel = x - TextOriginX();
+    const int rel = Scale().Pixels(x) - TextOriginX();
     int best = 0;
     for (int i = 1; i <= Length(); ++i)
         if (std::abs(FOffsets[static_cast<std::size_t>(i)] - rel) <
@@ -300,12 +309,16 @@ void TCustomEdit::SetFont(const TFont32& font) {
     ScrollToCaret();
 }
 
-void TCustomEdit::Resize() { ScrollToCaret(); }
+// Also called when the scale changes: the text is measured again.
+void TCustomEdit::Resize() {
+    FMeasured = false;
+    ScrollToCaret();
+}
 
 // ---- Painting --------------------------------------------------------------
 
 void TCustomEdit::PaintBackground(TBitmap32& target) {
-    const TRect& r = BoundsRect();
+    const TRect r = PixelBounds();
     target.FillRect(r.Left, r.Top, r.Right, r.Bottom, FromSystemColor(Color()));
 }
 
@@ -313,14 +326,15 @@ void TCustomEdit::Paint(TBitmap32& target) {
     const TRect clip = target.ClipRect();
     PaintBackground(target);
     Measure();
-    TRect area = TextArea();
-    area = {area.Left + Left(), area.Top + Top(), area.Right + Left(), area.Bottom + Top()};
+    const TRect at = PixelBounds();
+    TRect area = PixelTextArea();
+    area = {area.Left + at.Left, area.Top + at.Top, area.Right + at.Left, area.Bottom + at.Top};
     const TRect textClip = IntersectRect(clip, area);
     if (textClip.IsEmpty()) return;
     target.SetClip(textClip);
-    TFontScope font(target, Font());
+    TFontScope font(target, ScaledFont());
 
-    const int x0 = Left() + TextOriginX();
+    const int x0 = at.Left + TextOriginX();
     const int y0 = area.Top + (area.Height() - FLineHeight) / 2;
     const TColor32 ink = !Enabled() ? FromSystemColor(SystemColorWord(scGrayText))
                          : FError   ? kErrorText
@@ -341,7 +355,7 @@ void TCustomEdit::Paint(TBitmap32& target) {
     }
     if (focused && !FReadOnly) {
         const int cx = x0 + FOffsets[static_cast<std::size_t>(FCaret)];
-        target.FillRect(cx, y0, cx + 1, y0 + FLineHeight, ink);
+        target.FillRect(cx, y0, cx + Scale().Length(1), y0 + FLineHeight, ink);
     }
     target.SetClip(clip);
 }

@@ -111,10 +111,14 @@ private:
     bool IsDoubleClick(TShiftState shift, int x, int y);
     void TextChanged();
 
-    // Layout: x of every character boundary (pixels from the text's
-    // start) and the line height, measured on demand.
+    // Layout, in screen pixels at the host's scale: x of every character
+    // boundary (from the text's start) and the line height, measured on
+    // demand with the font at that scale, so the caret sits where the
+    // glyphs are drawn.
     void Measure() const;
-    int TextOriginX() const;  // control-local x of character 0
+    TFont32 ScaledFont() const;
+    TRect PixelTextArea() const;  // control-local screen pixels
+    int TextOriginX() const;      // control-local screen x of character 0
     void ScrollToCaret();
 
     std::u32string FChars;
@@ -124,7 +128,7 @@ private:
     int FMaxLength = 0;
     bool FReadOnly = false;
     bool FError = false;
-    int FScroll = 0;  // pixels of text scrolled out on the left
+    int FScroll = 0;  // screen pixels of text scrolled out on the left
 
     bool FMouseSelecting = false;
     std::chrono::steady_clock::time_point FLastPress{};

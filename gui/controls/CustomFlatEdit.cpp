@@ -195,7 +195,7 @@ void TCustomFlatEdit::RedrawBorder() {
 TRect TCustomFlatEdit::TextArea() const { return Inset({0, 0, Width(), Height()}, kFrameWidth); }
 
 void TCustomFlatEdit::PaintBackground(TBitmap32& target) {
-    const TRect& r = BoundsRect();
+    const TRect r = PixelBounds();
     // The state is read afresh: the focus may have moved between flat boxes
     // without this one hearing of it.
     if (!FTransparent) {
@@ -207,9 +207,9 @@ void TCustomFlatEdit::PaintBackground(TBitmap32& target) {
     }
     if (!FShowBorder) return;
     const TColor32 inner = FromSystemColor(Hot() ? FColorFocused : FColorFlat);
-    FrameRect(target, r, FromSystemColor(FColorBorder));
-    FrameRect(target, Inset(r, 1), inner);
-    FrameRect(target, Inset(r, 2), inner);
+    // Three rings of one unit each, each as many pixels wide as the scale makes a unit.
+    const int ring = Scale().Length(1);
+    for (int i = 0; i < 3 * ring; ++i) FrameRect(target, Inset(r, i), i < ring ? FromSystemColor(FColorBorder) : inner);
 }
 
 // ---- Size and state ----------------------------------------------------------

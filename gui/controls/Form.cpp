@@ -38,14 +38,33 @@ void TForm::ReportError(std::exception_ptr error) {
 void TForm::SetClientSize(int width, int height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
-    if (width == ClientWidth() && height == ClientHeight()) return;
+    if (width == FUnitWidth && height == FUnitHeight) return;
+    FUnitWidth = width;
+    FUnitHeight = height;
+    ResizePixels();
+    if (OnResize) Guarded([&] { OnResize(*this); });
+}
+
+void TForm::SetScale(TPixelScale scale) {
+    if (scale == FScale || scale.Percent <= 0) return;
+    FScale = scale;
+    CloseMenu();
+    ResizePixels();
+    for (TControl* control : FControls) {
+        Guarded([&] { control->ScaleChanged(); });
+        control->Invalidate();
+    }
+    if (OnResize) Guarded([&] { OnResize(*this); });
+}
+
+void TForm::ResizePixels() {
+    const int width = FScale.Pixels(FUnitWidth), height = FScale.Pixels(FUnitHeight);
     FFrame.Resize(width, height);
     FBackBuffer.Resize(width, height);
     FBackBuffer.Clear(FromSystemColor(FColor));
     FDirty.ClipTo(ClientRect());
     FExposed.ClipTo(ClientRect());
     InvalidateAll();
-    if (OnResize) Guarded([&] { OnResize(*this); });
 }
 
 void TForm::SetColor(std::int32_t colorWord) {
@@ -93,7 +112,9 @@ void TForm::HandleMarks(std::uint64_t bits) {
 
 // ---- Composition -------------------------------------------------------------------
 
-void TForm::InvalidateRect(const TRect& r) { FDirty.Add(IntersectRect(r, ClientRect())); }
+void TForm::InvalidateRect(const TRect& r) { InvalidatePixels(FScale.Rect(r)); }
+
+void TForm::InvalidatePixels(const TRect& r) { FDirty.Add(IntersectRect(r, ClientRect())); }
 
 TDirtyRegion TForm::ComposeFrame() {
     // Painting may invalidate again; that belongs to the next frame.
@@ -121,7 +142,7 @@ void TForm::Compose(const TRect& r) {
                     static_cast<std::size_t>(fromBuffer.Width()) * sizeof(TColor32));
     for (TControl* control : FControls) {
         if (!control->Visible()) continue;
-        const TRect area = IntersectRect(r, control->BoundsRect());
+        const TRect area = IntersectRect(r, control->PixelBounds());
         if (area.IsEmpty()) continue;
         FFrame.SetClip(area);
         Guarded([&] { control->Paint(FFrame); });
@@ -191,7 +212,7 @@ void TForm::SetCursorHidden(bool hidden) {
 }
 
 void TForm::WarpPointer(int x, int y) {
-    if (FWindow) FWindow->WarpPointer(x, y);
+    if (FWindow) FWindow->WarpPointer(FScale.Pixels(x), FScale.Pixels(y));
 }
 
 void TForm::SetClipboardText(const std::string& text) {
@@ -218,17 +239,17 @@ void TForm::Popup(TPopupMenu& menu, int x, int y) {
         FHover = nullptr;
         Guarded([&] { hover->MouseLeave(); });
     }
-    InvalidateRect(FMenuView.Open(menu, x, y, ClientRect(), FFont));
+    InvalidatePixels(FMenuView.Open(menu, FScale.Pixels(x), FScale.Pixels(y), ClientRect(), FFont, FScale));
     UpdateKeyboardHold();
 }
 
 void TForm::CloseMenu() {
-    InvalidateRect(FMenuView.Close());
+    InvalidatePixels(FMenuView.Close());
     UpdateKeyboardHold();
 }
 
 void TForm::ApplyMenuResult(const TMenuView::TResult& result) {
-    InvalidateRect(result.Dirty);
+    InvalidatePixels(result.Dirty);
     if (result.Chosen) Guarded([&] { result.Chosen->Click(); });
     UpdateKeyboardHold();
 }

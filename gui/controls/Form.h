@@ -3,6 +3,11 @@
 // its own back buffer, lightweight child controls and popup menus. An
 // editor derives from it, draws into FBackBuffer and binds the events.
 //
+// Scale: the form is laid out in units (the layout's pixels at 100 %) and
+// drawn in screen pixels at Scale(). Input arrives in screen pixels and is
+// handed on in units; the back buffer, the frame and the window are screen
+// pixels. At 100 % the two are the same.
+//
 // Painting: what the form draws lives in FBackBuffer. The frame shown in
 // the window is composed from it: the back buffer, then every visible
 // control painted over it at its bounds (in the order the controls were
@@ -58,11 +63,21 @@ public:
 
     // ---- Properties ------------------------------------------------------
     std::string Caption;
+    // The client area in screen pixels: the window's size.
     int ClientWidth() const { return FFrame.Width(); }
     int ClientHeight() const { return FFrame.Height(); }
     TRect ClientRect() const { return {0, 0, ClientWidth(), ClientHeight()}; }
-    // Resizes the back buffer (cleared) and the frame, fires OnResize.
+    // The client area in units.
+    int UnitWidth() const { return FUnitWidth; }
+    int UnitHeight() const { return FUnitHeight; }
+    // Sets the client size in units; resizes the back buffer (cleared) and
+    // the frame to it at the scale, fires OnResize.
     void SetClientSize(int width, int height);
+    // Screen pixels per unit. A change resizes as SetClientSize does, lets
+    // every control resize its pixels and fires OnResize; the derived form
+    // draws everything again there.
+    TPixelScale Scale() const override { return FScale; }
+    void SetScale(TPixelScale scale);
     // Colour word (red in the low byte; negative: a system colour).
     std::int32_t Color() const { return FColor; }
     void SetColor(std::int32_t colorWord);
@@ -107,9 +122,8 @@ public:
     void SetFocus() { SetFocusedControl(nullptr); }
 
     // ---- Popup menus -------------------------------------------------------
-    // Opens the menu at the pointer's last position (client pixels) or at
-    // (x, y), moved to fit inside the client area. A menu that is open
-    // closes first.
+    // Opens the menu at the pointer's last position or at (x, y) (units),
+    // moved to fit inside the client area. A menu that is open closes first.
     void Popup(TPopupMenu& menu);
     void Popup(TPopupMenu& menu, int x, int y);
     void CloseMenu();
@@ -132,7 +146,7 @@ public:
 
     // ---- Frames ------------------------------------------------------------
     // Everything in the client area must be recomposed.
-    void InvalidateAll() { InvalidateRect(ClientRect()); }
+    void InvalidateAll() { InvalidatePixels(ClientRect()); }
     // Something waits to be recomposed or copied.
     bool FrameDue() const { return !FDirty.Empty() || !FExposed.Empty(); }
     // Recomposes the invalid rectangles into Frame() and returns what must
@@ -160,9 +174,15 @@ public:
     // the window is open: work that waits for time to pass, not for an
     // event (a wheel gesture ends after a pause).
     virtual void Tick(std::chrono::steady_clock::time_point now) { static_cast<void>(now); }
+    // The host's content scale changed (percent); a form that follows it
+    // calls SetScale.
+    virtual void HostScaleChanged(int percent) { static_cast<void>(percent); }
 
     // ---- TControlHost --------------------------------------------------------
+    // r in units.
     void InvalidateRect(const TRect& r) override;
+    // r in screen pixels.
+    void InvalidatePixels(const TRect& r);
     void SetCapture(TControl* control) override;
     void ReleaseCapture(TControl* control) override;
     TControl* Capture() const override { return FCapture; }
@@ -178,7 +198,7 @@ public:
     void InsertControl(TControl& control) override;
     void RemoveControl(TControl& control) override;
 
-    // ---- TWindowEventSink ----------------------------------------------------
+    // ---- TWindowEventSink (screen pixels) -------------------------------------
     void WindowMouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void WindowMouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void WindowMouseMove(TShiftState shift, int x, int y) override;
@@ -210,6 +230,7 @@ private:
     void ApplyMenuResult(const TMenuView::TResult& result);
     void UpdateKeyboardHold();
     void Compose(const TRect& r);
+    void ResizePixels();
     void EndPress(int x, int y);
     bool IsDoubleClick(TMouseButton button, int x, int y);
     // Runs an event handler; what it throws is reported, not propagated.
@@ -223,7 +244,9 @@ private:
     }
 
     TBitmap32 FFrame;
-    TDirtyRegion FDirty;    // to recompose
+    int FUnitWidth = 0, FUnitHeight = 0;
+    TPixelScale FScale;
+    TDirtyRegion FDirty;    // to recompose, screen pixels
     TDirtyRegion FExposed;  // to copy again
     std::int32_t FColor;
     TFont32 FFont;
@@ -236,7 +259,7 @@ private:
     bool FTypingBoxOpen = false;
     bool FHoldingKeyboard = false;  // the window asked for the focus and has not given it back
     unsigned FMenuButtons = 0;      // presses an open menu took: their releases go to it too
-    TPoint FCursor;
+    TPoint FCursor;                 // units
     // The last press, for double clicks: button, place and time.
     struct TPress {
         TMouseButton Button = TMouseButton::Left;

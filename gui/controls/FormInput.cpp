@@ -80,13 +80,14 @@ bool TForm::IsDoubleClick(TMouseButton button, int x, int y) {
     return isDouble;
 }
 
-void TForm::WindowMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+void TForm::WindowMouseDown(TMouseButton button, TShiftState shift, int px, int py) {
+    const int x = FScale.Units(px), y = FScale.Units(py);
     FCursor = {x, y};
     shift.Double = IsDoubleClick(button, x, y);
     const unsigned bit = ButtonBit(button);
     if (FMenuView.IsOpen()) {
         FMenuButtons |= bit;
-        ApplyMenuResult(FMenuView.MouseDown(x, y));
+        ApplyMenuResult(FMenuView.MouseDown(px, py));
         return;
     }
     // The first button of a press picks the target; it keeps every mouse
@@ -106,16 +107,17 @@ void TForm::WindowMouseDown(TMouseButton button, TShiftState shift, int x, int y
     }
 }
 
-void TForm::WindowMouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+void TForm::WindowMouseUp(TMouseButton button, TShiftState shift, int px, int py) {
+    const int x = FScale.Units(px), y = FScale.Units(py);
     FCursor = {x, y};
     const unsigned bit = ButtonBit(button);
     if (FMenuButtons & bit) {
         FMenuButtons &= ~bit;
-        ApplyMenuResult(FMenuView.MouseUp(x, y));
+        ApplyMenuResult(FMenuView.MouseUp(px, py));
         return;
     }
     if (FMenuView.IsOpen()) {
-        ApplyMenuResult(FMenuView.MouseUp(x, y));
+        ApplyMenuResult(FMenuView.MouseUp(px, py));
         return;
     }
     if (!(FButtonsHeld & bit)) return;  // its press went elsewhere
@@ -138,10 +140,11 @@ void TForm::EndPress(int x, int y) {
     UpdateHover(x, y);
 }
 
-void TForm::WindowMouseMove(TShiftState shift, int x, int y) {
+void TForm::WindowMouseMove(TShiftState shift, int px, int py) {
+    const int x = FScale.Units(px), y = FScale.Units(py);
     FCursor = {x, y};
     if (FMenuView.IsOpen()) {
-        ApplyMenuResult(FMenuView.MouseMove(x, y));
+        ApplyMenuResult(FMenuView.MouseMove(px, py));
         return;
     }
     if (TControl* control = FCapture) {
@@ -155,7 +158,8 @@ void TForm::WindowMouseMove(TShiftState shift, int x, int y) {
         Guarded([&] { OnMouseMove(*this, shift, x, y); });
 }
 
-void TForm::WindowMouseWheel(int notches, TShiftState shift, int x, int y) {
+void TForm::WindowMouseWheel(int notches, TShiftState shift, int px, int py) {
+    const int x = FScale.Units(px), y = FScale.Units(py);
     FCursor = {x, y};
     if (FMenuView.IsOpen()) return;
     TControl* control = FCapture ? FCapture : ControlAt(x, y);

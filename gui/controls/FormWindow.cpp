@@ -33,7 +33,7 @@ timespec ToTimespec(TClock::duration d) {
 }  // namespace
 
 struct TFormWindow::TCommand {
-    enum class TKind { Reparent, Show, Bounds, Key, Run };
+    enum class TKind { Reparent, Show, Bounds, Key, Run, Scale };
     explicit TCommand(TKind kind) : Kind(kind) {}
     TKind Kind;
     std::uintptr_t Parent = 0;
@@ -158,6 +158,12 @@ void TFormWindow::SetParentWindow(std::uintptr_t parentWindow) {
 
 void TFormWindow::Show() { Post(TCommand(TCommand::TKind::Show)); }
 
+void TFormWindow::SetContentScale(int percent) {
+    TCommand command(TCommand::TKind::Scale);
+    command.Width = percent;  // the percent rides in the size field
+    Post(std::move(command));
+}
+
 void TFormWindow::SetBounds(int left, int top, int width, int height) {
     TCommand command(TCommand::TKind::Bounds);
     command.Left = left;
@@ -246,6 +252,9 @@ bool TFormWindow::TShared::RunCommands() {
                     break;
                 case TCommand::TKind::Run:
                     (*c.Task)();
+                    break;
+                case TCommand::TKind::Scale:
+                    Form->HostScaleChanged(c.Width);
                     break;
             }
         } catch (...) {

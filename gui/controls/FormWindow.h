@@ -93,6 +93,8 @@ public:
     int ClientWidth() const override;
     int ClientHeight() const override;
     void SendKeyMessage(TKeyMessage message, std::int32_t keyCode, std::uint32_t keyFlags) override;
+    // Handed to the form on the editor thread (TForm::HostScaleChanged).
+    void SetContentScale(int percent) override;
 
 private:
     struct TCommand;

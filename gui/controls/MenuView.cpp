@@ -11,7 +11,8 @@
 namespace tessel {
 namespace {
 
-// Geometry of a classic menu, pixels.
+// Geometry of a classic menu, units (drawn at the form's scale; the 3-D
+// frame's lines stay one screen pixel, as desktop menus draw them).
 constexpr int kFrame = 3;         // raised frame (2) and padding (1)
 constexpr int kCheckGutter = 22;  // check marks and bullets, left of the text
 constexpr int kArrowGutter = 20;  // submenu arrows, right of the text
@@ -50,27 +51,31 @@ void RaisedFrame(TBitmap32& target, const TRect& r) {
     VerticalLine(target, r.Right - 2, r.Top + 1, r.Bottom - 1, shadow);
 }
 
-void CheckMark(TBitmap32& target, double cx, double cy, TColor32 c) {
-    const std::array<TFixedPoint, 6> tick = {FixedPoint(cx - 3.5, cy - 0.5), FixedPoint(cx - 1.5, cy + 1.5),
-                                             FixedPoint(cx + 3.5, cy - 4.5), FixedPoint(cx + 3.5, cy - 2.0),
-                                             FixedPoint(cx - 1.5, cy + 4.0), FixedPoint(cx - 3.5, cy + 2.0)};
+// Marks centred at (cx, cy), screen pixels, drawn k screen pixels per unit.
+void CheckMark(TBitmap32& target, double cx, double cy, double k, TColor32 c) {
+    const std::array<TFixedPoint, 6> tick = {
+        FixedPoint(cx - 3.5 * k, cy - 0.5 * k), FixedPoint(cx - 1.5 * k, cy + 1.5 * k),
+        FixedPoint(cx + 3.5 * k, cy - 4.5 * k), FixedPoint(cx + 3.5 * k, cy - 2.0 * k),
+        FixedPoint(cx - 1.5 * k, cy + 4.0 * k), FixedPoint(cx - 3.5 * k, cy + 2.0 * k)};
     target.FillPolygon(tick, c);
 }
 
-void RadioBullet(TBitmap32& target, double cx, double cy, TColor32 c) {
+void RadioBullet(TBitmap32& target, double cx, double cy, double k, TColor32 c) {
     constexpr int kPoints = 16;
     constexpr double kRadius = 3.2;
     std::array<TFixedPoint, kPoints> disc;
     for (int i = 0; i < kPoints; ++i) {
         const double angle = 2.0 * 3.14159265358979 * i / kPoints;
-        disc[static_cast<std::size_t>(i)] = FixedPoint(cx + kRadius * std::cos(angle), cy + kRadius * std::sin(angle));
+        disc[static_cast<std::size_t>(i)] =
+            FixedPoint(cx + k * kRadius * std::cos(angle), cy + k * kRadius * std::sin(angle));
     }
     target.FillPolygon(disc, c);
 }
 
-void SubmenuArrow(TBitmap32& target, int left, int cy, TColor32 c) {
-    const std::array<TFixedPoint, 3> arrow = {FixedPoint(left, cy - 3.5), FixedPoint(left + 4, cy),
-                                              FixedPoint(left, cy + 3.5)};
+void SubmenuArrow(TBitmap32& target, int left, double cy, double k, TColor32 c) {
+    cy = k == 1.0 ? static_cast<int>(cy) : cy;  // 100 %: on the whole pixel, as always
+    const std::array<TFixedPoint, 3> arrow = {FixedPoint(left, cy - 3.5 * k), FixedPoint(left + 4 * k, cy),
+                                              FixedPoint(left, cy + 3.5 * k)};
     target.FillPolygon(arrow, c);
 }
 
@@ -98,7 +103,7 @@ void MoveLevel(TRect& bounds, std::vector<TRect*> rows, int x, int y) {
 
 TMenuView::TLevel TMenuView::Layout(TMenuItem& parent, int x, int y) const {
     TLevel level{&parent, {}, {}, -1};
-    const int itemHeight = FTextHeight + kItemExtra;
+    const int itemHeight = FTextHeight + FScale.Length(kItemExtra);
     int textWidth = 0;
     bool anySubmenu = false;
     for (int i = 0; i < parent.Count(); ++i) {
@@ -107,25 +112,29 @@ TMenuView::TLevel TMenuView::Layout(TMenuItem& parent, int x, int y) const {
         if (!item.IsSeparator()) textWidth = std::max(textWidth, FMeasure.TextWidth(item.DisplayCaption()));
         anySubmenu = anySubmenu || item.HasSubmenu();
     }
-    const int width =
-        std::max(kMinWidth, 2 * kFrame + kCheckGutter + textWidth + kTextPadding + (anySubmenu ? kArrowGutter : 0));
-    int top = y + kFrame;
+    const int width = std::max(FScale.Length(kMinWidth), 2 * FScale.Length(kFrame) + FScale.Length(kCheckGutter) +
+                                                             textWidth + FScale.Length(kTextPadding) +
+                                                             (anySubmenu ? FScale.Length(kArrowGutter) : 0));
+    int top = y + FScale.Length(kFrame);
     for (int i = 0; i < parent.Count(); ++i) {
         TMenuItem& item = parent.Item(i);
         if (!item.Visible) continue;
-        const int height = item.IsSeparator() ? kSeparatorHeight : itemHeight;
-        level.Rows.push_back({&item, {x + kFrame, top, x + width - kFrame, top + height}});
+        const int height = item.IsSeparator() ? FScale.Length(kSeparatorHeight) : itemHeight;
+        level.Rows.push_back(
+            {&item, {x + FScale.Length(kFrame), top, x + width - FScale.Length(kFrame), top + height}});
         top += height;
     }
-    level.Bounds = {x, y, x + width, top + kFrame};
+    level.Bounds = {x, y, x + width, top + FScale.Length(kFrame)};
     return level;
 }
 
-TRect TMenuView::Open(TPopupMenu& menu, int x, int y, const TRect& area, const TFont32& font) {
+TRect TMenuView::Open(TPopupMenu& menu, int x, int y, const TRect& area, const TFont32& font, TPixelScale scale) {
     TRect dirty = Close();
     FMenu = &menu;
     FArea = area;
+    FScale = scale;
     FFont = font;
+    FFont.Percent = scale.Percent;
     FFont.Color = FromSystemColor(SystemColorWord(scMenuText));
     FMeasure.Font() = FFont;
     FTextHeight = std::max(1, FMeasure.TextExtent("Ag").Height);
@@ -156,9 +165,10 @@ void TMenuView::OpenSubmenu(std::size_t level, int row, bool highlightFirst, TRe
     for (TRow& r : sub.Rows) rows.push_back(&r.Bounds);
     // To the right of the parent, its first item level with the parent item;
     // to the left when there is no room on the right.
-    int x = parentBounds.Right - kSubmenuOverlap;
-    if (x + sub.Bounds.Width() > FArea.Right) x = parentBounds.Left + kSubmenuOverlap - sub.Bounds.Width();
-    MoveLevel(sub.Bounds, rows, x, rowBounds.Top - kFrame);
+    int x = parentBounds.Right - FScale.Length(kSubmenuOverlap);
+    if (x + sub.Bounds.Width() > FArea.Right)
+        x = parentBounds.Left + FScale.Length(kSubmenuOverlap) - sub.Bounds.Width();
+    MoveLevel(sub.Bounds, rows, x, rowBounds.Top - FScale.Length(kFrame));
     FitInside(sub.Bounds, rows, FArea);
     dirty = UnionRect(dirty, sub.Bounds);
     FLevels.push_back(std::move(sub));
@@ -385,14 +395,14 @@ void TMenuView::PaintRow(TBitmap32& target, const TRow& row, bool highlighted) c
                                        : System(scMenuText);
     const double cy = (r.Top + r.Bottom) / 2.0;
     if (item.Checked()) {
-        const double cx = r.Left + kCheckGutter / 2.0;
+        const double cx = r.Left + FScale.Length(kCheckGutter) / 2.0;
         if (item.RadioItem)
-            RadioBullet(target, cx, cy, ink);
+            RadioBullet(target, cx, cy, FScale.Factor(), ink);
         else
-            CheckMark(target, cx, cy, ink);
+            CheckMark(target, cx, cy, FScale.Factor(), ink);
     }
     const std::string caption = item.DisplayCaption();
-    const int textX = r.Left + kCheckGutter;
+    const int textX = r.Left + FScale.Length(kCheckGutter);
     const int textY = r.Top + (r.Height() - FTextHeight) / 2;
     target.DrawText(textX, textY, caption, -1, ink);
     if (const int offset = item.MnemonicOffset(); offset >= 0) {
@@ -403,9 +413,11 @@ void TMenuView::PaintRow(TBitmap32& target, const TRow& row, bool highlighted) c
             ++length;
         const int x2 = textX + target.TextWidth(caption.substr(0, at + length));
         const int baseline = textY + FTextHeight * 4 / 5;
-        HorizontalLine(target, x1, std::max(x2, x1 + 1), baseline + 1, ink);
+        const int line = FScale.Length(1);
+        target.FillRect(x1, baseline + line, std::max(x2, x1 + line), baseline + 2 * line, ink);
     }
-    if (item.HasSubmenu()) SubmenuArrow(target, r.Right - kArrowGutter / 2 - 2, static_cast<int>(cy), ink);
+    if (item.HasSubmenu())
+        SubmenuArrow(target, r.Right - FScale.Length(kArrowGutter) / 2 - FScale.Length(2), cy, FScale.Factor(), ink);
 }
 
 }  // namespace tessel

@@ -17,6 +17,7 @@
 #include "gui/surface/Bitmap32.h"
 #include "gui/surface/Font32.h"
 #include "gui/surface/Geometry.h"
+#include "gui/surface/PixelScale.h"
 
 namespace tessel {
 
@@ -32,7 +33,9 @@ public:
 
     // Opens `menu` with its top-left corner at (x, y), moved so that it fits
     // inside `area` (the client rectangle). The font gives the item text.
-    TRect Open(TPopupMenu& menu, int x, int y, const TRect& area, const TFont32& font);
+    // Everything here is in screen pixels; `scale` sizes the menu's
+    // geometry and text, laid out in units.
+    TRect Open(TPopupMenu& menu, int x, int y, const TRect& area, const TFont32& font, TPixelScale scale = {});
     // Closes every level; returns the area to repaint.
     TRect Close();
     bool IsOpen() const { return !FLevels.empty(); }
@@ -84,6 +87,7 @@ private:
     std::vector<TLevel> FLevels;
     TRect FArea;
     TFont32 FFont;
+    TPixelScale FScale;
     int FTextHeight = 13;
     TPoint FOpenedAt;
     bool FMoved = false;  // the pointer moved (or pressed) since the menu opened

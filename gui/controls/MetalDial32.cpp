@@ -51,7 +51,7 @@ void TMetalDial32::SetEnabled(bool enabled) {
 
 void TMetalDial32::Resize() {
     TCustomDial32::Resize();
-    FFace = TMetalFaceCache::Attach(Buffer().Width(), Buffer().Height(), std::move(FFace));
+    FFace = TMetalFaceCache::Attach(Buffer().Width(), Buffer().Height(), std::move(FFace), Scale());
 }
 
 float TMetalDial32::FaceRadius() const {
@@ -94,7 +94,7 @@ void TMetalDial32::DrawRangeArc() {
     if (arc.empty()) return;
     const TColor32 color = FValueToColor ? WithSaturation(ColorCircle(), Fraction()) : ColorCircle();
     DrawingBuffer().FillPolygon(arc, color);
-    DrawingBuffer().StrokePolyline(arc, kOutline, true);
+    DrawingBuffer().StrokePolyline(arc, kOutline, true, Scale().Factor());
 }
 
 void TMetalDial32::DrawPointer() {
@@ -103,7 +103,7 @@ void TMetalDial32::DrawPointer() {
     const float theta = PointerAngle() - std::numbers::pi_v<float> / 2.0f;
     const std::vector<TFixedPoint> body = PointerBodyPolygon(cx, cy, FaceRadius(), theta);
     DrawingBuffer().FillPolygon(body, kPointerBody);
-    DrawingBuffer().StrokePolyline(body, kOutline, true);
+    DrawingBuffer().StrokePolyline(body, kOutline, true, Scale().Factor());
     DrawingBuffer().FillPolygon(PointerTipPolygon(cx, cy, FaceRadius(), theta), kPointerTip);
 }
 

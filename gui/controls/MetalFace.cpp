@@ -41,7 +41,7 @@ void TMetalShading::operator()(TColor32* pixels, int x, int y, int count, const 
     }
 }
 
-void RenderMetalFace(TBitmap32& face, TColor32 base, const TShadow32& shadow) {
+void RenderMetalFace(TBitmap32& face, TColor32 base, const TShadow32& shadow, TPixelScale scale) {
     const int w = face.Width(), h = face.Height();
     if (w == 0 || h == 0) return;
     const float m = static_cast<float>(std::min(w, h));
@@ -52,19 +52,24 @@ void RenderMetalFace(TBitmap32& face, TColor32 base, const TShadow32& shadow) {
     TMetalShading shading{w, h, base, 1};
     std::vector<TFixedPoint> circle = CirclePolygon(cx, cy, r);
     face.FillPolygonWith(circle, shading);
-    face.StrokePolyline(circle, Lighten(base, kRimDarken), true);
+    const double line = scale.Factor();  // one unit wide
+    face.StrokePolyline(circle, Lighten(base, kRimDarken), true, line);
 
-    for (r -= kRingSpacing; r > kCapRadius * m + 1.0f; r -= kRingSpacing)
-        face.StrokePolyline(CirclePolygon(cx, cy, r), Lighten(base, kRingDarken), true);
+    const float spacing = kRingSpacing * static_cast<float>(scale.Factor());
+    const float capGap = static_cast<float>(scale.Factor());  // the 1 unit between the last ring and the cap
+    for (r -= spacing; r > kCapRadius * m + capGap; r -= spacing)
+        face.StrokePolyline(CirclePolygon(cx, cy, r), Lighten(base, kRingDarken), true, line);
 
     if (r > 0.0f) {
         shading.Direction = -1;
         circle = CirclePolygon(cx, cy, r);
         face.FillPolygonWith(circle, shading);
-        face.StrokePolyline(circle, Lighten(base, kCapRimDarken), true);
+        face.StrokePolyline(circle, Lighten(base, kCapRimDarken), true, line);
     }
 
-    if (shadow.Visible()) face.DropShadow(shadow.OffsetX(), shadow.OffsetY(), shadow.Blur(), shadow.Transparency());
+    if (shadow.Visible())
+        face.DropShadow(scale.Pixels(shadow.OffsetX()), scale.Pixels(shadow.OffsetY()), scale.Length(shadow.Blur()),
+                        shadow.Transparency());
 }
 
 }  // namespace tessel

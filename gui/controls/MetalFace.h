@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "gui/surface/Bitmap32.h"
+#include "gui/surface/PixelScale.h"
 #include "gui/surface/Shadow32.h"
 
 namespace tessel {
@@ -29,7 +30,8 @@ struct TMetalShading {
 
 // Renders the face onto `face`, which must be cleared to transparent:
 // the disc of radius 0.35 · min(width, height) in `base` (opaque), its
-// rings and cap, then the shadow when it is visible.
-void RenderMetalFace(TBitmap32& face, TColor32 base, const TShadow32& shadow);
+// rings and cap, then the shadow when it is visible. The rings' spacing and
+// the shadow's offset and blur are in units, drawn at `scale`.
+void RenderMetalFace(TBitmap32& face, TColor32 base, const TShadow32& shadow, TPixelScale scale = {});
 
 }  // namespace tessel

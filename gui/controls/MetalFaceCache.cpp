@@ -24,20 +24,23 @@ std::vector<std::shared_ptr<TMetalFaceCache::TFace>>& Entries() {
 const TBitmap32& TMetalFaceCache::TFace::Rendered(TColor32 base, const TShadow32& shadow) {
     std::call_once(FRenderOnce, [&] {
         FSurface.Resize(FWidth, FHeight);
-        RenderMetalFace(FSurface, base, shadow);
+        RenderMetalFace(FSurface, base, shadow, FScale);
     });
     return FSurface;
 }
 
-std::shared_ptr<TMetalFaceCache::TFace> TMetalFaceCache::Attach(int width, int height, std::shared_ptr<TFace> current) {
-    if (current && current->Width() == width && current->Height() == height) return current;
+std::shared_ptr<TMetalFaceCache::TFace> TMetalFaceCache::Attach(int width, int height, std::shared_ptr<TFace> current,
+                                                                TPixelScale scale) {
+    auto fits = [&](const TFace& face) {
+        return face.Width() == width && face.Height() == height && face.Scale() == scale;
+    };
+    if (current && fits(*current)) return current;
     Release(current);
     if (width <= 0 || height <= 0) return nullptr;
     std::lock_guard lock(CacheMutex());
     auto& entries = Entries();
-    auto it = std::find_if(entries.begin(), entries.end(),
-                           [&](const auto& e) { return e->Width() == width && e->Height() == height; });
-    if (it == entries.end()) it = entries.insert(entries.end(), std::make_shared<TFace>(width, height));
+    auto it = std::find_if(entries.begin(), entries.end(), [&](const auto& e) { return fits(*e); });
+    if (it == entries.end()) it = entries.insert(entries.end(), std::make_shared<TFace>(width, height, scale));
     ++(*it)->FUsers;
     return *it;
 }

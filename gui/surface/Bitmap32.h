@@ -65,6 +65,14 @@ public:
     // LineSmooth from each point to the next (and last to first when
     // closed). Joints are inked once; an open polyline draws its last point.
     void StrokePolyline(std::span<const TFixedPoint> points, TColor32 color, bool closed);
+    // The same path `width` pixels wide, for drawing at screen densities
+    // above 96 dpi: at width 1 or less exactly StrokePolyline; wider, one
+    // antialiased fill (am8times) of the band around the path, mitred at
+    // its corners, each pixel inked once. As the 1-pixel
+    // line inks the pixel right of and below a point, the band is centred
+    // width/2 right of and below the path: a line at y = 10 covers rows 10
+    // and 11 at width 2, as row 10 at width 1.
+    void StrokePolyline(std::span<const TFixedPoint> points, TColor32 color, bool closed, double width);
 
     // ---- Polygons -----------------------------------------------------
     // Each covered pixel is blended with the colour whose alpha is

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "gui/surface/Bitmap32.h"
 
@@ -145,6 +147,77 @@ void TBitmap32::StrokePolyline(std::span<const TFixedPoint> points, TColor32 col
     if (n < 2) return;
     for (std::size_t i = 0; i + 1 < n; ++i) LineSmooth(points[i], points[i + 1], color, !closed && i + 2 == n);
     if (closed) LineSmooth(points[n - 1], points[0], color, false);
+}
+
+namespace {
+
+// How far a mitred corner may reach, in half widths: sharper corners are
+// cut short (bevelled) instead of spiking out.
+constexpr double kMiterLimit = 2.0;
+
+// A wide stroke as one polygon under the non-zero rule: a ribbon whose one
+// side runs forward and the other back, offset by half the width along
+// each corner's bisector (a mitre), so where it folds over itself the
+// winding adds up and never cancels. A closed path's two sides are two
+// loops joined by a bridge run both ways. Few edges cross any row: a
+// horizontal stretch costs none.
+std::vector<TFixedPoint> WideStrokeOutline(std::span<const TFixedPoint> input, bool closed, double width) {
+    const double half = width / 2.0;
+    const double shift = half;  // the 1-pixel line's place: right of and below the path
+    struct TAt {
+        double x, y;
+    };
+    std::vector<TAt> p;
+    for (const TFixedPoint& q : input) {
+        const TAt f{FixedToFloat(q.x) + shift, FixedToFloat(q.y) + shift};
+        if (p.empty() || f.x != p.back().x || f.y != p.back().y) p.push_back(f);
+    }
+    if (closed && p.size() > 1 && p.front().x == p.back().x && p.front().y == p.back().y) p.pop_back();
+    const std::size_t n = p.size();
+    if (n < 2) return {};
+    // The unit normal of the segment from point i to the next.
+    auto normal = [&](std::size_t i) {
+        const TAt a = p[i % n], b = p[(i + 1) % n];
+        const double dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
+        return std::pair{-dy / length, dx / length};
+    };
+    std::vector<TFixedPoint> left(n), right(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const bool end = !closed && (i == 0 || i + 1 == n);
+        const auto [ax, ay] = normal(i == 0 ? (closed ? n - 1 : 0) : i - 1);
+        const auto [bx, by] = end && i + 1 == n ? normal(i - 1) : normal(i);
+        double mx = ax + bx, my = ay + by;
+        const double m = std::hypot(mx, my);
+        double reach = half;
+        if (m > 1e-9) {
+            mx /= m;
+            my /= m;
+            reach = half / std::max(mx * bx + my * by, 1.0 / kMiterLimit);
+        } else {  // a full turn back: square off along one normal
+            mx = bx;
+            my = by;
+        }
+        left[i] = FixedPoint(p[i].x + mx * reach, p[i].y + my * reach);
+        right[i] = FixedPoint(p[i].x - mx * reach, p[i].y - my * reach);
+    }
+    std::vector<TFixedPoint> outline(left.begin(), left.end());
+    if (closed) {
+        outline.push_back(left.front());
+        outline.push_back(right.front());
+    }
+    outline.insert(outline.end(), right.rbegin(), right.rend());
+    return outline;
+}
+
+}  // namespace
+
+void TBitmap32::StrokePolyline(std::span<const TFixedPoint> points, TColor32 color, bool closed, double width) {
+    if (!(width > 1.0)) {
+        StrokePolyline(points, color, closed);
+        return;
+    }
+    if (points.size() < 2) return;
+    FillPolygon(WideStrokeOutline(points, closed, width), color, pfWinding, am8times);
 }
 
 }  // namespace tessel

@@ -28,17 +28,21 @@ inline constexpr int kPointsPerInch = 72;
 struct TFont32 {
     std::string Name = "Sans";  // resolved to the closest installed face
     int Size = 8;               // points
+    int Percent = 100;          // screen pixels per 100 layout pixels (PixelScale.h)
     TColor32 Color = kBlack32;
     TFontStyles Style;
 
     friend bool operator==(const TFont32&, const TFont32&) = default;
 };
 
-// Em size in whole pixels for a size in points (at least 1 pixel, at most
-// kMaxFontPixels, which keeps glyph images of absurd sizes out of memory).
+// Em size in whole pixels for a size in points at a scale in percent (at
+// least 1 pixel, at most kMaxFontPixels, which keeps glyph images of absurd
+// sizes out of memory). The em is rounded once, after scaling: 8 pt at
+// 150 % is a 16-pixel em, not 1.5 × 11.
 inline constexpr int kMaxFontPixels = 4096;
-inline int FontPixelsFromPoints(int points) {
-    const double px = std::round(std::abs(static_cast<double>(points)) * kScreenPixelsPerInch / kPointsPerInch);
+inline int FontPixelsFromPoints(int points, int percent = 100) {
+    const double px =
+        std::round(std::abs(static_cast<double>(points)) * kScreenPixelsPerInch * percent / (kPointsPerInch * 100.0));
     return static_cast<int>(std::clamp(px, 1.0, static_cast<double>(kMaxFontPixels)));
 }
 

@@ -32,7 +32,8 @@ void TCoverageMask::Paint(int x, int y, std::uint8_t coverage) {
 }
 
 int FontEmPixels(const TFont32& font, int magnification) {
-    const long long em = static_cast<long long>(FontPixelsFromPoints(font.Size)) * std::max(magnification, 1);
+    const long long em =
+        static_cast<long long>(FontPixelsFromPoints(font.Size, font.Percent)) * std::max(magnification, 1);
     return static_cast<int>(std::min<long long>(em, kMaxFontPixels));
 }
 

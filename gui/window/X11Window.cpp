@@ -9,6 +9,8 @@
 
 #include "gui/window/X11Window.h"
 
+#include <string>
+
 #include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
@@ -27,6 +29,7 @@
 
 #include "gui/surface/Bitmap32.h"
 #include "gui/surface/FontEngine.h"
+#include "gui/window/DesktopScale.h"
 
 // Xlib's macros (None, Bool, Status, ...) come last.
 // clang-format off
@@ -979,6 +982,22 @@ std::string TX11Window::ClipboardText() {
 }
 
 }  // namespace
+
+int DesktopScalePercent() {
+    std::string resources;
+    Display* display = nullptr;
+    {
+        std::lock_guard guard(ConnectionLock());
+        display = XOpenDisplay(nullptr);
+    }
+    if (display) {
+        // The screen's RESOURCE_MANAGER property, as xrdb leaves it.
+        if (const char* text = XResourceManagerString(display)) resources = text;
+        std::lock_guard guard(ConnectionLock());
+        XCloseDisplay(display);
+    }
+    return DesktopScaleFrom(resources, std::getenv("GDK_SCALE"));
+}
 
 std::unique_ptr<TPlatformWindow> CreateX11Window(const TX11WindowOptions& options) {
     return std::make_unique<TX11Window>(options);

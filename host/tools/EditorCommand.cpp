@@ -33,12 +33,18 @@ constexpr int kFallbackWidth = 640;  // pixels, for editors that name no size be
 constexpr int kFallbackHeight = 480;
 constexpr int kMaxSide = 8192;
 constexpr auto kMapTimeout = std::chrono::seconds(5);
+// The content scale hosts on high-density screens send: effVendorSpecific
+// with index 'PreS', value 'AeCs' and the factor in opt.
+constexpr std::int32_t kContentScaleIndex = 0x50726553;
+constexpr std::intptr_t kContentScaleValue = 0x41654373;
+constexpr std::int64_t kMinScalePercent = 50, kMaxScalePercent = 800;
 
 struct TEditorOptions {
     std::string pluginPath;
     std::string pngPath;
     std::string inputPath;
     std::int64_t waitMs = kDefaultWaitMs;
+    std::int64_t scalePercent = 0;  // 0: no content scale is sent
     TParameterSettings settings;
 };
 
@@ -49,7 +55,9 @@ constexpr const char* kEditorDetails =
     "the editor is given idle time every 40 ms for --wait milliseconds, and the window's\n"
     "contents are read back with XGetImage. With --input, the file plays through the plug-in\n"
     "(at the file's rate, looped, in real time, blocks of 512) from before the editor opens\n"
-    "until it is read back. Exit status 2 when there is no X server, or the\n"
+    "until it is read back. With --scale, the host's content scale (PERCENT / 100) is sent before\n"
+    "the editor is sized and opened, as hosts on high-density screens do; an editor may let its\n"
+    "user's own choice win (Tessel EQ's Zoom menu does). Exit status 2 when there is no X server, or the\n"
     "plug-in cannot be loaded or has no editor.\n";
 
 TOptionTable<TEditorOptions> EditorOptionRows() {
@@ -59,7 +67,9 @@ TOptionTable<TEditorOptions> EditorOptionRows() {
          Text<T>("--png", "FILE", "write what the editor's window shows into FILE (required)", &T::pngPath),
          Integer<T>("--wait", "MS", 0, kMaxWaitMs, "0 to 600000 milliseconds",
                     "idle the open editor this long before reading it back (default 1000)", &T::waitMs),
-         Text<T>("--input", "FILE", "play FILE through the plug-in while the editor is open", &T::inputPath)},
+         Text<T>("--input", "FILE", "play FILE through the plug-in while the editor is open", &T::inputPath),
+         Integer<T>("--scale", "PERCENT", kMinScalePercent, kMaxScalePercent, "50 to 800 percent",
+                    "send the host's content scale (150: 1.5) before opening the editor", &T::scalePercent)},
         Within(&T::settings, SettingOptionRows()),
     });
 }
@@ -165,6 +175,9 @@ int ShowAndCapture(TPluginInstance& plugin, Display* display, const TEditorOptio
             return kExitLoadFailure;
         }
     }
+    if (options.scalePercent > 0)
+        plugin.VendorSpecific(kContentScaleIndex, kContentScaleValue, nullptr,
+                              static_cast<float>(options.scalePercent) / 100.0f);
     const auto before = EditorSize(plugin).value_or(std::pair{kFallbackWidth, kFallbackHeight});
     const Window window = CreateParentWindow(display, before.first, before.second);
     if (plugin.EditOpen(reinterpret_cast<void*>(window)) == 0) {

@@ -20,7 +20,8 @@ public:
     // not come up within a few seconds. `screen` is Xvfb's WIDTHxHEIGHTxDEPTH.
     static std::unique_ptr<TPrivateXServer> Start(const std::string& program, std::string& problem,
                                                   const std::string& screen = kDefaultScreen);
-    static constexpr const char* kDefaultScreen = "1280x1024x24";
+    // A 4K screen: editors at 300 % (Tessel EQ's is 2154 × 1143) fit on it.
+    static constexpr const char* kDefaultScreen = "3840x2160x24";
     ~TPrivateXServer();  // terminates it and waits for it
     TPrivateXServer(const TPrivateXServer&) = delete;
     TPrivateXServer& operator=(const TPrivateXServer&) = delete;

@@ -14,6 +14,7 @@
 
 #include "editor/BackgroundImage.h"
 #include "editor/FmOrvane.h"
+#include "editor/OrvaneScale.h"
 #include "editor/SettingsStore.h"
 #include "gui/controls/FormWindow.h"
 #include "gui/surface/RandomSource.h"
@@ -55,6 +56,8 @@ class THeadlessOrvane : public TOrvaneModule {
 public:
     std::shared_ptr<TSettingsStore> Settings = std::make_shared<TMemorySettingsStore>();
     TRandomSource* Noise = nullptr;
+    // The desktop's scale in percent (0: it says nothing), instead of the display's.
+    std::function<int()> DesktopScale = [] { return 0; };
     TFormWindow* Window = nullptr;
     THeadlessWindow* Screen = nullptr;
     TFmOrvane* Form = nullptr;
@@ -90,9 +93,12 @@ public:
     }
 
 protected:
+    int EditorScaleBeforeOpen() const override {
+        return OrvaneScaleBeforeOpen(*Settings, HostContentScale(), DesktopScale);
+    }
     std::unique_ptr<TEditorWindow> CreateEditorForm(std::uintptr_t) override {
         auto headless = std::make_unique<THeadlessWindow>();
-        auto form = std::make_unique<TFmOrvane>(*this, Settings, Noise);
+        auto form = std::make_unique<TFmOrvane>(*this, Settings, Noise, DesktopScale);
         Screen = headless.get();
         Form = form.get();
         auto window = std::make_unique<TFormWindow>(std::move(form), std::move(headless));

@@ -111,7 +111,7 @@ TEST(EditorForm, TheStoredDescriptionBuildsEveryComponent) {
             EXPECT_NO_THROW(f.MenuItem(name)) << name;
         }
         // Submenus and groups as stored.
-        EXPECT_EQ(f.PUGUI.Items().Count(), 7);
+        EXPECT_EQ(f.PUGUI.Items().Count(), 8);
         EXPECT_EQ(f.PopupSimple.Items().Count(), 9);
         EXPECT_EQ(f.PUFreqDisplay.Items().Count(), 4);
         EXPECT_EQ(f.PUDial.Items().Count(), 2);
@@ -218,7 +218,7 @@ TEST_F(EditorFormFiles, StoredSettingsOpenTheEditorAndAreWrittenBack) {
     m->Close();
     EXPECT_EQ(ReadFile(),
               "Font Quality=0\nMagnitude=0\nShadow=0\nColor Scheme=1540328\nGUI Style=1\n"
-              "KeysRequired=1\nAnalyser=0\n");
+              "KeysRequired=1\nAnalyser=0\nScale=0\n");
 }
 
 TEST_F(EditorFormFiles, AFolderThatCannotBeWrittenLosesNothingElse) {

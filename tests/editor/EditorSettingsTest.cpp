@@ -104,7 +104,7 @@ TEST_F(EditorSettings, FirstOpenHasTheDefaultsAndARoundTripKeepsEveryValue) {
     ASSERT_TRUE(WriteOrvaneSettings(store, changed));  // creates Dravik/
     EXPECT_EQ(ReadFile(),
               "Font Quality=255\nMagnitude=0\nShadow=0\nGUI Style=1\nColor Scheme=5662832\nKeysRequired=1\n"
-              "Analyser=1\n");
+              "Analyser=1\nScale=0\n");
     const TOrvaneSettings back = ReadOrvaneSettings(*std::make_unique<TFileSettingsStore>(Config()));
     EXPECT_TRUE(back.KeyFound);
     EXPECT_EQ(back.FontQuality, 255);
@@ -130,7 +130,7 @@ TEST_F(EditorSettings, MalformedValuesKeepTheirDefaultsAndOtherLinesSurviveAWrit
     ASSERT_TRUE(WriteOrvaneSettings(store, s));
     EXPECT_EQ(ReadFile(),
               "# written by hand\nFont Quality=4\nMagnitude=1\nShadow=1\nGUI Style=1\ngarbage line\n"
-              "Color Scheme=13489624\nOther=12\nKeysRequired=0\nAnalyser=0\n");
+              "Color Scheme=13489624\nOther=12\nKeysRequired=0\nAnalyser=0\nScale=0\n");
 
     WriteFile(std::string("\x89PNG\r\n\x1a\n\0\0\0", 11));  // not a settings file at all
     ExpectDefaults(ReadOrvaneSettings(store));

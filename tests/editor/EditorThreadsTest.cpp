@@ -79,7 +79,7 @@ TEST(EditorThreads, AChangeFromAnotherThreadIsDrawnAtTheNextFrameExactlyWhereItS
 TEST(EditorThreads, TwoEditorsShareOneBackground) {
     TBackgroundImages::Shared().Reset();
     const std::shared_ptr<TBackgroundImage> background =
-        TBackgroundImages::Shared().For({kDefaultFormColor, TGuiStyle::Knobs, 1});
+        TBackgroundImages::Shared().For({kDefaultFormColor, TGuiStyle::Knobs, 100});
     auto first = MakeHeadlessOrvane();
     auto second = MakeHeadlessOrvane();
     ASSERT_EQ(first->Open(), 1);

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "editor/FmOrvane.h"
@@ -17,6 +18,7 @@
 #include "tests/support/TestDisplay.h"
 
 // Xlib's macros (KeyPress, …) clash with the controls' names: it comes last.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include "host/tools/WindowCapture.h"
@@ -84,6 +86,46 @@ TEST_F(EditorX11, TheWindowShowsTheFormsFrame) {
     EXPECT_TRUE(equal) << "the window's pixels differ from the form's frame";
     EXPECT_EQ(shown.Width(), 718);
     e->dispatcher(e, effEditClose, 0, 0, nullptr, 0.0f);
+}
+
+// A desktop set to 192 dpi (xrdb's Xft.dpi on an X server of the test's
+// own, so no other test's editor sees it), no Zoom chosen and no content
+// scale from the host: the editor is asked for at 200 %.
+TEST(EditorX11Desktop, XftDpi192GivesTwiceTheSize) {
+    const auto xvfb = host::tool::FindProgram("Xvfb");
+    if (!xvfb) GTEST_SKIP() << "No Xvfb";
+    std::string problem;
+    const auto server = host::tool::TPrivateXServer::Start(*xvfb, problem);
+    ASSERT_TRUE(server) << problem;
+    Display* display = XOpenDisplay(server->DisplayName().c_str());
+    ASSERT_NE(display, nullptr);
+    const std::string resources = "Xft.antialias:\t1\nXft.dpi:\t192\n";
+    XChangeProperty(display, DefaultRootWindow(display), XInternAtom(display, "RESOURCE_MANAGER", False), XA_STRING, 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()),
+                    static_cast<int>(resources.size()));
+    XSync(display, False);
+
+    const std::string previousDisplay = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+    const char* previousConfig = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedConfig = previousConfig ? previousConfig : "";
+    ::setenv("DISPLAY", server->DisplayName().c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", "/nonexistent/tessel-scale-test", 1);  // no settings: automatic
+    auto module = CreateModule<TX11Orvane>();
+    AEffect* e = module->GetEffectRecord();
+    ERect* rect = nullptr;
+    e->dispatcher(e, effEditGetRect, 0, 0, &rect, 0.0f);
+    ASSERT_NE(rect, nullptr);
+    const int width = rect->right - rect->left, height = rect->bottom - rect->top;  // the record lives in the module
+    module.reset();
+    ::setenv("DISPLAY", previousDisplay.c_str(), 1);
+    if (previousConfig) {
+        ::setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_CONFIG_HOME");
+    }
+    XCloseDisplay(display);
+    EXPECT_EQ(width, 1436);
+    EXPECT_EQ(height, 762);
 }
 
 }  // namespace

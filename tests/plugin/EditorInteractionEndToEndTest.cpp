@@ -35,7 +35,7 @@ namespace {
 using namespace std::chrono_literals;
 using test::TXModifier;
 
-constexpr int kWidth = 718, kHeight = 381;  // the editor's client size
+constexpr int kUnitWidth = 718, kUnitHeight = 381;  // the editor's client size at 100 %
 constexpr int kParameters = 29;
 constexpr int kLeft = 1, kMiddle = 2, kRight = 3;
 
@@ -68,7 +68,7 @@ using TAutomation = std::vector<std::pair<int, float>>;
 // Edit gestures and automation as the host received them: "B3" begins an
 // edit of parameter 3, "A3" automates it, "E3" ends the edit.
 using TEdits = std::vector<std::string>;
-// What the host window shows: kWidth × kHeight ARGB pixels, row by row.
+// What the host window shows: FWidth × FHeight ARGB pixels, row by row.
 using TImage = std::vector<TColor32>;
 
 class EditorInteraction : public ::testing::Test {
@@ -82,10 +82,18 @@ protected:
         FConfig = folder;
         ::setenv("XDG_CONFIG_HOME", FConfig.c_str(), 1);
 
-        X = std::make_unique<test::TXTestSession>(kWidth, kHeight);
+        // The editor's size at the scale, halves rounded up.
+        FWidth = (kUnitWidth * Percent() + 50) / 100;
+        FHeight = (kUnitHeight * Percent() + 50) / 100;
+        X = std::make_unique<test::TXTestSession>(FWidth, FHeight);
         Host = std::make_shared<host::TScriptedHost>();
         Plugin = std::make_unique<host::TPluginInstance>(TESSEL_PLUGIN_PATH, Host);
         Plugin->Open();
+        // The host's content scale, as hosts on high-density screens send it before opening.
+        if (Percent() != 100) {
+            ASSERT_EQ(Plugin->VendorSpecific(0x50726553, 0x41654373, nullptr, static_cast<float>(Percent()) / 100.0f),
+                      1);
+        }
         Plugin->SetSampleRate(48000.0f);
         Plugin->MainsChanged(true);
         OpenEditor();
@@ -113,7 +121,7 @@ protected:
     bool Shown() {
         TBitmap32 image;
         return X->Capture(image) && image.Pixel(5, 5) != 0xFFFFFFFFu &&
-               image.Pixel(kWidth - 5, kHeight - 5) != 0xFFFFFFFFu;
+               image.Pixel(FWidth - 5, FHeight - 5) != 0xFFFFFFFFu;
     }
 
     // Idles the editor every 40 ms until `done` holds (true) or 5 s pass.
@@ -202,10 +210,10 @@ protected:
 
     TImage Screen() {
         TBitmap32 capture;
-        TImage image(static_cast<std::size_t>(kWidth * kHeight), 0);
+        TImage image(static_cast<std::size_t>(FWidth * FHeight), 0);
         if (!X->Capture(capture)) return image;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x) image[static_cast<std::size_t>(y * kWidth + x)] = capture.Pixel(x, y);
+        for (int y = 0; y < FHeight; ++y)
+            for (int x = 0; x < FWidth; ++x) image[static_cast<std::size_t>(y * FWidth + x)] = capture.Pixel(x, y);
         return image;
     }
     // The screen once it has stopped changing for a while (or after 5 s): a
@@ -220,12 +228,12 @@ protected:
         }
         return last;
     }
-    static TColor32 Pixel(const TImage& image, int x, int y) { return image[static_cast<std::size_t>(y * kWidth + x)]; }
+    TColor32 Pixel(const TImage& image, int x, int y) const { return image[static_cast<std::size_t>(y * FWidth + x)]; }
     // The bounding box of what differs between two captures.
-    static TRect Changed(const TImage& a, const TImage& b) {
-        TRect r{kWidth, kHeight, 0, 0};
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x) {
+    TRect Changed(const TImage& a, const TImage& b) const {
+        TRect r{FWidth, FHeight, 0, 0};
+        for (int y = 0; y < FHeight; ++y)
+            for (int x = 0; x < FWidth; ++x) {
                 if (Pixel(a, x, y) == Pixel(b, x, y)) continue;
                 r = {std::min(r.Left, x), std::min(r.Top, y), std::max(r.Right, x + 1), std::max(r.Bottom, y + 1)};
             }
@@ -239,6 +247,11 @@ protected:
         WaitFor([&] { return !Changed(before, Screen()).IsEmpty(); });
         return Changed(before, SettledScreen());
     }
+
+    // The host's content scale in percent (100: none sent).
+    virtual int Percent() const { return 100; }
+    // The editor's size in pixels at that scale.
+    int FWidth = kUnitWidth, FHeight = kUnitHeight;
 
     test::TTestDisplay FTestDisplay;
     test::TWindowManager FWindowManager;
@@ -368,7 +381,7 @@ TEST_F(EditorInteraction, KnobsMenusSnapshotsAndBandsByMouseAndMenuKeys) {
     EXPECT_EQ(Values(), changed);
 
     // Style and scheme through the title's menu: Display, then Dark.
-    X->MoveTo(kWidth - 1, kHeight - 1);
+    X->MoveTo(FWidth - 1, FHeight - 1);
     const TImage knobs = SettledScreen();
     // Over the snapshot buttons the response strip reads "snapshots"; away
     // from them the response comes back exactly.
@@ -377,7 +390,7 @@ TEST_F(EditorInteraction, KnobsMenusSnapshotsAndBandsByMouseAndMenuKeys) {
     const TRect hint = Changed(knobs, SettledScreen());
     EXPECT_TRUE(hint.Left >= 220 && hint.Top >= 8 && hint.Right <= 501 && hint.Bottom <= 44)
         << "not in the strip: " << hint.Left << "," << hint.Top << " to " << hint.Right << "," << hint.Bottom;
-    X->MoveTo(kWidth - 1, kHeight - 1);
+    X->MoveTo(FWidth - 1, FHeight - 1);
     EXPECT_TRUE(WaitFor([&] { return Changed(knobs, Screen()).IsEmpty(); })) << "the hint stayed";
     OpenMenu(kTitleX, kTitleY, kRight);
     for (int i = 0; i < 3; ++i) X->Key("Down");  // Shadow, Magnitude, Gui Style
@@ -388,7 +401,7 @@ TEST_F(EditorInteraction, KnobsMenusSnapshotsAndBandsByMouseAndMenuKeys) {
     for (int i = 0; i < 5; ++i) X->Key("Down");  // ..., Font Quality, Color Scheme
     X->Key("Right");
     X->Key("a");  // D&ark
-    X->MoveTo(kWidth - 1, kHeight - 1);
+    X->MoveTo(FWidth - 1, FHeight - 1);
     const auto differing = [](const TImage& one, const TImage& other) {
         std::size_t n = 0;
         for (std::size_t i = 0; i < one.size(); ++i) n += one[i] != other[i];
@@ -589,6 +602,52 @@ TEST_F(EditorInteraction, UnderAWindowManagerFocusMovesLeaveMenusAndTheHostsKeyb
     EXPECT_EQ(Automation(1), (TAutomation{{Freq(2), FreqValue(3000.0)}}));
     ExpectOnlyChanged(before, {Kind(2), Freq(2)});
     EXPECT_EQ(X->KeyboardFocus(), X->HostWindow()) << "the value box kept the host's keyboard";
+}
+
+}  // namespace
+}  // namespace tessel
+
+namespace tessel {
+namespace {
+
+// The same editor at the host's content scale 1.5: it opens at 1077 × 572
+// and everything lies 1.5 times as far from its corner, while drag
+// distances count in the editor's own units (45 pixels are 30 of them).
+class EditorInteractionAt150 : public EditorInteraction {
+protected:
+    int Percent() const override { return 150; }
+    static int At(int units) { return units * 3 / 2; }
+};
+
+TEST_F(EditorInteractionAt150, AKnobDragAMenuChoiceAndATypedValue) {
+    ASSERT_EQ(FWidth, 1077);
+    ASSERT_EQ(FHeight, 572);
+    auto before = Values();
+    X->Drag(At(BandX(2)), At(kGainKnobY), -45);
+    // Each step redraws 2.25 times the pixels: on a busy machine the last
+    // ones take a while.
+    EXPECT_TRUE(WaitFor([&] { return std::fabs(Plugin->GetParameter(Gain(2)) - GainValue(9.0)) < 0.011f; }))
+        << Plugin->GetParameter(Gain(2));
+    Settle();
+    NewAutomation();
+    ExpectOnlyChanged(before, {Gain(2)});
+
+    // The kind menu, drawn at the scale: Notch, its fifth item, by the mouse.
+    before = Values();
+    const TRect menu = OpenMenu(At(BandX(2)), At(kTypeY), kLeft);
+    ASSERT_EQ(menu.Left, At(BandX(2)));
+    constexpr int kFrame = 5, kSeparator = 14;  // 3 and 9 units at 150 %
+    const int row = (menu.Height() - 2 * kFrame - kSeparator) / 8;
+    X->Click(menu.Left + At(30), menu.Top + kFrame + 4 * row + row / 2);
+    EXPECT_EQ(Automation(1), (TAutomation{{Kind(2), KindValue(4)}}));
+
+    // A typed value in the value box, drawn at the scale where its text was.
+    X->Click(At(BandX(2)), At(kFreqTextY), kLeft, TXModifier::Alt);
+    ASSERT_TRUE(WaitForValueBox()) << "the value box did not open";
+    X->Type("2.5k");
+    X->Key("Return");
+    EXPECT_EQ(Automation(1), (TAutomation{{Freq(2), FreqValue(2500.0)}}));
+    ExpectOnlyChanged(before, {Kind(2), Freq(2)});
 }
 
 }  // namespace

@@ -135,5 +135,26 @@ TEST(StrokePolylineTest, OpenDrawsTheLastPointAndClosedReturnsToTheFirst) {
     EXPECT_EQ(RedComponent(closed.Pixel(5, 4)), 255);
 }
 
+// A wide stroke is where the 1-pixel line is, that many pixels across, and
+// inks each pixel once: a translucent corner is no darker than its arms.
+TEST(StrokePolylineTest, AWideStrokeCoversTheLinesPlaceOnceWhereverItsPartsOverlap) {
+    constexpr TColor32 kWhite = 0xFFFFFFFFu;
+    TBitmap32 s(20, 20);
+    s.Clear(kWhite);
+    const TFixedPoint corner[] = {Px(3, 5), Px(15, 5), Px(15, 16)};
+    s.StrokePolyline(corner, 0x80000000u, false, 2.0);
+    const TColor32 ink = s.Pixel(9, 5);
+    EXPECT_NE(ink, kWhite);
+    for (int x = 4; x < 15; ++x) {
+        EXPECT_EQ(s.Pixel(x, 5), ink) << x;  // rows 5 and 6, as row 5 at width 1
+        EXPECT_EQ(s.Pixel(x, 6), ink) << x;
+        EXPECT_EQ(s.Pixel(x, 4), kWhite) << x;
+        EXPECT_EQ(s.Pixel(x, 7), kWhite) << x;
+    }
+    for (int y = 7; y < 16; ++y) EXPECT_EQ(s.Pixel(16, y), ink) << y;
+    EXPECT_EQ(s.Pixel(15, 5), ink);  // the joint, inked once
+    EXPECT_EQ(s.Pixel(16, 6), ink);
+}
+
 }  // namespace
 }  // namespace tessel
