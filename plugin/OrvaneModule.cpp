@@ -12,6 +12,7 @@
 #include "editor/OrvaneScale.h"
 #include "framework/DecimalSeparator.h"
 #include "framework/NumberText.h"
+#include "gui/window/DesktopScale.h"
 
 namespace tessel {
 
@@ -193,7 +194,14 @@ std::pair<int, int> TOrvaneModule::EditorSizeBeforeOpen() const { return OrvaneE
 
 int TOrvaneModule::EditorScaleBeforeOpen() const {
     TFileSettingsStore settings;
-    return OrvaneScaleBeforeOpen(settings, HostContentScale());
+    return OrvaneScaleBeforeOpen(settings, HostContentScale(), [this] {
+        int percent = FDesktopPercent.load(std::memory_order_relaxed);
+        if (percent < 0) {
+            percent = DesktopScalePercent();
+            FDesktopPercent.store(percent, std::memory_order_relaxed);
+        }
+        return percent;
+    });
 }
 
 void TOrvaneModule::VSTModuleEditOpen(TBasicVSTModule&, std::unique_ptr<TEditorWindow>& gui,

@@ -161,6 +161,10 @@ private:
     TAnalyserTap FAnalyserTap;
     std::array<std::vector<float>, kSnapshotCount> FSnapshots;
     std::atomic<std::uint8_t> FCurrentSnapshot{0};  // read by the editor thread
+    // The desktop's scale in percent, asked of the X server once per instance
+    // (-1 until then): hosts ask for the editor's size at every idle, and a
+    // connection per ask costs milliseconds and X server client slots.
+    mutable std::atomic<int> FDesktopPercent{-1};
 };
 
 }  // namespace tessel
