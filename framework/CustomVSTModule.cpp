@@ -53,10 +53,6 @@ const std::array<std::string_view, 2> kProcessPrecisionNames = {"pp32", "pp64"};
 
 namespace {
 
-// effVendorSpecific's content-scale request: index 'PreS', value 'AeCs'.
-constexpr std::int32_t kContentScaleIndex = PackFourCC("PreS");
-constexpr std::intptr_t kContentScaleValue = PackFourCC("AeCs");
-
 constexpr const char* kAboutText = "Tessel EQ plug-in framework, Dravik";
 constexpr std::size_t kHostProductBufferSize = 64;  // what audioMasterGetProductString may fill
 constexpr std::size_t kPinLabelLength = 63;         // characters, before the terminator

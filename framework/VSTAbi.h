@@ -27,7 +27,10 @@ extern "C" {
 
 enum {
     kEffectMagic = TESSEL_FOURCC('V', 's', 't', 'P'), /* 0x56737450 */
-    kVstVersion = 2400                                /* answer to effGetVstVersion */
+    kVstVersion = 2400,                               /* answer to effGetVstVersion */
+    /* effVendorSpecific's content-scale request: these index and value, the factor in opt. */
+    kContentScaleIndex = TESSEL_FOURCC('P', 'r', 'e', 'S'), /* 0x50726553 */
+    kContentScaleValue = TESSEL_FOURCC('A', 'e', 'C', 's')  /* 0x41654373 */
 };
 
 typedef struct AEffect AEffect;

@@ -33,10 +33,7 @@ constexpr int kFallbackWidth = 640;  // pixels, for editors that name no size be
 constexpr int kFallbackHeight = 480;
 constexpr int kMaxSide = 8192;
 constexpr auto kMapTimeout = std::chrono::seconds(5);
-// The content scale hosts on high-density screens send: effVendorSpecific
-// with index 'PreS', value 'AeCs' and the factor in opt.
-constexpr std::int32_t kContentScaleIndex = 0x50726553;
-constexpr std::intptr_t kContentScaleValue = 0x41654373;
+// The content scale (kContentScaleIndex) tessel-host may be asked to send, in percent.
 constexpr std::int64_t kMinScalePercent = 50, kMaxScalePercent = 800;
 
 struct TEditorOptions {

@@ -27,9 +27,6 @@ using testing::TMemorySettingsStore;
 constexpr int kTextDelta = 8;
 constexpr double kTextFraction = 0.02;
 
-constexpr std::int32_t kContentScaleIndex = 0x50726553;   // 'PreS'
-constexpr std::intptr_t kContentScaleValue = 0x41654373;  // 'AeCs'
-
 // What the host heard last through audioMasterSizeWindow: width << 16 | height.
 std::atomic<std::uint32_t> gSizeAsked{0};
 std::intptr_t RecordingHost(AEffect*, std::int32_t opcode, std::int32_t index, std::intptr_t value, void*, float) {

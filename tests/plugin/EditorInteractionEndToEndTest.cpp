@@ -91,7 +91,8 @@ protected:
         Plugin->Open();
         // The host's content scale, as hosts on high-density screens send it before opening.
         if (Percent() != 100) {
-            ASSERT_EQ(Plugin->VendorSpecific(0x50726553, 0x41654373, nullptr, static_cast<float>(Percent()) / 100.0f),
+            ASSERT_EQ(Plugin->VendorSpecific(kContentScaleIndex, kContentScaleValue, nullptr,
+                                             static_cast<float>(Percent()) / 100.0f),
                       1);
         }
         Plugin->SetSampleRate(48000.0f);
