@@ -381,11 +381,7 @@ void TFmOrvane::CheckZoomItem() {
 
 void TFmOrvane::HostScaleChanged(int) { UpdateScale(); }
 
-int TFmOrvane::ResolveScale() const {
-    // The desktop is asked only when it decides: it opens a connection.
-    const int host = FOwner.HostContentScale();
-    return ResolveOrvaneScale(FUserScale, host, FUserScale > 0 || host > 0 ? 0 : FDesktopScale());
-}
+int TFmOrvane::ResolveScale() const { return ResolveOrvaneScale(FUserScale, FOwner.HostContentScale(), FDesktopScale); }
 
 void TFmOrvane::UpdateScale() {
     const int percent = ResolveScale();

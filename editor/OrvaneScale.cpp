@@ -15,10 +15,10 @@ int OfferedOrvaneScale(int percent) {
     return above == kOrvaneScales.end() ? kOrvaneScales.back() : *above;
 }
 
-int ResolveOrvaneScale(int userPercent, int hostPercent, int desktopPercent) {
-    for (const int percent : {userPercent, hostPercent, desktopPercent})
+int ResolveOrvaneScale(int userPercent, int hostPercent, const std::function<int()>& desktop) {
+    for (const int percent : {userPercent, hostPercent})
         if (percent > 0) return OfferedOrvaneScale(percent);
-    return kUnscaledPercent;
+    return OfferedOrvaneScale(desktop ? desktop() : DesktopScalePercent());
 }
 
 std::pair<int, int> OrvaneEditorSize(int percent) {
@@ -27,9 +27,7 @@ std::pair<int, int> OrvaneEditorSize(int percent) {
 }
 
 int OrvaneScaleBeforeOpen(TSettingsStore& settings, int hostPercent, const std::function<int()>& desktop) {
-    const int user = ReadOrvaneSettings(settings).Scale;
-    if (user > 0 || hostPercent > 0) return ResolveOrvaneScale(user, hostPercent, 0);
-    return ResolveOrvaneScale(0, 0, desktop ? desktop() : DesktopScalePercent());
+    return ResolveOrvaneScale(ReadOrvaneSettings(settings).Scale, hostPercent, desktop);
 }
 
 }  // namespace tessel

@@ -21,7 +21,9 @@ inline constexpr std::array<int, 7> kOrvaneScales = {100, 125, 150, 175, 200, 25
 int OfferedOrvaneScale(int percent);
 
 // The scale from the three sources, each in percent, 0 where it says nothing.
-int ResolveOrvaneScale(int userPercent, int hostPercent, int desktopPercent);
+// The desktop is asked only when it decides (asking opens an X connection);
+// without a `desktop`, DesktopScalePercent() is asked.
+int ResolveOrvaneScale(int userPercent, int hostPercent, const std::function<int()>& desktop);
 
 // The editor's client size in screen pixels at a scale.
 std::pair<int, int> OrvaneEditorSize(int percent);

@@ -5,12 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <utility>
 
 #include "editor/BackgroundImage.h"
 #include "editor/FmOrvane.h"
@@ -113,6 +117,34 @@ inline THeadlessOrvanePtr MakeHeadlessOrvane() {
     THeadlessOrvanePtr m = CreateModule<THeadlessOrvane>();
     m->SetSampleRate(44100.0f);
     return m;
+}
+
+// Stored settings an editor opens with: name and value.
+using TStoredSettings = std::initializer_list<std::pair<std::string_view, std::int32_t>>;
+
+// An editor at the start-up values (then `prepare`), opened with these
+// stored settings and its texture from `noise`.
+inline THeadlessOrvanePtr OpenEditorWith(TStoredSettings settings, TRandomSource& noise,
+                                         const std::function<void(THeadlessOrvane&)>& prepare = {}) {
+    auto m = MakeHeadlessOrvane();
+    auto store = std::make_shared<TMemorySettingsStore>();
+    for (const auto& [name, value] : settings) store->Set(name, value);
+    m->Settings = store;
+    m->Noise = &noise;
+    if (prepare) prepare(*m);
+    EXPECT_EQ(m->Open(), 1);
+    EXPECT_TRUE(m->WaitForFrame());
+    return m;
+}
+
+// What such an editor shows, its background rendered anew from a fixed texture.
+inline void ShowEditorWith(TStoredSettings settings, TBitmap32& shown,
+                           const std::function<void(THeadlessOrvane&)>& prepare = {}) {
+    TBackgroundImages::Shared().Reset();
+    TXorShiftRandom noise(1);
+    auto m = OpenEditorWith(settings, noise, prepare);
+    m->CopyScreen(shown);
+    m->Close();
 }
 
 }  // namespace tessel::testing

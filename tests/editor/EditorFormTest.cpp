@@ -29,27 +29,12 @@ using testing::TMemorySettingsStore;
 using testing::kTextDelta;
 using testing::kTextFraction;
 
-// Opens an editor at the start-up values with these stored settings and
-// its texture from `noise`.
+// An editor in this style and colour scheme.
 testing::THeadlessOrvanePtr OpenEditor(int guiStyle, std::int32_t colorWord, TRandomSource& noise) {
-    auto m = MakeHeadlessOrvane();
-    auto store = std::make_shared<TMemorySettingsStore>();
-    store->Set(kGuiStyleValue, guiStyle);
-    store->Set(kColorSchemeValue, colorWord);
-    m->Settings = store;
-    m->Noise = &noise;
-    EXPECT_EQ(m->Open(), 1);
-    EXPECT_TRUE(m->WaitForFrame());
-    return m;
+    return testing::OpenEditorWith({{kGuiStyleValue, guiStyle}, {kColorSchemeValue, colorWord}}, noise);
 }
-
-// What an editor with these settings and a fixed texture shows.
 void ShowEditor(int guiStyle, std::int32_t colorWord, TBitmap32& shown) {
-    TBackgroundImages::Shared().Reset();  // rendered anew, from the fixed texture
-    TXorShiftRandom noise(1);
-    auto m = OpenEditor(guiStyle, colorWord, noise);
-    m->CopyScreen(shown);
-    m->Close();
+    testing::ShowEditorWith({{kGuiStyleValue, guiStyle}, {kColorSchemeValue, colorWord}}, shown);
 }
 
 TEST(EditorForm, BothStylesInTheDefaultScheme) {

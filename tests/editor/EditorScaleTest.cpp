@@ -50,20 +50,9 @@ std::pair<int, int> AskedSize(testing::THeadlessOrvane& m) {
 
 // An editor at the start-up values, band 3's gain at +6 dB so its pointer
 // leans right, with a fixed texture and the user's Zoom at `percent`.
-void ShowEditor(int guiStyle, int percent, TBitmap32& shown) {
-    TBackgroundImages::Shared().Reset();
-    TXorShiftRandom noise(1);
-    auto m = MakeHeadlessOrvane();
-    auto store = std::make_shared<TMemorySettingsStore>();
-    store->Set(kGuiStyleValue, guiStyle);
-    store->Set(kScaleValue, percent);
-    m->Settings = store;
-    m->Noise = &noise;
-    m->AutomateParameter(9, 6.0f);
-    ASSERT_EQ(m->Open(), 1);
-    ASSERT_TRUE(m->WaitForFrame());
-    m->CopyScreen(shown);
-    m->Close();
+void ShowScaled(int guiStyle, int percent, TBitmap32& shown) {
+    testing::ShowEditorWith({{kGuiStyleValue, guiStyle}, {kScaleValue, percent}}, shown,
+                            [](testing::THeadlessOrvane& m) { m.AutomateParameter(9, 6.0f); });
 }
 
 // The weighted centre (pixel centres, x + 0.5) of the pixels in r that `ink` weighs.
@@ -89,18 +78,18 @@ TRect Doubled(const TRect& r) { return {2 * r.Left, 2 * r.Top, 2 * r.Right, 2 * 
 
 TEST(EditorScale, BothStylesAt200PercentInTheDefaultScheme) {
     TBitmap32 shown;
-    ShowEditor(0, 200, shown);
+    ShowScaled(0, 200, shown);
     ASSERT_EQ(shown.Width(), 1436);
     ASSERT_EQ(shown.Height(), 762);
     EXPECT_TRUE(MatchesGolden(shown, "editor_knobs_default_200", kTextDelta, kTextFraction));
-    ShowEditor(1, 200, shown);
+    ShowScaled(1, 200, shown);
     EXPECT_TRUE(MatchesGolden(shown, "editor_display_default_200", kTextDelta, kTextFraction));
 }
 
 TEST(EditorScale, At200PercentTheLayoutIsThe100PercentLayoutDoubled) {
     TBitmap32 at100, at200;
-    ShowEditor(0, 100, at100);
-    ShowEditor(0, 200, at200);
+    ShowScaled(0, 100, at100);
+    ShowScaled(0, 200, at200);
     const TOrvaneLayout layout = CalculateOrvaneLayout(TGuiStyle::Knobs);
     auto expectDoubled = [](TFloatPoint small, TFloatPoint large, float tolerance, const char* what) {
         EXPECT_NEAR(large.x, 2.0f * small.x, tolerance) << what;
