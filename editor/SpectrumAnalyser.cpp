@@ -13,7 +13,9 @@ namespace tessel {
 namespace {
 
 constexpr int kSmallestSize = 1024;
-constexpr int kLargestSize = static_cast<int>(TAnalyserTap::kCapacity / 2);  // two windows fit the ring
+// Up to a window stays held between updates; the audio that arrives until
+// the next one must fit beside it: 3/4 of the ring, 0.25 s at 192 kHz.
+constexpr int kLargestSize = static_cast<int>(TAnalyserTap::kCapacity / 4);
 // A window below this amplitude is silence: no FFT (-100 dBFS, under the floor).
 constexpr float kSilentAmplitude = 1e-5f;
 constexpr float kNothingDb = -200.0f;
@@ -84,20 +86,21 @@ void TSpectrumAnalyser::Reset() {
     FVisible = false;
 }
 
-bool TSpectrumAnalyser::Update(const TAnalyserTap& tap, double elapsedSeconds) {
+bool TSpectrumAnalyser::Update(TAnalyserTap& tap, double elapsedSeconds) {
     if (!FFft || FColumns.empty()) return false;
     const std::uint64_t written = tap.Written();
-    const auto hop = static_cast<std::uint64_t>(FSize / 2);
+    const auto size = static_cast<std::uint64_t>(FSize), hop = size / 2;
     if (FNextEnd == 0 || written > FNextEnd + kMostWindowsPerUpdate * hop) FNextEnd = written;
-    // Nothing from before the tap was opened: those samples are an older playback's.
-    FNextEnd = std::max(FNextEnd, tap.OpenedAt() + static_cast<std::uint64_t>(FSize));
+    // No window reaches back over a break: before it is an older playback, or a gap.
+    FNextEnd = std::max(FNextEnd, tap.FreshFrom() + size);
     bool analysed = false;
     std::fill(FFrame.begin(), FFrame.end(), kNothingDb);
-    for (; FNextEnd != 0 && FNextEnd <= written; FNextEnd += hop)
+    for (; FNextEnd <= written; FNextEnd += hop)
         if (AnalyseWindow(tap, FNextEnd)) {
             FoldIntoFrame();
             analysed = true;
         }
+    tap.Release(FNextEnd - size);  // all but what the next window needs
     if (!analysed && !FVisible) return false;
 
     const auto fall = static_cast<float>(kFallDbPerSecond * std::max(elapsedSeconds, 0.0));

@@ -46,7 +46,8 @@ public:
     void Configure(double sampleRateHz, int columns);
     // Analyses the windows the tap completed since the last call and lets
     // the display fall for `elapsedSeconds`. True when the levels changed.
-    bool Update(const TAnalyserTap& tap, double elapsedSeconds);
+    // Hands the samples no later window needs back to the tap.
+    bool Update(TAnalyserTap& tap, double elapsedSeconds);
     // Nothing shown; the next Update starts from the newest samples.
     void Reset();
 

@@ -26,6 +26,7 @@
 
 #include <string_view>
 
+#include "dsp/MonoSum.h"
 #include "plugin/StereoBlock.h"
 
 namespace tessel {
@@ -45,6 +46,20 @@ enum class TCascadeKernel { Sse2, Avx2Fma, Avx512 };
 // can compare them through the loaded plug-in; the fastest kernel for any
 // other name, and for one this processor cannot run. [any-thread, lock-free]
 [[nodiscard]] TCascadeKernel CascadeKernelNamed(std::string_view name) noexcept;
+// Other audio-thread vector work runs on the kernel's unit: a processor
+// where the kernel runs runs it too, and a kernel chosen to avoid a unit
+// (TESSEL_KERNEL, slower clocks) avoids it for everything.
+[[nodiscard]] constexpr TMonoSumWidth MonoSumWidthOf(TCascadeKernel kernel) noexcept {
+    switch (kernel) {
+        case TCascadeKernel::Avx512:
+            return TMonoSumWidth::Avx512;
+        case TCascadeKernel::Avx2Fma:
+            return TMonoSumWidth::Avx2;
+        case TCascadeKernel::Sse2:
+            break;
+    }
+    return TMonoSumWidth::Sse2;
+}
 // The variable whose value CascadeKernelNamed reads when an instance is created.
 inline constexpr const char* kCascadeKernelVariable = "TESSEL_KERNEL";
 

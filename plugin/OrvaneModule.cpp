@@ -112,6 +112,7 @@ TOrvaneModule::TOrvaneModule() {
             for (std::size_t k = 0; k < kinds.size(); ++k) kinds[k] = CreateBandFilter(kBandKinds[k].kind);
     // Benchmarks compare the kernels through the loaded plug-in.
     if (const char* kernel = std::getenv(kCascadeKernelVariable)) FEngine.SelectKernel(CascadeKernelNamed(kernel));
+    FAnalyserTap.SetWidth(MonoSumWidthOf(FEngine.Kernel()));
     // Keys the host forwards while the value box is open are typing: the
     // host is told they were used, so it does not act on them as well.
     OnCheckKey = [this](TBasicVSTModule&, char) {

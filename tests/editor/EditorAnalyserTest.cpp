@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <memory>
@@ -100,37 +101,76 @@ protected:
     std::chrono::steady_clock::time_point FNow = std::chrono::steady_clock::now() + 1h;
 };
 
-// Blocks of odd lengths leave the ring's sample pairs half written; the
-// newest samples read back exactly, from both sample widths, across the
-// ring's wrap, and a stretch the writer has lapped is refused.
-TEST(AnalyserTap, ReadsBackTheMonoSumWhateverTheBlockLengths) {
+// Every vector width, from both sample widths, over blocks of every
+// length and across the ring's wrap: the consumer reads back exactly the
+// mono sum, and never a stretch it has released or one not yet published.
+TEST(AnalyserTap, ReadsBackTheMonoSumAtEveryWidthWhateverTheBlockLengths) {
+    __builtin_cpu_init();
+    for (TMonoSumWidth width : {TMonoSumWidth::Sse2, TMonoSumWidth::Avx2, TMonoSumWidth::Avx512}) {
+        if ((width == TMonoSumWidth::Avx2 && !__builtin_cpu_supports("avx2")) ||
+            (width == TMonoSumWidth::Avx512 && !__builtin_cpu_supports("avx512f")))
+            continue;
+        SCOPED_TRACE(::testing::Message() << "width " << static_cast<int>(width));
+        auto tap = std::make_unique<TAnalyserTap>();
+        tap->SetWidth(width);
+        tap->SetOpen(true);
+        std::uint64_t sample = 0;
+        const auto value = [](std::uint64_t s) { return static_cast<float>(s % 10007) - 5000.0f; };
+        for (int block : {1,    2,   3,    5,    15, 17,    64, 511, 512,   513, 1023, 7,
+                          2048, 333, 4097, 8191, 9,  16384, 77, 3,   30000, 31,  16,   8}) {
+            std::vector<double> left(static_cast<std::size_t>(block)), right(left.size());
+            std::vector<float> left32(left.size()), right32(left.size());
+            for (std::size_t i = 0; i < left.size(); ++i) {
+                left[i] = left32[i] = 2.0f * value(sample + i) - 1.0f;
+                right[i] = right32[i] = 1.0f;
+            }
+            const double* channels[] = {left.data(), right.data()};
+            const float* channels32[] = {left32.data(), right32.data()};
+            if (block % 2 != 0)
+                tap->Push(channels, block);
+            else
+                tap->Push(channels32, block);
+            sample += static_cast<std::uint64_t>(block);
+            ASSERT_EQ(tap->Written(), sample);
+            std::vector<float> read(std::min<std::size_t>(sample, 4099));
+            ASSERT_TRUE(tap->ReadEnding(sample, read)) << "after a block of " << block;
+            for (std::size_t i = 0; i < read.size(); ++i)
+                ASSERT_EQ(read[i], value(sample - read.size() + i)) << "after a block of " << block << ", sample " << i;
+            tap->Release(sample - read.size());
+        }
+        std::vector<float> read(1024);
+        EXPECT_FALSE(tap->ReadEnding(tap->Released() + read.size() - 1, read)) << "a released sample was read";
+        EXPECT_FALSE(tap->ReadEnding(sample + 1, read)) << "an unpublished sample was read";
+        EXPECT_EQ(tap->FreshFrom(), 0u) << "a break was recorded where none was";
+    }
+}
+
+// A consumer that stops releasing keeps what it holds: the producer fills
+// the rest of the ring, drops what does not fit, and says where the stream
+// broke; released again, it goes on from there.
+TEST(AnalyserTap, AFullRingDropsTheNewestAudioAndMarksTheBreak) {
     auto tap = std::make_unique<TAnalyserTap>();
     tap->SetOpen(true);
-    std::uint64_t sample = 0;
-    const auto value = [](std::uint64_t s) { return static_cast<float>(s % 10007) - 5000.0f; };
-    for (int block : {1, 2, 3, 5, 64, 511, 512, 513, 1023, 7, 2048, 333, 4097, 8191, 9, 16384, 77, 3}) {
-        std::vector<double> left(static_cast<std::size_t>(block)), right(left.size());
-        std::vector<float> left32(left.size()), right32(left.size());
-        for (std::size_t i = 0; i < left.size(); ++i) {
-            left[i] = left32[i] = 2.0f * value(sample + i) - 1.0f;
-            right[i] = right32[i] = 1.0f;
-        }
-        const double* channels[] = {left.data(), right.data()};
-        const float* channels32[] = {left32.data(), right32.data()};
-        if (block % 2 != 0)
-            tap->Push(channels, block);
-        else
-            tap->Push(channels32, block);
-        sample += static_cast<std::uint64_t>(block);
-        ASSERT_EQ(tap->Written(), sample);
-        std::vector<float> read(std::min<std::size_t>(sample, 4099));
-        ASSERT_TRUE(tap->ReadEnding(sample, read)) << "after a block of " << block;
-        for (std::size_t i = 0; i < read.size(); ++i)
-            ASSERT_EQ(read[i], value(sample - read.size() + i)) << "after a block of " << block << ", sample " << i;
-    }
-    std::vector<float> read(1024);
-    EXPECT_FALSE(tap->ReadEnding(sample - TAnalyserTap::kCapacity + 512, read));
-    EXPECT_FALSE(tap->ReadEnding(sample + 1, read));
+    std::vector<float> ones(1000, 1.0f), twos(1000, 2.0f);
+    const float* first[] = {ones.data(), ones.data()};
+    const float* later[] = {twos.data(), twos.data()};
+    std::uint64_t pushed = 0;
+    for (; pushed < TAnalyserTap::kCapacity + 5000; pushed += ones.size()) tap->Push(first, 1000);
+    EXPECT_EQ(tap->Written(), TAnalyserTap::kCapacity);
+    EXPECT_EQ(tap->FreshFrom(), TAnalyserTap::kCapacity);
+    std::vector<float> held(TAnalyserTap::kCapacity);
+    ASSERT_TRUE(tap->ReadEnding(TAnalyserTap::kCapacity, held));
+    EXPECT_TRUE(std::all_of(held.begin(), held.end(), [](float s) { return s == 1.0f; })) << "held audio overwritten";
+
+    tap->Release(100);  // room for 100 samples
+    tap->Push(later, 1000);
+    EXPECT_EQ(tap->Written(), TAnalyserTap::kCapacity + 100);
+    tap->Release(tap->Written());
+    tap->Push(later, 1000);
+    std::vector<float> read(1000);
+    ASSERT_TRUE(tap->ReadEnding(tap->Written(), read));
+    EXPECT_TRUE(std::all_of(read.begin(), read.end(), [](float s) { return s == 2.0f; }));
+    EXPECT_EQ(tap->FreshFrom(), TAnalyserTap::kCapacity + 100) << "the second drop's break";
 }
 
 TEST_F(EditorAnalyser, ASineShowsAtItsFrequencyAndLevelAndSilenceShowsNothing) {

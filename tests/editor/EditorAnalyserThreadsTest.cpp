@@ -2,16 +2,21 @@
 // process routines, block after block, while the editor is opened, draws
 // the spectrum, has the analyser switched off and on, and is closed, again
 // and again. The audio thread makes no allocator call all the while (and
-// ThreadSanitizer, in its tree, sees no race).
+// ThreadSanitizer, in its tree, sees no race). And the tap alone, pushed
+// as fast as it goes while a consumer reads, lags and releases: every window
+// read is unbroken audio.
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <memory>
+#include <random>
 #include <thread>
 #include <vector>
 
+#include "editor/AnalyserTap.h"
 #include "editor/OrvaneSettings.h"
 #include "tests/editor/EditorFixture.h"
 #include "tests/framework/ModuleFixtures.h"
@@ -75,6 +80,54 @@ TEST(EditorAnalyserThreads, AudioCopiesWithoutAllocatingWhileEditorsDrawOpenAndC
     audio.join();
     EXPECT_EQ(allocations, 0);
     EXPECT_EQ(releases, 0);
+}
+
+// The producer's samples count 0, 1, 2, ... (modulo 4096, exact in float)
+// through blocks of both widths; the consumer reads windows at random,
+// sometimes lagging long enough to fill the ring. A window that starts at
+// or after the latest break must count on without a step.
+TEST(EditorAnalyserThreads, TheTapsConsumerReadsOnlyWholeUnbrokenAudio) {
+    constexpr int kModulo = 4096;
+    auto tap = std::make_unique<TAnalyserTap>();
+    tap->SetOpen(true);
+    std::atomic<bool> stop{false};
+    std::thread producer([&] {
+        std::vector<float> block32(kModulo);
+        std::vector<double> block64(kModulo);
+        long count = 0;
+        for (int round = 0; !stop.load(std::memory_order_relaxed); ++round) {
+            const int frames = 1 + round * 37 % 700;
+            for (int i = 0; i < frames; ++i, ++count)
+                block32[static_cast<std::size_t>(i)] = block64[static_cast<std::size_t>(i)] =
+                    static_cast<float>(count % kModulo);
+            const float* channels32[] = {block32.data(), block32.data()};
+            const double* channels64[] = {block64.data(), block64.data()};
+            if (round % 2 == 0)
+                tap->Push(channels32, frames);
+            else
+                tap->Push(channels64, frames);
+        }
+    });
+
+    std::mt19937 random(7);
+    std::vector<float> window(2048);
+    int checked = 0, steps = 0;
+    for (const auto end = std::chrono::steady_clock::now() + 1s; std::chrono::steady_clock::now() < end;) {
+        const std::uint64_t written = tap->Written(), fresh = tap->FreshFrom();
+        if (written < fresh + window.size()) {
+            tap->Release(fresh);  // what came before the break is of no use
+        } else if (tap->ReadEnding(written, window)) {
+            ++checked;
+            for (std::size_t i = 1; i < window.size(); ++i)
+                steps += window[i] != std::fmod(window[i - 1] + 1.0f, static_cast<float>(kModulo));
+            tap->Release(written - random() % window.size());
+        }
+        if (random() % 50 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(random() % 20));
+    }
+    stop = true;
+    producer.join();
+    EXPECT_GT(checked, 10);
+    EXPECT_EQ(steps, 0) << "windows joined audio across a break or a sample being written";
 }
 
 }  // namespace
