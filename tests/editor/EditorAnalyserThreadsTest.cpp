@@ -83,9 +83,10 @@ TEST(EditorAnalyserThreads, AudioCopiesWithoutAllocatingWhileEditorsDrawOpenAndC
 }
 
 // The producer's samples count 0, 1, 2, ... (modulo 4096, exact in float)
-// through blocks of both widths; the consumer reads windows at random,
-// sometimes lagging long enough to fill the ring. A window that starts at
-// or after the latest break must count on without a step.
+// through blocks of both widths, a block about every 50 µs; the consumer
+// reads windows, releasing what it read at random, and now and then stops
+// until the producer has filled the ring and dropped audio. A window that
+// starts at or after the latest break must count on without a step.
 TEST(EditorAnalyserThreads, TheTapsConsumerReadsOnlyWholeUnbrokenAudio) {
     constexpr int kModulo = 4096;
     auto tap = std::make_unique<TAnalyserTap>();
@@ -106,13 +107,15 @@ TEST(EditorAnalyserThreads, TheTapsConsumerReadsOnlyWholeUnbrokenAudio) {
                 tap->Push(channels32, frames);
             else
                 tap->Push(channels64, frames);
+            std::this_thread::sleep_for(50us);
         }
     });
 
     std::mt19937 random(7);
     std::vector<float> window(2048);
-    int checked = 0, steps = 0;
-    for (const auto end = std::chrono::steady_clock::now() + 1s; std::chrono::steady_clock::now() < end;) {
+    int checked = 0, steps = 0, breaks = 0;
+    for (auto [end, turn] = std::pair{std::chrono::steady_clock::now() + 1s, 1}; std::chrono::steady_clock::now() < end;
+         ++turn) {
         const std::uint64_t written = tap->Written(), fresh = tap->FreshFrom();
         if (written < fresh + window.size()) {
             tap->Release(fresh);  // what came before the break is of no use
@@ -122,11 +125,18 @@ TEST(EditorAnalyserThreads, TheTapsConsumerReadsOnlyWholeUnbrokenAudio) {
                 steps += window[i] != std::fmod(window[i - 1] + 1.0f, static_cast<float>(kModulo));
             tap->Release(written - random() % window.size());
         }
-        if (random() % 50 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(random() % 20));
+        if (turn % 100 == 0) {  // held up: the ring fills
+            for (const auto wait = std::chrono::steady_clock::now() + 500ms;
+                 tap->FreshFrom() == fresh && std::chrono::steady_clock::now() < wait;)
+                std::this_thread::sleep_for(1ms);
+            breaks += tap->FreshFrom() != fresh;
+        }
+        std::this_thread::sleep_for(100us);
     }
     stop = true;
     producer.join();
     EXPECT_GT(checked, 10);
+    EXPECT_GT(breaks, 0) << "the ring never filled: the test did not try what it is for";
     EXPECT_EQ(steps, 0) << "windows joined audio across a break or a sample being written";
 }
 

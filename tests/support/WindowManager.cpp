@@ -77,14 +77,18 @@ std::string TWindowManager::Start(const std::string& configFile) {
 }
 
 std::string TWindowManager::StartOnce(const std::string& openbox, const std::string& configFile) {
+    // What openbox says goes to a file, so a failure can quote it.
+    char logPath[] = "/tmp/tessel-openbox-XXXXXX";
+    const int log = ::mkstemp(logPath);
+    if (log >= 0) ::unlink(logPath);
     FPid = ::fork();
     if (FPid < 0) return "cannot start openbox";
     if (FPid == 0) {
         const int null = ::open("/dev/null", O_RDWR);
         if (null >= 0) {
             ::dup2(null, STDIN_FILENO);
-            ::dup2(null, STDOUT_FILENO);
-            ::dup2(null, STDERR_FILENO);
+            ::dup2(log >= 0 ? log : null, STDOUT_FILENO);
+            ::dup2(log >= 0 ? log : null, STDERR_FILENO);
         }
         ::execl(openbox.c_str(), "openbox", "--sm-disable", "--replace", "--config-file", configFile.c_str(), nullptr);
         ::_exit(127);
@@ -95,13 +99,21 @@ std::string TWindowManager::StartOnce(const std::string& openbox, const std::str
     while (!(owned = Managed()) && std::chrono::steady_clock::now() < deadline &&
            ::waitpid(FPid, nullptr, WNOHANG) != FPid)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (!owned || !ManagesNewWindows(deadline)) {
+    const bool started = owned && ManagesNewWindows(deadline);
+    if (!started) {
         ::kill(FPid, SIGKILL);
         ::waitpid(FPid, nullptr, 0);
         FPid = -1;
-        return "openbox did not start";
     }
-    return {};
+    std::string said;
+    if (log >= 0) {
+        char text[512];
+        const ssize_t n = ::pread(log, text, sizeof text, 0);
+        if (n > 0) said.assign(text, static_cast<std::size_t>(n));
+        ::close(log);
+    }
+    if (started) return {};
+    return "openbox did not start" + (said.empty() ? std::string() : " (it said: " + said + ")");
 }
 
 }  // namespace tessel::test
