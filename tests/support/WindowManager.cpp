@@ -64,10 +64,11 @@ std::string TWindowManager::Start(const std::string& configFile) {
     if (!openbox) return "openbox is not installed (bash scripts/setup.sh installs it)";
     // A manager that has just let go of the screen (the previous test's) can
     // still hold its selection for a moment, and a new openbox then gives up
-    // at once: --replace waits for it, and tries spread over a second or two
-    // cover the rest on a loaded machine.
-    constexpr int kTries = 10;
-    constexpr auto kPause = std::chrono::milliseconds(150);
+    // at once: --replace waits for it, and tries spread over five seconds
+    // cover the rest on a loaded machine (a CI run once saw ten tries over
+    // one and a half seconds all fail).
+    constexpr int kTries = 20;
+    constexpr auto kPause = std::chrono::milliseconds(250);
     std::string why;
     for (int attempt = 0; attempt < kTries; ++attempt) {
         if ((why = StartOnce(*openbox, configFile)).empty()) break;
