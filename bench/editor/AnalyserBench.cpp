@@ -1,7 +1,8 @@
 // The spectrum analyser's two costs. Audio thread: the engine's process
 // with the analyser's tap closed (one relaxed load) and open (the mono sum
-// copied into the ring, freed as the editor would), seven Peak bands, blocks of 64 and 512 frames;
-// "time/frame" per stereo frame. Editor thread: one analyser frame at
+// copied into the ring, which is freed as the editor would free it), seven
+// Peak bands, blocks of 64 and 512 frames, each kernel; "time/frame" per
+// stereo frame. Editor thread: one analyser frame at
 // 48 kHz and 30 frames per second (1600 new samples), its FFT and levels,
 // then the drawing of the spectrum over the Display style's response
 // display; with noise, and with silence (no FFT, nothing drawn).
